@@ -1,0 +1,223 @@
+#include "Command.h"
+#include "ShopJson.h"
+#include "io/AtomicFile.h"
+#include "io/FileSystem.h"
+#include "shop/SellItemBlock.h"
+#include "shop/ShopReader.h"
+#include "shop/ShopWriter.h"
+#include "text/StringTable.h"
+#include "workspace/NpcDiscovery.h"
+#include "workspace/Workspace.h"
+#include "workspace/WorkspaceGenerator.h"
+
+#include <iostream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+
+namespace shopkeeper::cli {
+
+namespace {
+
+using nlohmann::json;
+
+// Messages keep the CR LF of the window texts; a terminal wants plain line ends.
+std::string forTerminal(const std::string& message)
+{
+    std::string out;
+    out.reserve(message.size());
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n')
+            continue;
+        out.push_back(message[i]);
+    }
+    return out;
+}
+
+std::string readAll(std::istream& in)
+{
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int usageError(const Command& command, Streams io)
+{
+    io.err << "usage: shopkeeper-cli " << command.usage() << "\n";
+    return kUsage;
+}
+
+// Opens SHOP of WORKSPACE the way choosing its NPC does: a fresh page-name table, then the shop.
+std::expected<shop::ShopDocument, shop::ShopReadError> openShop(const workspace::Workspace& ws,
+                                                                const std::string& shopName)
+{
+    const auto path = ws.locate(std::filesystem::path("itemshop") / io::pathFromUtf8(shopName));
+    return shop::ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+}
+
+class NpcsCommand : public Command
+{
+public:
+    std::string name() const override { return "npcs"; }
+    std::string usage() const override { return "npcs WORKSPACE"; }
+    std::string summary() const override { return "list every NPC shop: shop file, TAB, NPC name"; }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        if (args.size() != 1)
+            return usageError(*this, io);
+        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
+        if (auto ok = ws.checkRequiredFiles(); !ok) {
+            io.err << forTerminal(ok.error().message) << "\n";
+            return kMissingFiles;
+        }
+        auto state = workspace::loadWorkspace(ws);
+        if (!state) {
+            io.err << forTerminal(state.error().message) << "\n";
+            return kNoShops;
+        }
+        workspace::buildNpcList(*state, [&](const workspace::NpcEntry& entry) {
+            io.out << io::displayPath(entry.shopFile.filename()) << '\t' << entry.npcName << '\n';
+        });
+        return kOk;
+    }
+};
+
+class MakeWorkspaceCommand : public Command
+{
+public:
+    std::string name() const override { return "make-workspace"; }
+    std::string usage() const override { return "make-workspace DIR [--shops N] [--npcs M] [--seed S]"; }
+    std::string summary() const override { return "write a synthetic sample workspace"; }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        if (args.empty())
+            return usageError(*this, io);
+        workspace::GeneratorOptions options;
+        for (std::size_t i = 1; i < args.size(); i += 2) {
+            if (i + 1 >= args.size())
+                return usageError(*this, io);
+            long long value = 0;
+            try {
+                std::size_t used = 0;
+                value = std::stoll(args[i + 1], &used);
+                if (used != args[i + 1].size() || value < 0)
+                    return usageError(*this, io);
+            } catch (const std::exception&) {
+                return usageError(*this, io);
+            }
+            if (args[i] == "--shops")
+                options.shops = static_cast<int>(value);
+            else if (args[i] == "--npcs")
+                options.npcs = static_cast<int>(value);
+            else if (args[i] == "--seed")
+                options.seed = static_cast<std::uint64_t>(value);
+            else
+                return usageError(*this, io);
+        }
+        if (auto ok = workspace::generateWorkspace(io::pathFromUtf8(args[0]), options); !ok) {
+            io.err << ok.error().message << "\n";
+            return kSaveFailed;
+        }
+        return kOk;
+    }
+};
+
+class ShowCommand : public Command
+{
+public:
+    std::string name() const override { return "show"; }
+    std::string usage() const override { return "show WORKSPACE SHOP"; }
+    std::string summary() const override { return "print one shop as JSON"; }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        if (args.size() != 2)
+            return usageError(*this, io);
+        auto document = openShop(workspace::Workspace(io::pathFromUtf8(args[0])), args[1]);
+        if (!document) {
+            io.err << document.error().message << "\n";
+            return kUnreadableShop;
+        }
+        io.out << shopToJson(*document).dump() << "\n";
+        return kOk;
+    }
+};
+
+class SaveCommand : public Command
+{
+public:
+    std::string name() const override { return "save"; }
+    std::string usage() const override { return "save WORKSPACE SHOP < shop.json"; }
+    std::string summary() const override
+    {
+        return "set a shop's pages, names and repair flag from JSON and save it";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        if (args.size() != 2)
+            return usageError(*this, io);
+        auto edit = shopEditFromJson(readAll(io.in));
+        if (!edit) {
+            io.err << edit.error().message << "\n";
+            return kBadInput;
+        }
+        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
+        auto document = openShop(ws, args[1]);
+        if (!document) {
+            io.err << document.error().message << "\n";
+            return kUnreadableShop;
+        }
+        applyShopEdit(*edit, *document);
+        io::AtomicFileWriter writer;
+        shop::ShopWriter shopWriter;
+        if (auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer); !ok) {
+            io.err << "保存失败！" << ok.error().message << "\n";
+            return kSaveFailed;
+        }
+        return kOk;
+    }
+};
+
+class BlockCommand : public Command
+{
+public:
+    std::string name() const override { return "block"; }
+    std::string usage() const override { return "block read|write < input"; }
+    std::string summary() const override
+    {
+        return "read: sell-item text -> {\"pages\": ...}; write: that JSON -> sell-item text";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        if (args.size() != 1 || (args[0] != "read" && args[0] != "write"))
+            return usageError(*this, io);
+        const std::string input = readAll(io.in);
+        if (args[0] == "read") {
+            auto items = shop::SellItemBlock::read(input);
+            if (!items) {
+                io.err << items.error().message << "\n";
+                return kBadInput;
+            }
+            io.out << pagesToJson(shop::SellItemBlock::toPages(*items)).dump() << "\n";
+            return kOk;
+        }
+        auto pages = pagesFromJson(input);
+        if (!pages) {
+            io.err << pages.error().message << "\n";
+            return kBadInput;
+        }
+        io.out << shop::SellItemBlock::serialise(*pages);
+        return kOk;
+    }
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<Command>> allCommands()
+{
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<NpcsCommand>());
+    commands.push_back(std::make_unique<ShowCommand>());
+    commands.push_back(std::make_unique<SaveCommand>());
+    commands.push_back(std::make_unique<BlockCommand>());
+    commands.push_back(std::make_unique<MakeWorkspaceCommand>());
+    return commands;
+}
+
+} // namespace shopkeeper::cli

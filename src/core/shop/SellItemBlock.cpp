@@ -1,0 +1,67 @@
+#include "shop/SellItemBlock.h"
+
+#include "shop/CellRule.h"
+#include "text/ScriptText.h"
+
+namespace shopkeeper::shop {
+
+Result<std::vector<std::vector<std::string>>> SellItemBlock::read(std::string_view text)
+{
+    std::vector<std::vector<std::string>> pages;
+    const auto items = text::words(text);
+    if (items.empty())
+        return pages;
+
+    int breaks = 0;
+    for (auto item : items) {
+        if (item == "-2")
+            ++breaks;
+        else if (!isWholeNumber(item))
+            return fail(kUnknownFormatMessage);
+    }
+    if (breaks > kPageCount - 1)
+        return fail(kTooManyPagesMessage);
+
+    pages.emplace_back();
+    for (auto item : items) {
+        if (item == "-2")
+            pages.emplace_back();
+        else
+            pages.back().emplace_back(item);
+    }
+    // Nothing after the last page break is no page.
+    if (pages.size() > 1 && pages.back().empty())
+        pages.pop_back();
+    return pages;
+}
+
+ShopPages SellItemBlock::toPages(const std::vector<std::vector<std::string>>& pageItems)
+{
+    ShopPages pages;
+    for (std::size_t k = 0; k < pageItems.size() && k < pages.size(); ++k)
+        pages[k] = ShopPage::fromItems(pageItems[k]);
+    return pages;
+}
+
+std::string SellItemBlock::serialise(ShopPages& pages)
+{
+    std::string body;
+    for (int k = 0; k < kPageCount; ++k) {
+        auto& page = pages[static_cast<std::size_t>(k)];
+        page.removeEmptyRows();
+        page.fillEmptyCells();
+        if (page.rowCount() == 0)
+            continue;
+        if (k > 0)
+            body += "-2\t";
+        for (const auto& row : page.rows()) {
+            for (const auto& item : row) {
+                body += item;
+                body += '\t';
+            }
+        }
+    }
+    return body;
+}
+
+} // namespace shopkeeper::shop

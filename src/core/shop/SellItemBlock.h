@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Result.h"
+#include "shop/ShopPage.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shopkeeper::shop {
+
+inline constexpr const char* kTooManyPagesMessage = "商店数据超过5页无法读取，请删除多出的页数据！";
+inline constexpr const char* kUnknownFormatMessage = "数据格式未知,无法读取！";
+
+// The item list of one shop: items each followed by TAB, pages 2 to 5 introduced by the item
+// "-2", empty slots "-1".
+class SellItemBlock
+{
+public:
+    // The items of each page, pages 1..N (N at most 5). Items are separated by runs of white
+    // space (TAB, space, CR, LF), so an indented or multi-line block reads the same as one
+    // line; only a whole item "-2" starts a new page ("-25" is an item). A text with no item
+    // gives no page. More than five pages, or an item that is not a whole number, is refused
+    // with the user's message.
+    static Result<std::vector<std::vector<std::string>>> read(std::string_view text);
+
+    // Lays pages out as grids: page k from its items, pages past the last one with no rows.
+    static ShopPages toPages(const std::vector<std::vector<std::string>>& pageItems);
+
+    // The block text of the pages, as the output and the save write it. Empty rows are removed
+    // from the pages and empty cells set to "-1" first, as the grids show afterwards.
+    static std::string serialise(ShopPages& pages);
+
+    // Whether the text holds a TAB: a pasted text without one is not a block.
+    static bool hasTab(std::string_view text) { return text.find('\t') != std::string_view::npos; }
+};
+
+} // namespace shopkeeper::shop

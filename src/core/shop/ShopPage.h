@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shopkeeper::shop {
+
+inline constexpr int kColumns = 7;
+inline constexpr int kPageCount = 5;
+
+// One shop page: rows of seven item cells. Item n of a page sits in row n / 7, column n % 7.
+// An empty cell and a cell holding "-1" are the same empty slot; "-2" never sits in a page.
+class ShopPage
+{
+public:
+    using Row = std::array<std::string, kColumns>;
+
+    // A page laid out from a list of items: as many rows as the items need, and one empty row
+    // when there is no item.
+    static ShopPage fromItems(const std::vector<std::string>& items);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& cell(int row, int column) const;
+    const std::vector<Row>& rows() const { return rows_; }
+
+    // Sets a cell by the numeric cell rule; false (and the cell unchanged) when refused.
+    bool setCell(int row, int column, std::string_view text);
+    // Sets a cell to text that is already in cell form (the undo of an edit, say).
+    void setCellText(int row, int column, std::string text);
+
+    void appendRows(int count);
+    void insertRow(int at, Row row);
+    void removeRow(int at);
+    void clear() { rows_.clear(); }
+
+    bool isRowEmpty(int row) const;
+    // Deletes every row whose seven cells are all empty ("-1" is not empty).
+    void removeEmptyRows();
+    // Sets every empty cell to "-1".
+    void fillEmptyCells();
+
+    // Every cell in row-major order.
+    std::vector<std::string> items() const;
+
+    bool operator==(const ShopPage&) const = default;
+
+private:
+    std::vector<Row> rows_;
+};
+
+using ShopPages = std::array<ShopPage, kPageCount>;
+
+// "第一页" ... "第五页" for page 1 to 5.
+std::string defaultPageName(int page);
+
+} // namespace shopkeeper::shop

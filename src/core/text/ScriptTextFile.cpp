@@ -1,0 +1,37 @@
+#include "text/ScriptTextFile.h"
+
+#include "io/FileSystem.h"
+
+namespace shopkeeper::text {
+
+ScriptTextFile ScriptTextFile::fromBytes(std::string bytes)
+{
+    ScriptTextFile file;
+    const auto nul = bytes.find('\0');
+    if (nul != std::string::npos) {
+        file.tail = bytes.substr(nul);
+        bytes.resize(nul);
+    }
+    file.text = std::move(bytes);
+    return file;
+}
+
+ScriptTextFile ScriptTextFile::read(const std::filesystem::path& path)
+{
+    auto bytes = io::readFileBytes(path);
+    if (!bytes)
+        return {};
+    return fromBytes(std::move(*bytes));
+}
+
+std::string ScriptTextFile::bytesFor(const std::string& newText) const
+{
+    std::string out = newText;
+    if (tail.empty())
+        out.push_back('\0');
+    else
+        out += tail;
+    return out;
+}
+
+} // namespace shopkeeper::text

@@ -1,0 +1,232 @@
+#include "text/StringTableCodec.h"
+
+#include <memory>
+#include <mutex>
+#include <opencc/opencc.h>
+#include <stdexcept>
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <vector>
+
+namespace shopkeeper::text {
+
+namespace {
+
+// Microsoft's code page 950; ICU's "cp950" is IBM's table, which maps differently.
+constexpr const char* kBig5Converter = "windows-950-2000";
+
+struct ConverterCloser
+{
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// ICU converters keep state, so each thread has its own.
+UConverter* big5Converter()
+{
+    thread_local ConverterPtr converter = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        ConverterPtr c(ucnv_open(kBig5Converter, &status));
+        if (U_FAILURE(status))
+            throw std::runtime_error("ICU has no converter windows-950-2000");
+        return c;
+    }();
+    return converter.get();
+}
+
+std::u16string toUtf16(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8WithSub(nullptr, 0, &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr,
+                         &status);
+    std::u16string out(static_cast<std::size_t>(length), u'\0');
+    status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(out.data(), length, &length, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD,
+                         nullptr, &status);
+    return out;
+}
+
+std::string toUtf8(std::u16string_view utf16)
+{
+    if (utf16.empty())
+        return {};
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strToUTF8WithSub(nullptr, 0, &length, utf16.data(), static_cast<int32_t>(utf16.size()), 0xFFFD, nullptr,
+                       &status);
+    std::string out(static_cast<std::size_t>(length), '\0');
+    status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data(), length, &length, utf16.data(), static_cast<int32_t>(utf16.size()), 0xFFFD,
+                       nullptr, &status);
+    return out;
+}
+
+class ChineseConverter
+{
+public:
+    explicit ChineseConverter(const char* config)
+    {
+        handle_ = opencc_open(config);
+        if (handle_ == reinterpret_cast<opencc_t>(-1)) {
+            const std::string fallback = std::string("/usr/share/opencc/") + config;
+            handle_ = opencc_open(fallback.c_str());
+        }
+        if (handle_ == reinterpret_cast<opencc_t>(-1))
+            throw std::runtime_error(std::string("OpenCC configuration not found: ") + config);
+    }
+    ~ChineseConverter() { opencc_close(handle_); }
+    ChineseConverter(const ChineseConverter&) = delete;
+    ChineseConverter& operator=(const ChineseConverter&) = delete;
+
+    std::string convert(std::string_view utf8)
+    {
+        if (utf8.empty())
+            return {};
+        std::lock_guard lock(mutex_);
+        char* converted = opencc_convert_utf8(handle_, utf8.data(), utf8.size());
+        if (!converted)
+            return std::string(utf8);
+        std::string out(converted);
+        opencc_convert_utf8_free(converted);
+        return out;
+    }
+
+private:
+    opencc_t handle_;
+    std::mutex mutex_;
+};
+
+ChineseConverter& traditionalToSimplified()
+{
+    static ChineseConverter converter("t2s.json");
+    return converter;
+}
+
+ChineseConverter& simplifiedToTraditional()
+{
+    static ChineseConverter converter("s2t.json");
+    return converter;
+}
+
+std::string codePointToUtf8(char32_t cp)
+{
+    std::u16string unit;
+    if (cp > 0xFFFF) {
+        unit.push_back(static_cast<char16_t>(U16_LEAD(cp)));
+        unit.push_back(static_cast<char16_t>(U16_TRAIL(cp)));
+    } else {
+        unit.push_back(static_cast<char16_t>(cp));
+    }
+    return toUtf8(unit);
+}
+
+// "U+4E00 「一」": how an unmappable character is named in messages.
+std::string describeCodePoint(char32_t cp)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(cp));
+    return "「" + codePointToUtf8(cp) + "」(" + buffer + ")";
+}
+
+} // namespace
+
+std::string StringTableCodec::big5ToUtf8(std::string_view big5)
+{
+    if (big5.empty())
+        return {};
+    UConverter* conv = big5Converter();
+    ucnv_reset(conv);
+    UErrorCode status = U_ZERO_ERROR;
+    std::u16string utf16(big5.size() + 1, u'\0');
+    const int32_t length = ucnv_toUChars(conv, utf16.data(), static_cast<int32_t>(utf16.size()), big5.data(),
+                                         static_cast<int32_t>(big5.size()), &status);
+    if (U_FAILURE(status))
+        return {};
+    utf16.resize(static_cast<std::size_t>(length));
+    return toUtf8(utf16);
+}
+
+Result<std::string> StringTableCodec::utf8ToBig5(std::string_view utf8)
+{
+    if (utf8.empty())
+        return std::string();
+    const std::u16string utf16 = toUtf16(utf8);
+    UConverter* conv = big5Converter();
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setFromUCallBack(conv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    // Convert one code point at a time so that the first character BIG5 cannot hold is named.
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    char buffer[16];
+    std::size_t i = 0;
+    while (i < utf16.size()) {
+        char32_t cp = 0;
+        const std::size_t start = i;
+        U16_NEXT(utf16.data(), i, utf16.size(), cp);
+        ucnv_reset(conv);
+        status = U_ZERO_ERROR;
+        const int32_t n = ucnv_fromUChars(conv, buffer, sizeof buffer, utf16.data() + start,
+                                          static_cast<int32_t>(i - start), &status);
+        if (U_FAILURE(status) || cp == 0xFFFD)
+            return fail("字符 " + describeCodePoint(cp) + " 无法用BIG5编码保存。");
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    return out;
+}
+
+std::string StringTableCodec::toSimplified(std::string_view utf8)
+{
+    return traditionalToSimplified().convert(utf8);
+}
+
+std::string StringTableCodec::toTraditional(std::string_view utf8)
+{
+    return simplifiedToTraditional().convert(utf8);
+}
+
+std::string StringTableCodec::decode(std::string_view big5)
+{
+    return toSimplified(big5ToUtf8(big5));
+}
+
+Result<std::string> StringTableCodec::encode(std::string_view utf8)
+{
+    const std::string traditional = toTraditional(utf8);
+    auto bytes = utf8ToBig5(traditional);
+    if (bytes)
+        return bytes;
+    // OpenCC sometimes picks a traditional form that code page 950 lacks (面 -> 麪). Where the
+    // conversion kept the characters in step, such a character falls back to the one the user
+    // typed when BIG5 holds that one; otherwise the error stands.
+    const std::u16string before = toUtf16(utf8);
+    const std::u16string after = toUtf16(traditional);
+    std::vector<char32_t> original, converted;
+    for (std::size_t i = 0; i < before.size();) {
+        char32_t cp = 0;
+        U16_NEXT(before.data(), i, before.size(), cp);
+        original.push_back(cp);
+    }
+    for (std::size_t i = 0; i < after.size();) {
+        char32_t cp = 0;
+        U16_NEXT(after.data(), i, after.size(), cp);
+        converted.push_back(cp);
+    }
+    if (original.size() != converted.size())
+        return bytes;
+    std::string out;
+    for (std::size_t i = 0; i < converted.size(); ++i) {
+        auto one = utf8ToBig5(codePointToUtf8(converted[i]));
+        if (!one && original[i] != converted[i])
+            one = utf8ToBig5(codePointToUtf8(original[i]));
+        if (!one)
+            return one;
+        out += *one;
+    }
+    return out;
+}
+
+} // namespace shopkeeper::text

@@ -1,0 +1,104 @@
+#include "workspace/NpcDiscovery.h"
+
+#include "io/FileSystem.h"
+#include "text/ScriptText.h"
+#include "text/ScriptTextFile.h"
+
+namespace shopkeeper::workspace {
+
+namespace {
+
+bool cancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles)
+{
+    std::vector<fs::path> kept;
+    for (const auto& path : shopFiles) {
+        const auto text = text::ScriptTextFile::read(path).text;
+        if (text::contains(text, "[etc shop]") || text::contains(text, "[weapon shop]"))
+            kept.push_back(path);
+    }
+    return kept;
+}
+
+NpcFileLinks readNpcLinks(std::string_view npcText)
+{
+    static constexpr std::string_view shopLink = "`[item shop]`";
+    NpcFileLinks links;
+    long long from = 1;
+    while (true) {
+        const long long at = text::findText(npcText, shopLink, from, true);
+        if (at < 0)
+            break;
+        auto i = static_cast<std::size_t>(at - 1) + shopLink.size();
+        while (i < npcText.size() && text::isSpace(npcText[i]))
+            ++i;
+        const std::size_t begin = i;
+        while (i < npcText.size() && !text::isSpace(npcText[i]))
+            ++i;
+        if (i > begin)
+            links.shopNumbers.emplace_back(npcText.substr(begin, i - begin));
+        from = static_cast<long long>(i) + 1;
+    }
+
+    // The name line follows the first "[name]" line; without one, the first line is used.
+    const auto nameLine = text::findLineContaining(npcText, "[name]");
+    const auto line = text::getLine(npcText, static_cast<long long>(nameLine) + 1);
+    if (!text::contains(line, "<8::", false))
+        return links;
+    const auto pieces = text::splitText(line, "`");
+    if (pieces.empty())
+        return links;
+    // Script lines are often indented: the key is trimmed so that it can be found.
+    links.nameKey = std::string(text::trimmed(text::replaceEach(pieces.front(), {{"<8::", ""}})));
+    return links;
+}
+
+NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
+                             const std::atomic<bool>* cancel)
+{
+    for (const auto& file : npcFiles) {
+        if (cancelled(cancel))
+            return;
+        const auto links = readNpcLinks(text::ScriptTextFile::read(file).text);
+        if (!links.nameKey)
+            continue;
+        for (const auto& number : links.shopNumbers)
+            nameOfShop_.try_emplace(text::asciiLowered(number), npcNames.lookup(*links.nameKey));
+    }
+}
+
+std::string NpcNameFinder::findNpcName(std::string_view shopNumber) const
+{
+    if (shopNumber == "-1")
+        return "-1";
+    const auto it = nameOfShop_.find(text::asciiLowered(shopNumber));
+    return it == nameOfShop_.end() ? "-1" : it->second;
+}
+
+std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
+                                   const std::function<void(const NpcEntry&)>& onEntry,
+                                   const std::atomic<bool>* cancel)
+{
+    std::vector<NpcEntry> entries;
+    const NpcNameFinder finder(state.npcFiles, state.npcNames, cancel);
+    for (const auto& shopFile : state.shopFiles) {
+        if (cancelled(cancel))
+            break;
+        const auto number = state.shopIndex.shopNumberOf(io::displayPath(shopFile.filename()));
+        auto name = finder.findNpcName(number);
+        if (name == "-1")
+            name = kUnknownNpc;
+        entries.push_back({shopFile, std::move(name)});
+        if (onEntry)
+            onEntry(entries.back());
+    }
+    return entries;
+}
+
+} // namespace shopkeeper::workspace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Result.h"
+#include "text/ShopIndex.h"
+#include "text/StringTable.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace shopkeeper::workspace {
+
+namespace fs = std::filesystem;
+
+// The folder that holds the extracted itemshop and npc folders, and the paths inside it.
+// Every name inside the workspace is matched ASCII-case-insensitively.
+class Workspace
+{
+public:
+    explicit Workspace(fs::path root);
+
+    const fs::path& root() const { return root_; }
+
+    // The file or folder at relative (e.g. "itemshop/itemshop.lst") as it exists on disk,
+    // or root/relative when it does not exist.
+    fs::path locate(const fs::path& relative) const;
+
+    fs::path shopStringTablePath() const { return locate("itemshop/itemshop.kor.str"); }
+    fs::path shopIndexPath() const { return locate("itemshop/itemshop.lst"); }
+    fs::path npcStringTablePath() const { return locate("npc/npc.kor.str"); }
+    fs::path shopFolder() const { return locate("itemshop"); }
+    fs::path npcFolder() const { return locate("npc"); }
+
+    // Checks, in order, that the three required files exist. The error lists all three
+    // paths, whichever is missing.
+    Status checkRequiredFiles() const;
+    std::string missingFilesMessage() const;
+
+private:
+    fs::path root_;
+};
+
+inline constexpr const char* kNoShopFilesMessage = "没有找到可修改的NPC商店文件！";
+inline constexpr const char* kUnknownNpc = "未知NPC";
+inline constexpr const char* kChooseNpcPrompt = "↓请选择一个NPC↓";
+
+// What a load keeps.
+struct WorkspaceState
+{
+    std::vector<fs::path> shopFiles;
+    std::vector<fs::path> npcFiles;
+    text::ShopIndex shopIndex;
+    text::StringTable npcNames;
+};
+
+// The load button's file work: the required files, the shop files that are NPC shops, the
+// NPC files, the shop index and the NPC-name table. An error carries the user's message.
+Result<WorkspaceState> loadWorkspace(const Workspace& workspace);
+
+} // namespace shopkeeper::workspace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Result.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace shopkeeper::workspace {
+
+struct GeneratorOptions
+{
+    int shops = 20; // NPC shops ("[etc shop]" and "[weapon shop]"); plain item shops come on top
+    int npcs = 30;  // NPC files
+    std::uint64_t seed = 1;
+};
+
+// Writes a complete synthetic workspace in the real encodings: UTF-8 scripts with CR LF, BIG5
+// traditional string tables. The same options always give the same bytes. It holds every case
+// the editor must handle: each shop kind, one to five pages, own and shared tab keys, indented
+// and multi-line item blocks, NPCs that open shops and NPCs that don't, shops no NPC opens,
+// names missing from the NPC table, and name links of other tables.
+Status generateWorkspace(const std::filesystem::path& folder, const GeneratorOptions& options);
+
+} // namespace shopkeeper::workspace
