@@ -18,7 +18,7 @@ namespace shopkeeper::cli {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 // Messages keep the CR LF of the window texts; a terminal wants plain line ends.
 std::string forTerminal(const std::string& message)

@@ -5,7 +5,7 @@
 
 namespace shopkeeper::cli {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 namespace {
 

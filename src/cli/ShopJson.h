@@ -11,9 +11,9 @@
 namespace shopkeeper::cli {
 
 // A shop as JSON: {"file", "repairable", "pages": [5 x {"name", "rows": [[7 cells], ...]}]}.
-nlohmann::json shopToJson(const shop::ShopDocument& document);
+nlohmann::ordered_json shopToJson(const shop::ShopDocument& document);
 // Pages only: {"pages": [5 x {"rows": ...}]}.
-nlohmann::json pagesToJson(const shop::ShopPages& pages);
+nlohmann::ordered_json pagesToJson(const shop::ShopPages& pages);
 
 // What a save sets, read from JSON of the form shopToJson writes.
 struct ShopEdit

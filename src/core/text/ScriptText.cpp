@@ -76,8 +76,31 @@ std::string_view trimmed(std::string_view s)
 namespace {
 
 // First match at or after byte index i, which must sit on a character boundary.
+bool matchesAt(std::string_view text, std::string_view needle, std::size_t i, bool foldCase)
+{
+    for (std::size_t k = 0; k < needle.size(); ++k) {
+        if (!sameByte(text[i + k], needle[k], foldCase))
+            return false;
+    }
+    return true;
+}
+
 long long findFromBoundary(std::string_view text, std::string_view needle, std::size_t i, bool foldCase)
 {
+    // An ASCII byte never sits inside a multi-byte character, so a needle that starts with one
+    // can be searched byte by byte without walking the characters.
+    const unsigned char first = static_cast<unsigned char>(needle[0]);
+    if (first < 0x80) {
+        const char lower = asciiLower(needle[0]);
+        const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 'a' + 'A') : lower;
+        for (; i + needle.size() <= text.size(); ++i) {
+            const char c = text[i];
+            if ((c == lower || (foldCase && c == upper) || c == needle[0]) &&
+                matchesAt(text, needle, i, foldCase))
+                return static_cast<long long>(i) + 1;
+        }
+        return -1;
+    }
     for (; i + needle.size() <= text.size(); i += charLength(text, i)) {
         if (!sameByte(text[i], needle[0], foldCase))
             continue;

@@ -4,6 +4,8 @@
 #include "text/ScriptText.h"
 #include "text/StringTableCodec.h"
 
+#include <algorithm>
+
 namespace shopkeeper::text {
 
 namespace {
@@ -48,24 +50,34 @@ StringTable StringTable::fromBytes(std::string_view bytes)
     const auto raw = byteLines(bytes);
 
     // Decode every line with ICU, then run the traditional -> simplified step once over the
-    // joined text; fall back to line by line if that ever changed the line structure.
+    // joined lines that need it (ASCII lines need none); fall back to line by line if that
+    // ever changed the line structure.
+    std::vector<std::string> decoded;
+    decoded.reserve(raw.size());
+    std::vector<std::size_t> wide;
     std::string joined;
-    std::vector<std::string> unicodeLines;
-    unicodeLines.reserve(raw.size());
-    for (auto line : raw) {
-        unicodeLines.push_back(StringTableCodec::big5ToUtf8(line));
-        if (unicodeLines.size() > 1)
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const bool ascii = std::all_of(raw[i].begin(), raw[i].end(), [](char c) { return (c & 0x80) == 0; });
+        decoded.push_back(ascii ? std::string(raw[i]) : StringTableCodec::big5ToUtf8(raw[i]));
+        if (ascii)
+            continue;
+        if (!wide.empty())
             joined += "\r\n";
-        joined += unicodeLines.back();
+        joined += decoded.back();
+        wide.push_back(i);
     }
     auto simplified = splitText(StringTableCodec::toSimplified(joined), "\r\n");
-    const bool aligned = simplified.size() == raw.size();
+    const bool aligned = simplified.size() == wide.size();
+    for (std::size_t w = 0; w < wide.size(); ++w) {
+        auto& line = decoded[wide[w]];
+        line = aligned ? std::move(simplified[w]) : StringTableCodec::toSimplified(line);
+    }
 
     table.lines_.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
         Line line;
         line.raw = std::string(raw[i]);
-        line.decoded = aligned ? std::move(simplified[i]) : StringTableCodec::toSimplified(unicodeLines[i]);
+        line.decoded = std::move(decoded[i]);
         table.lines_.push_back(std::move(line));
         table.indexLine(i);
     }

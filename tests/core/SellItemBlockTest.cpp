@@ -1,0 +1,126 @@
+#include "shop/SellItemBlock.h"
+
+#include "shop/CellRule.h"
+
+#include <gtest/gtest.h>
+
+using namespace shopkeeper::shop;
+using Items = std::vector<std::string>;
+using PageList = std::vector<Items>;
+
+TEST(CellRule, EmptyAndZeroLeaveTheCellEmptyAndOtherZerosAreRefused)
+{
+    EXPECT_EQ(normaliseCell(""), "");
+    EXPECT_EQ(normaliseCell("0"), "");
+    EXPECT_EQ(normaliseCell("abc"), std::nullopt);
+    EXPECT_EQ(normaliseCell("0.0"), std::nullopt);
+    EXPECT_EQ(normaliseCell("-0"), std::nullopt);
+    EXPECT_EQ(normaliseCell("0.4"), std::nullopt);
+}
+
+TEST(CellRule, ValuesAreRoundedToWholeNumbers)
+{
+    EXPECT_EQ(normaliseCell("12.6"), "13");
+    EXPECT_EQ(normaliseCell("12.4"), "12");
+    EXPECT_EQ(normaliseCell("9.5"), "10");
+    EXPECT_EQ(normaliseCell("-1"), "-1");
+    EXPECT_EQ(normaliseCell("-1.6"), "-2");
+    EXPECT_EQ(normaliseCell("0.6"), "1");
+    EXPECT_EQ(normaliseCell("007"), "7");
+    EXPECT_EQ(normaliseCell("+5"), "5");
+    EXPECT_EQ(normaliseCell(" 1001 "), "1001");
+    EXPECT_EQ(normaliseCell("1001abc"), "1001");
+    EXPECT_EQ(normaliseCell("99999999999999999999.5"), "100000000000000000000");
+}
+
+TEST(ShopPageTest, GeometryAndRowOperations)
+{
+    Items fourteen(14, "1"), fifteen(15, "1");
+    EXPECT_EQ(ShopPage::fromItems(fourteen).rowCount(), 2);
+    EXPECT_EQ(ShopPage::fromItems(fifteen).rowCount(), 3);
+    EXPECT_EQ(ShopPage::fromItems({}).rowCount(), 1);
+    auto page = ShopPage::fromItems({"1", "2", "3", "4", "5", "6", "7", "8"});
+    EXPECT_EQ(page.cell(1, 0), "8");
+    EXPECT_EQ(page.cell(1, 1), "");
+
+    ShopPage grid;
+    grid.appendRows(3);
+    grid.setCellText(0, 0, "-1");
+    grid.setCellText(2, 6, "5");
+    grid.removeEmptyRows(); // the middle row goes, a row of "-1" stays
+    ASSERT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.cell(1, 6), "5");
+    grid.fillEmptyCells();
+    EXPECT_EQ(grid.items(),
+              (Items{"-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "5"}));
+    EXPECT_FALSE(grid.setCell(0, 0, "x"));
+    EXPECT_EQ(grid.cell(0, 0), "-1");
+    EXPECT_TRUE(grid.setCell(0, 0, "0"));
+    EXPECT_EQ(grid.cell(0, 0), "");
+}
+
+TEST(SellItemBlockRead, PagesAreSeparatedByWholeMinusTwoItems)
+{
+    EXPECT_EQ(SellItemBlock::read("1\t2\t-2\t3\t").value(), (PageList{{"1", "2"}, {"3"}}));
+    EXPECT_EQ(SellItemBlock::read("-2\t3\t").value(), (PageList{{}, {"3"}}));
+    EXPECT_EQ(SellItemBlock::read("1\t-2\t").value(), (PageList{{"1"}}));
+    EXPECT_EQ(SellItemBlock::read("-25\t1\t").value(), (PageList{{"-25", "1"}}));
+    EXPECT_EQ(SellItemBlock::read("1\t-2\t-2\t3\t").value(), (PageList{{"1"}, {}, {"3"}}));
+    EXPECT_TRUE(SellItemBlock::read("").value().empty());
+    EXPECT_TRUE(SellItemBlock::read(" \r\n\t").value().empty());
+}
+
+TEST(SellItemBlockRead, IndentedAndMultiLineBlocksReadLikeOneLine)
+{
+    const PageList expected{{"1001", "1002", "1003"}, {"5"}};
+    EXPECT_EQ(SellItemBlock::read("\t1001\t1002\t1003\t-2\t5\t").value(), expected);
+    EXPECT_EQ(SellItemBlock::read("1001\t1002\r\n1003\t\r\n-2\t\r\n5\t").value(), expected);
+    EXPECT_EQ(SellItemBlock::read("1001 1002  1003 -2 5").value(), expected);
+}
+
+TEST(SellItemBlockRead, SixPagesAndNonNumericItemsAreRefused)
+{
+    const auto six = SellItemBlock::read("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t");
+    ASSERT_FALSE(six.has_value());
+    EXPECT_EQ(six.error().message, "商店数据超过5页无法读取，请删除多出的页数据！");
+    EXPECT_TRUE(SellItemBlock::read("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t").has_value());
+    for (const char* bad : {"1\tabc\t", "1\t12.5\t", "1\t-\t", "1\t+\t"}) {
+        const auto result = SellItemBlock::read(bad);
+        ASSERT_FALSE(result.has_value()) << bad;
+        EXPECT_EQ(result.error().message, "数据格式未知,无法读取！");
+    }
+}
+
+TEST(SellItemBlockWrite, SerialisesPagesAndSkipsEmptyOnes)
+{
+    ShopPages pages;
+    pages[0] = ShopPage::fromItems({"1", "2"});
+    pages[2] = ShopPage::fromItems({"3"});
+    pages[3].appendRows(2); // rows of empty cells are no page
+    const std::string body = SellItemBlock::serialise(pages);
+    EXPECT_EQ(body, "1\t2\t-1\t-1\t-1\t-1\t-1\t-2\t3\t-1\t-1\t-1\t-1\t-1\t-1\t");
+    EXPECT_EQ(pages[3].rowCount(), 0);
+    EXPECT_EQ(pages[0].cell(0, 2), "-1");
+    // Read back, the third page's items land on page 2.
+    EXPECT_EQ(SellItemBlock::read(body).value().size(), 2u);
+    EXPECT_EQ(SellItemBlock::toPages(SellItemBlock::read(body).value())[1].cell(0, 0), "3");
+}
+
+TEST(SellItemBlockWrite, OutputThenReadGivesTheSamePagesWithMinusOnes)
+{
+    ShopPages pages;
+    pages[0] = ShopPage::fromItems({"1", "", "3", "4", "5", "6", "7", "8"});
+    pages[1] = ShopPage::fromItems({"-2000"});
+    pages[4] = ShopPage::fromItems({"9"});
+    ShopPages output = pages;
+    const auto body = SellItemBlock::serialise(output);
+    const auto again = SellItemBlock::toPages(SellItemBlock::read(body).value());
+    EXPECT_EQ(again[0], output[0]);
+    EXPECT_EQ(again[1], output[1]);
+    EXPECT_EQ(again[2], output[4]);
+    EXPECT_EQ(again[0].cell(0, 1), "-1");
+    EXPECT_EQ(again[0].cell(1, 6), "-1");
+    ShopPages none;
+    EXPECT_EQ(SellItemBlock::serialise(none), "");
+    EXPECT_FALSE(SellItemBlock::hasTab("1 2 3"));
+}

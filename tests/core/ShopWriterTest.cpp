@@ -1,0 +1,347 @@
+#include "shop/ShopWriter.h"
+
+#include "TestFiles.h"
+#include "io/AtomicFile.h"
+#include "io/FileSystem.h"
+#include "shop/ShopReader.h"
+#include "text/ScriptText.h"
+#include "text/StringTableCodec.h"
+#include "workspace/NpcDiscovery.h"
+#include "workspace/Workspace.h"
+#include "workspace/WorkspaceGenerator.h"
+
+#include <gtest/gtest.h>
+
+using namespace shopkeeper;
+using namespace shopkeeper::shop;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+namespace {
+
+std::string big5(const std::string& simplified)
+{
+    return text::StringTableCodec::encode(simplified).value();
+}
+
+// A failing disk: the write numbered failAt (from 1) fails, the others go through.
+class FailingWriter : public io::FileWriter
+{
+public:
+    explicit FailingWriter(int failAt) : failAt_(failAt) {}
+    Status write(const std::filesystem::path& path, std::string_view bytes) override
+    {
+        if (++calls_ == failAt_)
+            return fail("磁盘已满");
+        return real_.write(path, bytes);
+    }
+
+private:
+    int failAt_;
+    int calls_ = 0;
+    io::AtomicFileWriter real_;
+};
+
+class ShopFiles : public ::testing::Test
+{
+protected:
+    void shop(const std::string& text) { writeFile(shopPath(), text); }
+    void tableText(const std::string& simplified) { writeFile(tablePath(), big5(simplified)); }
+    std::filesystem::path shopPath() const { return dir / "itemshop/a.shp"; }
+    std::filesystem::path tablePath() const { return dir / "itemshop/itemshop.kor.str"; }
+
+    ShopDocument open()
+    {
+        auto d = ShopReader::read(shopPath(), text::StringTable::read(tablePath()));
+        EXPECT_TRUE(d.has_value()) << (d ? "" : d.error().message);
+        return d.value_or(ShopDocument{});
+    }
+    Status save(ShopDocument& d, io::FileWriter& writer)
+    {
+        ShopWriter shopWriter(&random);
+        return shopWriter.save(d, tablePath(), writer);
+    }
+    Status save(ShopDocument& d)
+    {
+        io::AtomicFileWriter writer;
+        return save(d, writer);
+    }
+    std::string savedText() const { return text::ScriptTextFile::read(shopPath()).text; }
+    text::StringTable savedTable() const { return text::StringTable::read(tablePath()); }
+
+    TempDir dir;
+    std::mt19937 random{42};
+};
+
+const std::string kShop =
+    "// 商店 ☃\r\n`[etc shop]`\r\n[tab name]\r\n<5::tab_name_1`商店`>\r\n<5::shop_common`商店`>\r\n"
+    "<5::tab_name_3`商店`>\r\n[/tab name]\r\n[sell item]\r\n1\t2\t-2\t3\t-2\t4\t\r\n[/sell item]\r\n"
+    "[buy item]\r\n`[all]`\r\n[/buy item]\r\n";
+const std::string kTable = "tab_name_1>武器\r\nshop_common>常用\r\ntab_name_3>药水\r\nother>武器\r\n";
+
+} // namespace
+
+TEST_F(ShopFiles, ASaveWithoutChangesNormalisesOnlyTheThreePlaces)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    ASSERT_TRUE(save(d).has_value());
+    const std::string expected =
+        "// 商店 ☃\r\n`[etc shop]`\r\n[tab name]\r\n<5::tab_name_1`商店`>\r\n<5::" +
+        d.table.decodedLine(4).substr(0, 14) +
+        "`商店`>\r\n<5::tab_name_3`商店`>\r\n[/tab name]\r\n[sell "
+        "item]\r\n1\t2\t-1\t-1\t-1\t-1\t-1\t-2\t3\t-1\t-1\t-1\t-1\t-1\t-1\t"
+        "-2\t4\t-1\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n[buy item]\r\n`[all]`\r\n[/buy item]\r\n";
+    EXPECT_EQ(readFile(shopPath()), expected + std::string(1, '\0'));
+    // The shared key's page got a new key and line; the old lines are untouched.
+    const auto table = savedTable();
+    EXPECT_EQ(table.lineCount(), 5u);
+    EXPECT_EQ(table.lookup("shop_common"), "常用");
+    EXPECT_EQ(table.lookup(d.tabKeys.empty() ? "" : d.table.decodedLine(4).substr(0, 14)), "常用");
+    EXPECT_EQ(readFile(tablePath()).substr(0, big5(kTable).size()), big5(kTable));
+
+    // A second save of the re-read shop writes the same bytes.
+    const auto firstShop = readFile(shopPath());
+    const auto firstTable = readFile(tablePath());
+    auto again = open();
+    ASSERT_TRUE(save(again).has_value());
+    EXPECT_EQ(readFile(shopPath()), firstShop);
+    EXPECT_EQ(readFile(tablePath()), firstTable);
+}
+
+TEST_F(ShopFiles, OwnKeysKeepTheirKeyAndOnlyTheirLineChanges)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    d.captions[0] = "防具";
+    ASSERT_TRUE(save(d).has_value());
+    const auto table = savedTable();
+    EXPECT_EQ(table.lookup("tab_name_1"), "防具");
+    EXPECT_EQ(table.lookup("other"), "武器");
+    EXPECT_EQ(table.decodedLine(0), "tab_name_1>防具");
+    EXPECT_NE(savedText().find("<5::tab_name_1`商店`>"), std::string::npos);
+}
+
+TEST_F(ShopFiles, TheKindFollowsTheRepairFlag)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    d.repairable = true;
+    ASSERT_TRUE(save(d).has_value());
+    EXPECT_NE(savedText().find("`[weapon shop]`"), std::string::npos);
+    auto back = open();
+    EXPECT_TRUE(back.repairable);
+    back.repairable = false;
+    ASSERT_TRUE(save(back).has_value());
+    EXPECT_NE(savedText().find("`[etc shop]`"), std::string::npos);
+
+    shop("`[item shop]`\r\n[sell item]\r\n1\t\r\n[/sell item]\r\n");
+    auto item = open();
+    item.repairable = true;
+    ASSERT_TRUE(save(item).has_value());
+    EXPECT_NE(savedText().find("`[item shop]`"), std::string::npos);
+    EXPECT_EQ(savedText().find("weapon"), std::string::npos);
+}
+
+TEST_F(ShopFiles, GrowingAndShrinkingThePageCount)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    d.pages[3] = ShopPage::fromItems({"5"});
+    d.pages[4] = ShopPage::fromItems({"6"});
+    d.captions[3] = "宝石";
+    d.captions[4] = "时装";
+    ASSERT_TRUE(save(d).has_value());
+    auto five = open();
+    ASSERT_EQ(five.tabKeys.size(), 5u);
+    EXPECT_EQ(five.tabKeys[0], "tab_name_1");
+    EXPECT_EQ(five.tabKeys[2], "tab_name_3");
+    EXPECT_EQ(five.captions[3], "宝石");
+    EXPECT_EQ(five.captions[4], "时装");
+    const auto table = savedTable();
+    EXPECT_EQ(table.decodedLine(table.lineCount() - 2), five.tabKeys[3] + ">宝石");
+    EXPECT_EQ(table.decodedLine(table.lineCount() - 1), five.tabKeys[4] + ">时装");
+
+    five.pages[3].clear();
+    five.pages[4].clear();
+    ASSERT_TRUE(save(five).has_value());
+    auto three = open();
+    EXPECT_EQ(three.tabKeys.size(), 3u);
+    EXPECT_EQ(savedTable().lineCount(), table.lineCount()); // surplus names stay in the table
+}
+
+TEST_F(ShopFiles, FiveEmptyGridsWriteEmptyBlocks)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    for (auto& page : d.pages)
+        page.clear();
+    ASSERT_TRUE(save(d).has_value());
+    const auto text = savedText();
+    EXPECT_NE(text.find("[tab name]\r\n[/tab name]\r\n[sell item]\r\n\r\n[/sell item]"), std::string::npos);
+}
+
+TEST_F(ShopFiles, ANewTabBlockGoesOnItsOwnLinesBeforeTheSellBlock)
+{
+    shop("`[etc shop]`\r\n[sell item]\r\n\t1\t2\t\r\n[/sell item]\r\n[buy item]\r\n[/buy item]");
+    tableText("x>y");
+    auto d = open();
+    ASSERT_TRUE(save(d).has_value());
+    const auto text = savedText();
+    ASSERT_TRUE(text.starts_with("`[etc shop]`\r\n[tab name]\r\n<5::tab_name_")) << text;
+    EXPECT_TRUE(text.ends_with(
+        "`商店`>\r\n[/tab name]\r\n[sell item]\r\n1\t2\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n"
+        "[buy item]\r\n[/buy item]"))
+        << text;
+    auto back = open();
+    EXPECT_EQ(back.captions[0], "第一页");
+    ASSERT_EQ(back.tabKeys.size(), 1u);
+    EXPECT_EQ(savedTable().lookup(back.tabKeys[0]), "第一页");
+    // The indented item line no longer shifts the shop by a slot.
+    EXPECT_EQ(back.pages[0].cell(0, 0), "1");
+}
+
+TEST_F(ShopFiles, ANameBig5CannotHoldRefusesTheSaveAndWritesNothing)
+{
+    shop(kShop);
+    tableText(kTable);
+    const auto shopBefore = readFile(shopPath());
+    const auto tableBefore = readFile(tablePath());
+    auto d = open();
+    d.captions[1] = "雪人☃";
+    d.pages[0].setCell(0, 0, "777");
+    const auto result = save(d);
+    ASSERT_FALSE(result.has_value());
+    EXPECT_NE(result.error().message.find("☃"), std::string::npos);
+    EXPECT_EQ(readFile(shopPath()), shopBefore);
+    EXPECT_EQ(readFile(tablePath()), tableBefore);
+    EXPECT_EQ(d.pages[0].cell(0, 0), "777");
+}
+
+TEST_F(ShopFiles, FailedWritesLeaveBothFilesWhollyOld)
+{
+    shop(kShop);
+    tableText(kTable);
+    const auto shopBefore = readFile(shopPath());
+    const auto tableBefore = readFile(tablePath());
+    for (int failAt : {1, 2}) {
+        SCOPED_TRACE(failAt);
+        auto d = open();
+        d.captions[0] = "新名字";
+        d.pages[0].setCell(0, 0, "4242");
+        FailingWriter writer(failAt);
+        const auto result = save(d, writer);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_NE(result.error().message.find("磁盘已满"), std::string::npos);
+        EXPECT_EQ(readFile(shopPath()), shopBefore);
+        EXPECT_EQ(readFile(tablePath()), tableBefore);
+        // The document keeps the user's edits, with its pages not yet normalised.
+        EXPECT_EQ(d.captions[0], "新名字");
+        EXPECT_EQ(d.pages[0].cell(0, 2), "");
+    }
+}
+
+TEST_F(ShopFiles, ReadOnlyFilesAndMissingFoldersAreReported)
+{
+    shop(kShop);
+    tableText(kTable);
+    const auto shopBefore = readFile(shopPath());
+    const auto tableBefore = readFile(tablePath());
+    using std::filesystem::perms;
+    for (const auto& readOnly : {shopPath(), tablePath()}) {
+        std::filesystem::permissions(readOnly, perms::owner_read | perms::group_read | perms::others_read);
+        auto d = open();
+        d.captions[0] = "改名";
+        const auto result = save(d);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_NE(result.error().message.find("只读"), std::string::npos) << result.error().message;
+        EXPECT_EQ(readFile(shopPath()), shopBefore);
+        EXPECT_EQ(readFile(tablePath()), tableBefore);
+        std::filesystem::permissions(readOnly, perms::owner_write, std::filesystem::perm_options::add);
+    }
+
+    auto d = open();
+    d.path = dir / "gone/a.shp";
+    EXPECT_FALSE(save(d).has_value());
+    EXPECT_EQ(readFile(tablePath()), tableBefore);
+    ShopDocument unbound;
+    EXPECT_FALSE(save(unbound).has_value());
+}
+
+TEST(ShopWriterKeys, NewKeysAvoidEveryTextOfTheTableAndGiveUpOnAFullOne)
+{
+    std::mt19937 random(1);
+    ShopWriter writer(&random);
+    auto table = text::StringTable::fromBytes("tab_name_500>x");
+    for (int i = 0; i < 200; ++i) {
+        auto key = writer.newKey(table);
+        ASSERT_TRUE(key.has_value());
+        EXPECT_FALSE(table.containsText(*key));
+        const int number = std::stoi(key->substr(9));
+        EXPECT_GE(number, 100);
+        EXPECT_LE(number, 99999);
+        table.appendLine(*key + ">y");
+    }
+    // Every five-digit key holds every shorter one as a prefix: no key is left to draw.
+    std::string full;
+    for (int n = 10000; n <= 99999; ++n)
+        full += "tab_name_" + std::to_string(n) + ">\r\n";
+    EXPECT_FALSE(writer.newKey(text::StringTable::fromBytes(full)).has_value());
+}
+
+// Every shop of generated workspaces: a save keeps each byte outside the three places, reads
+// back to the same shop, and a second save changes nothing.
+TEST(ShopRoundTrip, EveryGeneratedShop)
+{
+    for (std::uint64_t seed : {1u, 2u, 3u}) {
+        TempDir dir;
+        ASSERT_TRUE(
+            workspace::generateWorkspace(dir.path(), {.shops = 24, .npcs = 10, .seed = seed}).has_value());
+        const workspace::Workspace ws(dir.path());
+        std::mt19937 random(static_cast<unsigned>(seed));
+        ShopWriter writer(&random);
+        io::AtomicFileWriter disk;
+        for (const auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
+            SCOPED_TRACE(io::displayPath(path));
+            auto before = ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+            ASSERT_TRUE(before.has_value()) << before.error().message;
+            const ShopDocument original = *before;
+            ASSERT_TRUE(writer.save(*before, ws.shopStringTablePath(), disk).has_value());
+
+            // Outside the sell block, the kind and the tab-name block, every byte is the old one.
+            auto after = ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+            ASSERT_TRUE(after.has_value());
+            auto outside = [](const ShopDocument& d) {
+                std::string t = text::replaceFirst(d.file.text, d.sellSection, "<S>");
+                if (!d.tabSection.empty())
+                    t = text::replaceFirst(t, d.tabSection + "\r\n", "<T>");
+                return t;
+            };
+            std::string expected = outside(original);
+            if (original.tabSection.empty())
+                expected = text::replaceFirst(expected, "<S>", "<T><S>");
+            EXPECT_EQ(outside(*after), expected);
+
+            EXPECT_EQ(after->pages, before->pages);
+            EXPECT_EQ(after->repairable, original.repairable);
+            for (int k = 0; k < kPageCount; ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                if (before->pages[i].rowCount() > 0) {
+                    EXPECT_EQ(after->captions[i], original.captions[i]);
+                }
+            }
+
+            const auto shopBytes = readFile(path);
+            const auto tableBytes = readFile(ws.shopStringTablePath());
+            ASSERT_TRUE(writer.save(*after, ws.shopStringTablePath(), disk).has_value());
+            EXPECT_EQ(readFile(path), shopBytes);
+            EXPECT_EQ(readFile(ws.shopStringTablePath()), tableBytes);
+        }
+    }
+}

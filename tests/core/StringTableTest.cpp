@@ -1,0 +1,138 @@
+#include "text/StringTable.h"
+
+#include "text/ShopIndex.h"
+#include "text/StringTableCodec.h"
+
+#include <gtest/gtest.h>
+
+using namespace shopkeeper::text;
+
+namespace {
+
+std::string big5(const std::string& traditionalUtf8)
+{
+    auto bytes = StringTableCodec::utf8ToBig5(traditionalUtf8);
+    EXPECT_TRUE(bytes.has_value());
+    return bytes.value_or("");
+}
+
+} // namespace
+
+TEST(StringTableCodecTest, DecodesBig5TraditionalToSimplifiedUtf8)
+{
+    EXPECT_EQ(big5("國"), "\xB0\xEA");
+    EXPECT_EQ(StringTableCodec::decode("\xB0\xEA"), "国");
+    EXPECT_EQ(StringTableCodec::decode("name_1>abc"), "name_1>abc");
+}
+
+TEST(StringTableCodecTest, EncodesSimplifiedToTraditionalBig5)
+{
+    EXPECT_EQ(StringTableCodec::encode("国"), big5("國"));
+    EXPECT_EQ(StringTableCodec::encode("ascii only"), "ascii only");
+    // OpenCC gives 麪 for 面, which code page 950 lacks: the typed character is kept instead.
+    EXPECT_EQ(StringTableCodec::encode("面包"), big5("面包"));
+}
+
+TEST(StringTableCodecTest, ACharacterBig5CannotHoldIsAnErrorThatNamesIt)
+{
+    const auto result = StringTableCodec::encode("药☃");
+    ASSERT_FALSE(result.has_value());
+    EXPECT_NE(result.error().message.find("☃"), std::string::npos);
+    EXPECT_NE(result.error().message.find("U+2603"), std::string::npos);
+    EXPECT_FALSE(StringTableCodec::encode("bad\xFF").has_value());
+}
+
+TEST(StringTableLookup, MatchesTheWholeKeyNotASubstring)
+{
+    // A prefix search would find name_10's line for name_1.
+    const auto table = StringTable::fromBytes(big5("name_10>甲\r\nname_1>乙\r\n"));
+    EXPECT_EQ(table.lookup("name_1"), "乙");
+    EXPECT_EQ(table.lookup("NAME_10"), "甲");
+    EXPECT_EQ(table.lookup("name_"), "-1");
+    EXPECT_EQ(table.lookup("  name_1 "), "乙");
+}
+
+TEST(StringTableLookup, TakesTheTextBetweenTheFirstTwoSeparatorsOfTheFirstLine)
+{
+    const auto table = StringTable::fromBytes(big5("k>甲>x\r\nempty>\r\nk>乙\r\n  spaced  >丙\r\nnokey\r\n"));
+    EXPECT_EQ(table.lookup("k"), "甲");
+    EXPECT_EQ(table.lookup("empty"), "-1");
+    EXPECT_EQ(table.lookup("spaced"), "丙");
+    EXPECT_EQ(table.lookup("nokey"), "-1");
+    EXPECT_EQ(table.lookup("missing"), "-1");
+}
+
+TEST(StringTableSave, UntouchedLinesKeepTheirBytes)
+{
+    // 麵包 decodes to 面包 and would come back as 麪包 or 面包 if it were re-encoded.
+    const std::string original = big5("tab_name_1>麵包\r\ntab_name_2>藥水\r\n");
+    auto table = StringTable::fromBytes(original + std::string("\0junk", 5));
+    EXPECT_EQ(table.lookup("tab_name_1"), "面包");
+    EXPECT_EQ(table.encoded().value(), original + std::string("\0junk", 5));
+
+    table.setLine("tab_name_1", "面包"); // the same name: the line keeps its bytes
+    EXPECT_FALSE(table.isModified());
+    table.setLine("tab_name_2", "卷轴");
+    table.appendLine("tab_name_3>宝石");
+    EXPECT_EQ(table.encoded().value(),
+              big5("tab_name_1>麵包\r\ntab_name_2>卷軸\r\ntab_name_3>寶石\r\n") + std::string("\0junk", 5));
+}
+
+TEST(StringTableSave, SetLineReplacesOnlyTheKeysOwnLine)
+{
+    // Another line with the same text must not change with it.
+    auto table = StringTable::fromBytes(big5("tab_name_1>武器\r\nother>武器\r\n"));
+    table.setLine("tab_name_1", "防具");
+    EXPECT_EQ(table.text(), "tab_name_1>防具\r\nother>武器");
+    table.setLine("tab_name_9", "新");
+    EXPECT_EQ(table.lookup("tab_name_9"), "新");
+    EXPECT_EQ(table.lineCount(), 3u);
+}
+
+TEST(StringTableSave, AnAppendedLineFollowsATableWithoutFinalLineBreak)
+{
+    auto table = StringTable::fromBytes("a>1");
+    table.appendLine("b>2");
+    EXPECT_EQ(table.encoded().value(), "a>1\r\nb>2");
+    auto empty = StringTable::fromBytes("");
+    empty.appendLine("b>2");
+    EXPECT_EQ(empty.encoded().value(), "b>2");
+}
+
+TEST(StringTableSave, AnUnencodableNameFailsTheEncoding)
+{
+    auto table = StringTable::fromBytes("a>1\r\n");
+    table.setLine("a", "☃");
+    EXPECT_FALSE(table.encoded().has_value());
+}
+
+TEST(StringTableSearch, ContainsTextFoldsCaseAndSeesAddedLines)
+{
+    auto table = StringTable::fromBytes("TAB_NAME_123>x\r\n");
+    EXPECT_TRUE(table.containsText("tab_name_12"));
+    EXPECT_FALSE(table.containsText("tab_name_4"));
+    table.appendLine("tab_name_4>y");
+    EXPECT_TRUE(table.containsText("tab_name_4"));
+}
+
+TEST(ShopIndexTest, FindsTheNumberByTheWholeFileName)
+{
+    const auto index = ShopIndex::fromText("; header\r\n"
+                                           "7\t`itemshop\\aa.shp`\r\n"
+                                           "8\t`itemshop/a.shp`\r\n"
+                                           " 9 \tplain.shp extra\r\n"
+                                           "5\t\r\n"
+                                           "10\t`itemshop\\a.shp`\r\n");
+    EXPECT_EQ(index.shopNumberOf("a.shp"), "8"); // not 7: "a.shp" is inside "aa.shp"
+    EXPECT_EQ(index.shopNumberOf("AA.SHP"), "7");
+    EXPECT_EQ(index.shopNumberOf("plain.shp"), "9");
+    EXPECT_EQ(index.shopNumberOf("missing.shp"), "-1");
+    EXPECT_EQ(index.shopNumberOf(""), "-1");
+}
+
+TEST(ShopIndexTest, ALineOfANumberAndATabAloneNamesNoFile)
+{
+    EXPECT_EQ(ShopIndex::fromText("5\t").size(), 0u);
+    EXPECT_EQ(ShopIndex::fromText("5\t`x.shp`").shopNumberOf("x.shp"), "5");
+    EXPECT_EQ(ShopIndex::fromText("5\t`x.shp`\n6\t`y.shp`\n").shopNumberOf("y.shp"), "6");
+}
