@@ -124,3 +124,25 @@ TEST(SellItemBlockWrite, OutputThenReadGivesTheSamePagesWithMinusOnes)
     EXPECT_EQ(SellItemBlock::serialise(none), "");
     EXPECT_FALSE(SellItemBlock::hasTab("1 2 3"));
 }
+
+TEST(ShopPageClipboard, PasteSpreadsFromTheCursorAddsRowsAndFollowsTheCellRule)
+{
+    ShopPage page;
+    page.appendRows(1);
+    std::string block;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 9; ++c)
+            block += std::to_string(r * 10 + c + 1) + (c < 8 ? "\t" : "\r\n");
+    }
+    EXPECT_EQ(page.pasteAt(0, 1, block), 0);
+    ASSERT_EQ(page.rowCount(), 3);
+    EXPECT_EQ(page.cell(0, 0), "");
+    EXPECT_EQ(page.cell(0, 1), "1");
+    EXPECT_EQ(page.cell(2, 6), "26"); // columns past the seventh are dropped
+    EXPECT_EQ(page.copyRange(1, 1, 2, 2), "11\t12\r\n21\t22\r\n");
+
+    EXPECT_EQ(page.pasteAt(0, 0, "abc\t12.6\t0"), 1);
+    EXPECT_EQ(page.cell(0, 0), "");
+    EXPECT_EQ(page.cell(0, 1), "13");
+    EXPECT_EQ(page.cell(0, 2), "");
+}

@@ -1,6 +1,7 @@
 #include "shop/ShopPage.h"
 
 #include "shop/CellRule.h"
+#include "text/ScriptText.h"
 
 #include <stdexcept>
 
@@ -81,6 +82,46 @@ void ShopPage::fillEmptyCells()
                 cellText = "-1";
         }
     }
+}
+
+std::string ShopPage::copyRange(int top, int left, int bottom, int right) const
+{
+    std::string out;
+    for (int r = top; r <= bottom && r < rowCount(); ++r) {
+        for (int c = left; c <= right && c < kColumns; ++c) {
+            if (c > left)
+                out += '\t';
+            out += cell(r, c);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+int ShopPage::pasteAt(int row, int column, std::string_view text)
+{
+    // Spreadsheets end the copied block with a line break; that last empty line is no row.
+    auto lines = text::splitText(text, "\n");
+    int refused = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const int r = row + static_cast<int>(i);
+        const auto values = text::splitText(line, "\t");
+        if (values.empty() && i + 1 == lines.size())
+            break;
+        if (r >= rowCount())
+            appendRows(r - rowCount() + 1);
+        for (std::size_t j = 0; j < values.size(); ++j) {
+            const int c = column + static_cast<int>(j);
+            if (c >= kColumns)
+                break;
+            if (!setCell(r, c, values[j]))
+                ++refused;
+        }
+    }
+    return refused;
 }
 
 std::vector<std::string> ShopPage::items() const

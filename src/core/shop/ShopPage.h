@@ -41,6 +41,13 @@ public:
     // Sets every empty cell to "-1".
     void fillEmptyCells();
 
+    // The cells of a rectangle as TAB-separated lines, for the clipboard.
+    std::string copyRange(int top, int left, int bottom, int right) const;
+    // Puts TAB-separated lines into the page from (row, column) on, adding rows at the bottom as
+    // needed; every value goes through the cell rule and a refused one leaves its cell as it was.
+    // Returns the number of refused values.
+    int pasteAt(int row, int column, std::string_view text);
+
     // Every cell in row-major order.
     std::vector<std::string> items() const;
 

@@ -1,0 +1,21 @@
+#include "Dialogs.h"
+#include "MainWindow.h"
+#include "QtText.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Shopkeeper"));
+    QApplication::setApplicationVersion(QStringLiteral("1.2"));
+
+    // The workspace is the folder that holds the program, or the folder named on the command line.
+    const QStringList arguments = QApplication::arguments();
+    const QString folder = arguments.size() > 1 ? arguments.at(1) : QApplication::applicationDirPath();
+
+    shopkeeper::gui::QtDialogs dialogs;
+    shopkeeper::gui::MainWindow window(shopkeeper::gui::toPath(QDir(folder).absolutePath()), dialogs);
+    window.show();
+    return QApplication::exec();
+}

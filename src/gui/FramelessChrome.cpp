@@ -1,0 +1,137 @@
+#include "FramelessChrome.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+namespace shopkeeper::gui {
+
+namespace {
+const QColor kStripColour(0x2F, 0x5D, 0x8A);
+const QColor kEdgeColour(0x1E, 0x3D, 0x5C);
+} // namespace
+
+PictureButton::PictureButton(Glyph glyph, QWidget* parent) : QLabel(parent), glyph_(glyph)
+{
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(glyph == Glyph::Close ? QStringLiteral("关闭") : QStringLiteral("最小化"));
+    paintGlyph(false);
+}
+
+void PictureButton::paintGlyph(bool hover)
+{
+    QPixmap pixmap(25, 25);
+    pixmap.fill(hover ? (glyph_ == Glyph::Close ? QColor(0xC4, 0x2B, 0x1C) : kStripColour.lighter(130))
+                      : Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 2));
+    if (glyph_ == Glyph::Close) {
+        painter.drawLine(8, 8, 17, 17);
+        painter.drawLine(17, 8, 8, 17);
+    } else {
+        painter.drawLine(7, 16, 18, 16);
+    }
+    setPixmap(pixmap);
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void PictureButton::enterEvent(QEnterEvent* event)
+{
+    paintGlyph(true);
+    QLabel::enterEvent(event);
+}
+
+void PictureButton::leaveEvent(QEvent* event)
+{
+    paintGlyph(false);
+    QLabel::leaveEvent(event);
+}
+
+FramelessChrome::FramelessChrome(QWidget* window, const QString& title, int stripHeight)
+    : QObject(window), window_(window)
+{
+    window->setWindowFlags(window->windowFlags() | Qt::FramelessWindowHint);
+    window->setWindowTitle(title);
+
+    strip_ = new QLabel(window);
+    strip_->setObjectName(QStringLiteral("标签1"));
+    strip_->setGeometry(0, 0, window->width(), stripHeight);
+    strip_->setAutoFillBackground(true);
+    strip_->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; padding-left: 8px; }")
+                              .arg(kStripColour.name()));
+    strip_->setText(title);
+    strip_->installEventFilter(this);
+
+    const auto edge = [window](const char* name) {
+        auto* label = new QLabel(window);
+        label->setObjectName(QString::fromUtf8(name));
+        label->setAutoFillBackground(true);
+        label->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(kEdgeColour.name()));
+        return label;
+    };
+    left_ = edge("标签2");
+    right_ = edge("标签3");
+    bottom_ = edge("标签4");
+    window->installEventFilter(this);
+    placeEdges();
+}
+
+void FramelessChrome::setTitle(const QString& title)
+{
+    strip_->setText(title);
+    window_->setWindowTitle(title);
+}
+
+void FramelessChrome::placeEdges()
+{
+    const int w = window_->width();
+    const int h = window_->height();
+    strip_->setGeometry(0, 0, w, strip_->height());
+    left_->setGeometry(0, 0, 1, h);
+    right_->setGeometry(w - 1, 0, 1, h);
+    bottom_->setGeometry(0, h - 1, w, 1);
+    strip_->lower();
+    left_->raise();
+    right_->raise();
+    bottom_->raise();
+}
+
+bool FramelessChrome::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window_ && event->type() == QEvent::Resize) {
+        placeEdges();
+    } else if (watched == strip_) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                dragging_ = true;
+                dragOffset_ = mouse->globalPosition().toPoint() - window_->frameGeometry().topLeft();
+                return true;
+            }
+            break;
+        case QEvent::MouseMove:
+            if (dragging_ && (mouse->buttons() & Qt::LeftButton)) {
+                window_->move(mouse->globalPosition().toPoint() - dragOffset_);
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            dragging_ = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace shopkeeper::gui

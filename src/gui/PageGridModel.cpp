@@ -1,0 +1,163 @@
+#include "PageGridModel.h"
+
+#include "GridCommands.h"
+#include "QtText.h"
+#include "shop/CellRule.h"
+
+#include <QColor>
+#include <QUndoStack>
+
+namespace shopkeeper::gui {
+
+PageGridModel::PageGridModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    // A new grid has one empty row.
+    state_.page.appendRows(1);
+    state_.shaded.push_back(false);
+}
+
+int PageGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : state_.page.rowCount();
+}
+
+int PageGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shop::kColumns;
+}
+
+QString PageGridModel::cellText(int row, int column) const
+{
+    return qs(state_.page.cell(row, column));
+}
+
+QVariant PageGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return cellText(index.row(), index.column());
+    case Qt::ForegroundRole:
+        return QColor(state_.page.cell(index.row(), index.column()) == "-1" ? Qt::red : Qt::black);
+    case Qt::BackgroundRole:
+        return QColor(isRowShaded(index.row()) ? QColor(kShadeColour) : QColor(Qt::white));
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+bool PageGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const auto normalised = shop::normaliseCell(u8(value.toString()));
+    if (!normalised)
+        return false; // refused: the cell keeps its value
+    const QString before = cellText(index.row(), index.column());
+    const QString after = qs(*normalised);
+    if (before == after)
+        return true;
+    if (undo_)
+        undo_->push(new CellEditCommand(this, index.row(), index.column(), before, after));
+    else
+        setCellText(index.row(), index.column(), after);
+    return true;
+}
+
+Qt::ItemFlags PageGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}
+
+void PageGridModel::setCellText(int row, int column, const QString& text)
+{
+    state_.page.setCellText(row, column, u8(text));
+    const auto at = index(row, column);
+    emit dataChanged(at, at);
+}
+
+void PageGridModel::setState(const GridState& state)
+{
+    const int oldRows = rowCount();
+    const int newRows = state.page.rowCount();
+    if (oldRows == newRows) {
+        state_ = state;
+        if (newRows > 0)
+            emit dataChanged(index(0, 0), index(newRows - 1, shop::kColumns - 1));
+        return;
+    }
+    // Rows added at the bottom keep the view's cursor; anything else starts the view afresh.
+    bool prefixKept = newRows > oldRows;
+    for (int r = 0; prefixKept && r < oldRows; ++r)
+        prefixKept =
+            state.page.rows()[static_cast<std::size_t>(r)] == state_.page.rows()[static_cast<std::size_t>(r)];
+    if (prefixKept) {
+        beginInsertRows({}, oldRows, newRows - 1);
+        state_ = state;
+        endInsertRows();
+        if (oldRows > 0)
+            emit dataChanged(index(0, 0), index(oldRows - 1, shop::kColumns - 1));
+        return;
+    }
+    beginResetModel();
+    state_ = state;
+    endResetModel();
+}
+
+void PageGridModel::fill(const shop::ShopPage& page)
+{
+    GridState state;
+    state.page = page;
+    state.shaded.assign(static_cast<std::size_t>(page.rowCount()), false);
+    for (std::size_t r = 1; r < state.shaded.size(); r += 2)
+        state.shaded[r] = true;
+    setState(state);
+}
+
+void PageGridModel::appendRows(int count)
+{
+    GridState state = state_;
+    state.page.appendRows(count);
+    state.shaded.resize(static_cast<std::size_t>(state.page.rowCount()), false);
+    setState(state);
+}
+
+void PageGridModel::shadeRows()
+{
+    GridState state = state_;
+    for (std::size_t r = 1; r < state.shaded.size(); r += 2)
+        state.shaded[r] = true;
+    setState(state);
+}
+
+void PageGridModel::removeEmptyRows()
+{
+    GridState state = state_;
+    for (int r = state.page.rowCount() - 1; r >= 0; --r) {
+        if (state.page.isRowEmpty(r)) {
+            state.page.removeRow(r);
+            state.shaded.erase(state.shaded.begin() + r);
+        }
+    }
+    setState(state);
+}
+
+void PageGridModel::fillEmptyCells()
+{
+    GridState state = state_;
+    state.page.fillEmptyCells();
+    setState(state);
+}
+
+void PageGridModel::clearGrid()
+{
+    setState(GridState{});
+}
+
+} // namespace shopkeeper::gui
