@@ -1,0 +1,305 @@
+#include "GuiTestSupport.h"
+#include "TransferWindow.h"
+#include "io/FileSystem.h"
+#include "shop/ShopReader.h"
+#include "text/ScriptText.h"
+#include "workspace/NpcDiscovery.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace shopkeeper;
+using namespace shopkeeper::test;
+
+namespace {
+
+std::vector<std::filesystem::path> shopFiles(const std::filesystem::path& root)
+{
+    return workspace::loadWorkspace(workspace::Workspace(root)).value().shopFiles;
+}
+
+shop::ShopDocument readShop(const std::filesystem::path& root, const std::filesystem::path& shop)
+{
+    const workspace::Workspace ws(root);
+    return shop::ShopReader::read(shop, text::StringTable::read(ws.shopStringTablePath())).value();
+}
+
+QStringList row(gui::PageGridView* view, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < 7; ++c)
+        cells << view->gridModel()->cellText(r, c);
+    return cells;
+}
+
+// Opens the data-transfer window with the read button, pastes text and presses its read button.
+void readPasted(gui::MainWindow& w, const QString& text)
+{
+    withNextModal(
+        [&](QWidget* modal) {
+            auto* transfer = qobject_cast<gui::TransferWindow*>(modal);
+            ASSERT_NE(transfer, nullptr);
+            EXPECT_FALSE(child<QPushButton>(transfer, "复制按钮")->isEnabled());
+            child<QPlainTextEdit>(transfer, "编辑框1")->setPlainText(text);
+            child<QPushButton>(transfer, "读取按钮1")->click();
+        },
+        [&] { child<QPushButton>(&w, "读取按钮")->click(); });
+}
+
+} // namespace
+
+using EditCycle = EditorFixture;
+
+TEST_F(EditCycle, ChooseEditSaveAndSeeTheSavedShop)
+{
+    makeWorkspace(10, 12, 21);
+    ASSERT_TRUE(load());
+    auto& w = window();
+    const auto files = shopFiles(dir.path());
+    choose(2);
+    const auto original = readShop(dir.path(), files[1]);
+    auto* tabs = child<QTabWidget>(&w, "选择夹1");
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(tabs->tabText(k), gui::qs(original.captions[static_cast<std::size_t>(k)]));
+        EXPECT_EQ(w.grid(k)->gridModel()->page(), original.pages[static_cast<std::size_t>(k)]);
+    }
+    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), original.repairable);
+    EXPECT_FALSE(w.isModified());
+
+    // Type into a cell, add two rows, rename page 1, switch the repair flag.
+    auto* grid = w.grid(0);
+    typeInto(grid, 0, 0, "424242");
+    EXPECT_EQ(grid->gridModel()->cellText(0, 0), "424242");
+    child<QPushButton>(&w, "增加按钮")->click();
+    grid->gridModel()->setData(grid->model()->index(grid->model()->rowCount() - 1, 3), "777", Qt::EditRole);
+    dialogs.inputAnswers = {QString("宝石"), std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    child<QPushButton>(&w, "编辑页按钮")->click();
+    child<QCheckBox>(&w, "修理选择框")->click();
+    EXPECT_TRUE(w.isModified());
+    EXPECT_TRUE(child<QLabel>(&w, "标签1")->text().contains("已修改"));
+
+    QSignalSpy reopened(&w, &gui::MainWindow::shopOpened);
+    EXPECT_TRUE(w.save());
+    EXPECT_EQ(reopened.count(), 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(w.isModified());
+    EXPECT_EQ(child<QPushButton>(&w, "保存按钮")->text(), "保存文件");
+
+    // The files hold what the save defines, and the window shows them again.
+    const auto saved = readShop(dir.path(), files[1]);
+    EXPECT_EQ(saved.pages[0].cell(0, 0), "424242");
+    const int last = saved.pages[0].rowCount() - 1;
+    EXPECT_EQ(saved.pages[0].cell(last, 3), "777");
+    EXPECT_EQ(saved.pages[0].cell(last, 0), "-1");
+    EXPECT_EQ(saved.captions[0], "宝石");
+    EXPECT_EQ(saved.repairable, !original.repairable);
+    EXPECT_EQ(text::contains(saved.file.text, "`[weapon shop]`"), !original.repairable);
+    EXPECT_EQ(tabs->tabText(0), "宝石");
+    EXPECT_EQ(grid->gridModel()->page(), saved.pages[0]);
+    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), saved.repairable);
+    EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(files[1]));
+}
+
+TEST_F(EditCycle, AFailedSaveSaysWhyAndKeepsTheEdits)
+{
+    makeWorkspace(5, 5);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.grid(0)->gridModel()->setData(w.grid(0)->model()->index(0, 0), "9999", Qt::EditRole);
+    const auto path = shopFiles(dir.path())[0];
+    const auto before = readFile(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "提示");
+    EXPECT_EQ(dialogs.messages[0].icon, gui::Dialogs::Icon::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("保存失败！"));
+    EXPECT_TRUE(dialogs.messages[0].text.contains("只读"));
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "9999");
+    EXPECT_TRUE(w.isModified());
+    EXPECT_TRUE(child<QPushButton>(&w, "保存按钮")->isEnabled());
+
+    // A page name BIG5 cannot hold is refused the same way.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    child<QTabWidget>(&w, "选择夹1")->setTabText(0, "☃");
+    EXPECT_FALSE(w.save());
+    EXPECT_TRUE(dialogs.messages.back().text.contains("☃"));
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(EditCycle, AShopThatCannotBeReadShowsWhyAndCannotBeSaved)
+{
+    makeWorkspace(5, 5);
+    const auto path = shopFiles(dir.path())[0];
+    writeFile(path, "`[etc shop]`\r\n[sell item]\r\n1\tpotion\t\r\n[/sell item]\r\n");
+    ASSERT_TRUE(load());
+    choose(2);
+    ASSERT_GT(window().grid(0)->model()->rowCount(), 0);
+    choose(1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "数据格式未知,无法读取！");
+    EXPECT_EQ(dialogs.messages[0].title, "错误");
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(window().grid(k)->model()->rowCount(), 0);
+    EXPECT_FALSE(window().save());
+    EXPECT_EQ(readFile(path), "`[etc shop]`\r\n[sell item]\r\n1\tpotion\t\r\n[/sell item]\r\n");
+}
+
+TEST_F(EditCycle, SwitchingNpcWithUnsavedChangesAsksFirst)
+{
+    makeWorkspace(6, 6);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.grid(0)->gridModel()->setData(w.grid(0)->model()->index(0, 0), "5555", Qt::EditRole);
+    dialogs.answers = {false};
+    choose(2);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].text, "当前商店尚未保存，是否放弃修改？");
+    EXPECT_EQ(combo()->currentIndex(), 1);
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "5555");
+
+    dialogs.answers = {true};
+    choose(2);
+    EXPECT_EQ(combo()->currentIndex(), 2);
+    EXPECT_FALSE(w.isModified());
+    EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(shopFiles(dir.path())[1]));
+}
+
+TEST_F(EditCycle, UndoAndRedoCoverEveryKindOfChange)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    auto* model = w.grid(0)->gridModel();
+    const auto opened = model->state();
+    const int rows = model->rowCount();
+
+    model->setData(model->index(0, 0), "1", Qt::EditRole);
+    model->setData(model->index(0, 0), "12", Qt::EditRole); // same cell: one step
+    child<QPushButton>(&w, "增加按钮")->click();
+    dialogs.inputAnswers = {QString("新页"), std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    w.editPageNames();
+    dialogs.answers = {true};
+    child<QPushButton>(&w, "清空本页按钮")->click();
+    EXPECT_EQ(w.undoStack()->count(), 4);
+
+    auto* tabs = child<QTabWidget>(&w, "选择夹1");
+    w.undoStack()->undo();
+    EXPECT_EQ(model->rowCount(), rows + 2);
+    w.undoStack()->undo();
+    EXPECT_NE(tabs->tabText(0), "新页");
+    w.undoStack()->undo();
+    EXPECT_EQ(model->rowCount(), rows);
+    w.undoStack()->undo();
+    EXPECT_EQ(model->state(), opened);
+    EXPECT_FALSE(w.isModified());
+
+    QTest::keySequence(&w, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(model->cellText(0, 0), "12");
+    w.undoStack()->redo();
+    w.undoStack()->redo();
+    EXPECT_EQ(tabs->tabText(0), "新页");
+    QTest::keySequence(&w, QKeySequence::Undo);
+    EXPECT_NE(tabs->tabText(0), "新页");
+}
+
+using TransferFlow = EditorFixture;
+
+TEST_F(TransferFlow, ReadingPastedItemsFillsThePagesAndLeavesFileMode)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    readPasted(w, "1\t2\t-2\t3\t");
+    EXPECT_EQ(w.transferMode(), gui::TransferMode::Read);
+    ASSERT_EQ(w.grid(0)->model()->rowCount(), 1);
+    EXPECT_EQ(row(w.grid(0), 0), (QStringList{"1", "2", "", "", "", "", ""}));
+    EXPECT_EQ(row(w.grid(1), 0), (QStringList{"3", "", "", "", "", "", ""}));
+    EXPECT_EQ(w.grid(2)->model()->rowCount(), 0);
+    // File mode is left: nothing is bound any more.
+    for (const char* disabled : {"保存按钮", "修理选择框", "编辑页按钮", "NPC组合框"})
+        EXPECT_FALSE(child<QWidget>(&w, disabled)->isEnabled()) << disabled;
+    EXPECT_TRUE(child<QLineEdit>(&w, "路径框")->text().isEmpty());
+    EXPECT_EQ(combo()->count(), 0);
+    EXPECT_TRUE(child<QPushButton>(&w, "载入按钮")->isEnabled());
+
+    // Output, then reading the output back, gives the same pages with red "-1".
+    QString printed;
+    withNextModal(
+        [&](QWidget* modal) {
+            auto* transfer = qobject_cast<gui::TransferWindow*>(modal);
+            ASSERT_NE(transfer, nullptr);
+            EXPECT_EQ(transfer->mode(), gui::TransferMode::Output);
+            EXPECT_TRUE(child<QPlainTextEdit>(transfer, "编辑框1")->isReadOnly());
+            EXPECT_FALSE(child<QPushButton>(transfer, "读取按钮1")->isEnabled());
+            EXPECT_FALSE(child<QPushButton>(transfer, "清空按钮")->isEnabled());
+            printed = child<QPlainTextEdit>(transfer, "编辑框1")->toPlainText();
+            child<QPushButton>(transfer, "复制按钮")->click();
+        },
+        [&] { child<QPushButton>(&w, "输出按钮")->click(); });
+    EXPECT_EQ(printed, "1\t2\t-1\t-1\t-1\t-1\t-1\t-2\t3\t-1\t-1\t-1\t-1\t-1\t-1\t");
+    EXPECT_EQ(QApplication::clipboard()->text(), printed);
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 2), "-1");
+
+    readPasted(w, printed);
+    EXPECT_EQ(row(w.grid(0), 0), (QStringList{"1", "2", "-1", "-1", "-1", "-1", "-1"}));
+    EXPECT_EQ(w.grid(0)->model()->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(row(w.grid(1), 0), (QStringList{"3", "-1", "-1", "-1", "-1", "-1", "-1"}));
+}
+
+TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsDoesNothing)
+{
+    auto& w = window();
+    readPasted(w, "1\t2\t-2\t3\t");
+    const auto before = w.grid(0)->gridModel()->state();
+    bool stayedOpen = false;
+    withNextModal(
+        [&](QWidget* modal) {
+            child<QPlainTextEdit>(modal, "编辑框1")->setPlainText("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t");
+            child<QPushButton>(modal, "读取按钮1")->click();
+            stayedOpen = modal->isVisible();
+            child<QPlainTextEdit>(modal, "编辑框1")->setPlainText("1 2 3");
+            child<QPushButton>(modal, "读取按钮1")->click();
+            stayedOpen = stayedOpen && modal->isVisible();
+            child<QPushButton>(modal, "清空按钮")->click();
+            EXPECT_TRUE(child<QPlainTextEdit>(modal, "编辑框1")->toPlainText().isEmpty());
+        },
+        [&] { child<QPushButton>(&w, "读取按钮")->click(); });
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "商店数据超过5页无法读取，请删除多出的页数据！");
+    EXPECT_EQ(dialogs.messages[0].title, "错误");
+    EXPECT_EQ(w.grid(0)->gridModel()->state(), before);
+}
+
+TEST_F(TransferFlow, AShopFileWithMoreThanFivePagesShowsItsBlock)
+{
+    makeWorkspace(4, 4);
+    const auto path = shopFiles(dir.path())[0];
+    writeFile(path,
+              "`[etc shop]`\r\n[sell item]\r\n1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t\r\n[/sell item]\r\n");
+    ASSERT_TRUE(load());
+    QString shown;
+    withNextModal(
+        [&](QWidget* modal) {
+            auto* transfer = qobject_cast<gui::TransferWindow*>(modal);
+            ASSERT_NE(transfer, nullptr);
+            EXPECT_EQ(transfer->mode(), gui::TransferMode::Batch);
+            EXPECT_TRUE(transfer->isVisible());
+            shown = child<QPlainTextEdit>(transfer, "编辑框1")->toPlainText();
+        },
+        [&] { choose(1); });
+    EXPECT_EQ(shown, "1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "商店数据超过5页无法读取，请删除多出的页数据！");
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "MainWindow.h"
+#include "QtText.h"
+#include "TestFiles.h"
+#include "workspace/WorkspaceGenerator.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace shopkeeper::test {
+
+// Answers the editor's boxes from a script and remembers what they said.
+class ScriptedDialogs : public gui::Dialogs
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+        Icon icon;
+    };
+
+    void message(QWidget*, const QString& title, const QString& text, Icon icon) override
+    {
+        messages.push_back({title, text, icon});
+    }
+    bool question(QWidget*, const QString& title, const QString& text) override
+    {
+        questions.push_back({title, text, Icon::None});
+        if (answers.empty())
+            return true;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<QString> input(QWidget*, const QString& title, const QString& prompt,
+                                 const QString& initial) override
+    {
+        inputs.push_back({title, prompt + "|" + initial, Icon::None});
+        if (inputAnswers.empty())
+            return std::nullopt;
+        auto answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+
+    std::vector<Shown> messages;
+    std::vector<Shown> questions;
+    std::vector<Shown> inputs;
+    std::deque<bool> answers;
+    std::deque<std::optional<QString>> inputAnswers;
+};
+
+template <typename T> T* child(QWidget* window, const char* name)
+{
+    auto* found = window->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Runs action, which opens a modal window, and hands that window to inspect once it is up.
+inline void withNextModal(const std::function<void(QWidget*)>& inspect, const std::function<void()>& action)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        seen = modal != nullptr;
+        if (modal) {
+            inspect(modal);
+            if (modal->isVisible())
+                modal->close();
+        }
+    });
+    action();
+    EXPECT_TRUE(seen) << "no modal window opened";
+}
+
+// Types text into a grid cell the way a user does: the first key opens the cell's editor, the
+// rest go to that editor, and Enter ends the edit.
+inline void typeInto(QAbstractItemView* view, int row, int column, const QString& text)
+{
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(row, column));
+    QTest::keyClick(view, text.at(0).toLatin1());
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor, view) << "typing did not open the cell editor";
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The delegate commits the edit through a queued call.
+    QCoreApplication::processEvents();
+}
+
+// A main window over a generated workspace in a temporary folder.
+class EditorFixture : public ::testing::Test
+{
+protected:
+    void makeWorkspace(int shops = 12, int npcs = 15, std::uint64_t seed = 4)
+    {
+        ASSERT_TRUE(workspace::generateWorkspace(dir.path(), {.shops = shops, .npcs = npcs, .seed = seed})
+                        .has_value());
+    }
+    gui::MainWindow& window()
+    {
+        if (!window_) {
+            window_ = std::make_unique<gui::MainWindow>(dir.path(), dialogs);
+            window_->setSaveConfirmationDelay(10);
+            window_->show();
+            window_->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        }
+        return *window_;
+    }
+    bool load()
+    {
+        QSignalSpy ready(&window(), &gui::MainWindow::npcListReady);
+        child<QPushButton>(&window(), "载入按钮")->click();
+        return ready.count() > 0 || ready.wait(20000);
+    }
+    QComboBox* combo() { return child<QComboBox>(&window(), "NPC组合框"); }
+    void choose(int index)
+    {
+        combo()->setCurrentIndex(index);
+        emit combo()->activated(index);
+    }
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<gui::MainWindow> window_;
+};
+
+} // namespace shopkeeper::test
