@@ -84,8 +84,6 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
     });
     addActions({undoAction, redoAction, saveAction});
 
-    for (auto& cell : rememberedCells_)
-        cell = {-1, -1};
     updateTitle();
 }
 
@@ -158,12 +156,6 @@ void MainWindow::buildControls()
         layout->addWidget(view);
         grids_[static_cast<std::size_t>(k)] = view;
         tabs_->addTab(page, qs(shop::defaultPageName(k + 1)));
-        // The cell being left is recoloured; with colours that follow the text this only
-        // remembers where the cursor was, as the grids always have.
-        connect(view, &PageGridView::cursorMoved, this, [this, k, view](int, int) {
-            const auto current = view->currentIndex();
-            rememberedCells_[static_cast<std::size_t>(k)] = {current.row(), current.column()};
-        });
     }
     editPagesButton_ = button(this, "编辑页按钮", QStringLiteral("编辑页名称"), {610, 101, 80, 18});
     editPagesButton_->setEnabled(false);
@@ -356,7 +348,8 @@ void MainWindow::onNpcSelected(int index)
 {
     if (index <= 0 || index > static_cast<int>(entries_.size()))
         return;
-    if (index != openIndex_ && !confirmDiscard()) {
+    // Choosing the open NPC again reads its shop again, which loses edits as well.
+    if (!confirmDiscard()) {
         npcCombo_->setCurrentIndex(openIndex_);
         return;
     }

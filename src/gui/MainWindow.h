@@ -95,7 +95,6 @@ private:
     TransferMode transferMode_ = TransferMode::Read;
     int confirmationDelay_ = 1000;
     bool saving_ = false;
-    std::array<std::array<int, 2>, shop::kPageCount> rememberedCells_{};
 
     QPushButton* loadButton_ = nullptr;
     QComboBox* npcCombo_ = nullptr;

@@ -28,12 +28,6 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
     setWordWrap(true);
 }
 
-void PageGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
-{
-    QTableView::currentChanged(current, previous);
-    emit cursorMoved(previous.isValid() ? previous.row() : -1, previous.isValid() ? previous.column() : -1);
-}
-
 void PageGridView::keyPressEvent(QKeyEvent* event)
 {
     if (state() != QAbstractItemView::EditingState) {

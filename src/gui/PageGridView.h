@@ -26,13 +26,8 @@ public:
     // cell: along the row, then to the first cell of the next row; at the last cell it stays.
     bool fillSelectedCell(const QString& text);
 
-signals:
-    // The cursor left (previousRow, previousColumn) for another cell.
-    void cursorMoved(int previousRow, int previousColumn);
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     PageGridModel* model_;

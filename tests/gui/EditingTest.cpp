@@ -166,6 +166,12 @@ TEST_F(EditCycle, SwitchingNpcWithUnsavedChangesAsksFirst)
     EXPECT_EQ(combo()->currentIndex(), 1);
     EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "5555");
 
+    // Choosing the open NPC again would read it again: that asks too.
+    dialogs.answers = {false};
+    choose(1);
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "5555");
+
     dialogs.answers = {true};
     choose(2);
     EXPECT_EQ(combo()->currentIndex(), 2);
