@@ -48,6 +48,10 @@ int usageError(const Command& command, Streams io)
 std::expected<shop::ShopDocument, shop::ShopReadError> openShop(const workspace::Workspace& ws,
                                                                 const std::string& shopName)
 {
+    // SHOP names a file inside itemshop, never a path that leads elsewhere.
+    if (shopName.empty() || shopName == "." || shopName == ".." ||
+        shopName.find_first_of("/\\") != std::string::npos)
+        return std::unexpected(shop::ShopReadError{"商店文件名不能包含路径：" + shopName, {}, false});
     const auto path = ws.locate(std::filesystem::path("itemshop") / io::pathFromUtf8(shopName));
     return shop::ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
 }

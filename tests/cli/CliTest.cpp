@@ -90,6 +90,9 @@ TEST(CliShow, PrintsTheShopAsJson)
     const auto missing = cli("show " + quoted(kData / "basic") + " nothing.shp");
     EXPECT_EQ(missing.exitCode, 4);
     EXPECT_FALSE(missing.err.empty());
+    const auto outside = cli("show " + quoted(kData / "basic") + " ../npc/alchemist.npc");
+    EXPECT_EQ(outside.exitCode, 4);
+    EXPECT_NE(outside.err.find("路径"), std::string::npos);
 }
 
 TEST(CliSave, WritesExactlyTheEditedPlaces)
