@@ -195,7 +195,14 @@ void MainWindow::buildControls()
     external->setObjectName(QStringLiteral("外置ID选择框"));
     external->setGeometry(471, 522, 16, 16);
     auto* externalLabel = label(this, "标签14", QStringLiteral("加载外置ID→→→→→→"), {489, 521, 98, 18});
-    externalLabel->setStyleSheet(QStringLiteral("QLabel { font-size: 10px; }"));
+    // The caption must fit between its check box and the group on its right.
+    QFont small = externalLabel->font();
+    for (int size = 10; size > 6; --size) {
+        small.setPixelSize(size);
+        if (QFontMetrics(small).horizontalAdvance(externalLabel->text()) <= externalLabel->width())
+            break;
+    }
+    externalLabel->setFont(small);
 
     auto* help = button(this, "帮助按钮", QStringLiteral("使用帮助"), {565, 5, 64, 16});
     help->setStyleSheet(QStringLiteral("QPushButton { font-size: 11px; padding: 0; }"));
