@@ -109,27 +109,22 @@ bool FramelessChrome::eventFilter(QObject* watched, QEvent* event)
     if (watched == window_ && event->type() == QEvent::Resize) {
         placeEdges();
     } else if (watched == strip_) {
+        const auto type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+            type != QEvent::MouseButtonRelease)
+            return QObject::eventFilter(watched, event);
         auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton) {
-                dragging_ = true;
-                dragOffset_ = mouse->globalPosition().toPoint() - window_->frameGeometry().topLeft();
-                return true;
-            }
-            break;
-        case QEvent::MouseMove:
-            if (dragging_ && (mouse->buttons() & Qt::LeftButton)) {
-                window_->move(mouse->globalPosition().toPoint() - dragOffset_);
-                return true;
-            }
-            break;
-        case QEvent::MouseButtonRelease:
-            dragging_ = false;
-            break;
-        default:
-            break;
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            dragging_ = true;
+            dragOffset_ = mouse->globalPosition().toPoint() - window_->frameGeometry().topLeft();
+            return true;
         }
+        if (type == QEvent::MouseMove && dragging_ && (mouse->buttons() & Qt::LeftButton)) {
+            window_->move(mouse->globalPosition().toPoint() - dragOffset_);
+            return true;
+        }
+        if (type == QEvent::MouseButtonRelease)
+            dragging_ = false;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -210,4 +211,17 @@ TEST_F(LoadFlow, StaysResponsiveWhileALargeWorkspaceLoads)
               << clock.elapsed() << " ms\n";
     EXPECT_EQ(combo()->count(), 1001);
     EXPECT_LT(longest, 50);
+}
+
+TEST_F(MainWindowStart, DraggingTheTitleStripMovesTheWindow)
+{
+    auto& w = window();
+    auto* strip = child<QLabel>(&w, "标签1");
+    const QPoint before = w.pos();
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(100, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(140, 40), strip->mapToGlobal(QPointF(140, 40)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip, &move);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(140, 40));
+    EXPECT_EQ(w.pos(), before + QPoint(40, 30));
 }
