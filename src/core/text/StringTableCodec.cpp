@@ -1,5 +1,6 @@
 #include "text/StringTableCodec.h"
 
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <opencc/opencc.h>

@@ -3,6 +3,7 @@
 #include "io/FileSystem.h"
 #include "text/StringTableCodec.h"
 
+#include <cstdio>
 #include <array>
 #include <fstream>
 #include <string>
