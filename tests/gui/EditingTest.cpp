@@ -309,3 +309,27 @@ TEST_F(TransferFlow, AShopFileWithMoreThanFivePagesShowsItsBlock)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "商店数据超过5页无法读取，请删除多出的页数据！");
 }
+
+TEST_F(EditCycle, LoadingAndClosingOverUnsavedChangesAskFirst)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.grid(0)->gridModel()->setData(w.grid(0)->model()->index(0, 0), "6161", Qt::EditRole);
+    const int items = combo()->count();
+
+    dialogs.answers = {false};
+    child<QPushButton>(&w, "载入按钮")->click();
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(combo()->count(), items);
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "6161");
+
+    dialogs.answers = {false};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    dialogs.answers = {true};
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(dialogs.questions.size(), 3u);
+    EXPECT_EQ(dialogs.questions.back().text, "当前商店尚未保存，是否放弃修改？");
+}
