@@ -115,9 +115,8 @@ void PageGridModel::fill(const shop::ShopPage& page)
     GridState state;
     state.page = page;
     state.shaded.assign(static_cast<std::size_t>(page.rowCount()), false);
-    for (std::size_t r = 1; r < state.shaded.size(); r += 2)
-        state.shaded[r] = true;
     setState(state);
+    shadeRows();
 }
 
 void PageGridModel::appendRows(int count)

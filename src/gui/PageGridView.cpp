@@ -69,9 +69,8 @@ void PageGridView::paste()
         GridState state = model_->state();
         state.page.pasteAt(row, column, u8(text));
         state.shaded.resize(static_cast<std::size_t>(state.page.rowCount()), false);
-        for (std::size_t r = 1; r < state.shaded.size(); r += 2)
-            state.shaded[r] = true;
         model_->setState(state);
+        model_->shadeRows();
     });
     if (model_->rowCount() > 0)
         setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), column));

@@ -113,6 +113,17 @@ ChineseConverter& simplifiedToTraditional()
     return converter;
 }
 
+std::vector<char32_t> codePoints(const std::u16string& utf16)
+{
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < utf16.size();) {
+        char32_t cp = 0;
+        U16_NEXT(utf16.data(), i, utf16.size(), cp);
+        out.push_back(cp);
+    }
+    return out;
+}
+
 std::string codePointToUtf8(char32_t cp)
 {
     std::u16string unit;
@@ -205,17 +216,8 @@ Result<std::string> StringTableCodec::encode(std::string_view utf8)
     // typed when BIG5 holds that one; otherwise the error stands.
     const std::u16string before = toUtf16(utf8);
     const std::u16string after = toUtf16(traditional);
-    std::vector<char32_t> original, converted;
-    for (std::size_t i = 0; i < before.size();) {
-        char32_t cp = 0;
-        U16_NEXT(before.data(), i, before.size(), cp);
-        original.push_back(cp);
-    }
-    for (std::size_t i = 0; i < after.size();) {
-        char32_t cp = 0;
-        U16_NEXT(after.data(), i, after.size(), cp);
-        converted.push_back(cp);
-    }
+    const std::vector<char32_t> original = codePoints(before);
+    const std::vector<char32_t> converted = codePoints(after);
     if (original.size() != converted.size())
         return bytes;
     std::string out;
