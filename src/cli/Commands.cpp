@@ -1,5 +1,6 @@
 #include "Command.h"
 #include "ShopJson.h"
+#include "generator/WorkspaceGenerator.h"
 #include "io/AtomicFile.h"
 #include "io/FileSystem.h"
 #include "shop/SellItemBlock.h"
@@ -8,7 +9,6 @@
 #include "text/StringTable.h"
 #include "workspace/NpcDiscovery.h"
 #include "workspace/Workspace.h"
-#include "workspace/WorkspaceGenerator.h"
 
 #include <iostream>
 #include <iterator>
@@ -93,7 +93,7 @@ public:
     {
         if (args.empty())
             return usageError(*this, io);
-        workspace::GeneratorOptions options;
+        generator::GeneratorOptions options;
         for (std::size_t i = 1; i < args.size(); i += 2) {
             if (i + 1 >= args.size())
                 return usageError(*this, io);
@@ -115,7 +115,7 @@ public:
             else
                 return usageError(*this, io);
         }
-        if (auto ok = workspace::generateWorkspace(io::pathFromUtf8(args[0]), options); !ok) {
+        if (auto ok = generator::generateWorkspace(io::pathFromUtf8(args[0]), options); !ok) {
             io.err << ok.error().message << "\n";
             return kSaveFailed;
         }

@@ -2,9 +2,9 @@
 #include "TestFiles.h"
 #include "shop/SellItemBlock.h"
 #include "shop/ShopReader.h"
-#include "text/ShopIndex.h"
 #include "text/StringTable.h"
 #include "workspace/NpcDiscovery.h"
+#include "workspace/ShopIndex.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(Robustness, EveryReaderSurvivesHostileBytes)
         (void)table.lookup("tab_name_1");
         EXPECT_TRUE(table.encoded().has_value());
         EXPECT_EQ(table.encoded().value(), bytes) << "an untouched table must write back as read";
-        (void)text::ShopIndex::fromText(bytes).shopNumberOf("a.shp");
+        (void)workspace::ShopIndex::fromText(bytes).shopNumberOf("a.shp");
         (void)workspace::readNpcLinks(bytes);
         (void)shop::SellItemBlock::read(bytes);
         auto document = shop::ShopReader::fromBytes(bytes, table);

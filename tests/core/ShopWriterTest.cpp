@@ -1,6 +1,7 @@
 #include "shop/ShopWriter.h"
 
 #include "TestFiles.h"
+#include "generator/WorkspaceGenerator.h"
 #include "io/AtomicFile.h"
 #include "io/FileSystem.h"
 #include "shop/ShopReader.h"
@@ -8,7 +9,6 @@
 #include "text/StringTableCodec.h"
 #include "workspace/NpcDiscovery.h"
 #include "workspace/Workspace.h"
-#include "workspace/WorkspaceGenerator.h"
 
 #include <gtest/gtest.h>
 
@@ -302,7 +302,7 @@ TEST(ShopRoundTrip, EveryGeneratedShop)
     for (std::uint64_t seed : {1u, 2u, 3u}) {
         TempDir dir;
         ASSERT_TRUE(
-            workspace::generateWorkspace(dir.path(), {.shops = 24, .npcs = 10, .seed = seed}).has_value());
+            generator::generateWorkspace(dir.path(), {.shops = 24, .npcs = 10, .seed = seed}).has_value());
         const workspace::Workspace ws(dir.path());
         std::mt19937 random(static_cast<unsigned>(seed));
         ShopWriter writer(&random);

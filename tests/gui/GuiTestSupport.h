@@ -4,7 +4,7 @@
 #include "MainWindow.h"
 #include "QtText.h"
 #include "TestFiles.h"
-#include "workspace/WorkspaceGenerator.h"
+#include "generator/WorkspaceGenerator.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -108,7 +108,7 @@ class EditorFixture : public ::testing::Test
 protected:
     void makeWorkspace(int shops = 12, int npcs = 15, std::uint64_t seed = 4)
     {
-        ASSERT_TRUE(workspace::generateWorkspace(dir.path(), {.shops = shops, .npcs = npcs, .seed = seed})
+        ASSERT_TRUE(generator::generateWorkspace(dir.path(), {.shops = shops, .npcs = npcs, .seed = seed})
                         .has_value());
     }
     gui::MainWindow& window()

@@ -104,7 +104,7 @@ TEST_F(LoadFlow, EachMissingRequiredFileGivesTheMessageAndTheLoadButtonWorksAgai
         SCOPED_TRACE(missing);
         TempDir folder;
         ASSERT_TRUE(
-            workspace::generateWorkspace(folder.path(), {.shops = 3, .npcs = 3, .seed = 1}).has_value());
+            generator::generateWorkspace(folder.path(), {.shops = 3, .npcs = 3, .seed = 1}).has_value());
         std::filesystem::remove(folder / missing);
         ScriptedDialogs boxes;
         gui::MainWindow w(folder.path(), boxes);

@@ -152,16 +152,4 @@ int RegexObject::subMatchCount() const
     return matches_.empty() ? 0 : static_cast<int>(matches_.front().groups.size());
 }
 
-std::string trimBlock(std::string_view text)
-{
-    if (text.starts_with("\r\n"))
-        text.remove_prefix(2);
-    if (text.ends_with("\r\n"))
-        text.remove_suffix(2);
-    RegexObject blankLines;
-    if (!blankLines.create("\\n\\s*\\r", text))
-        return std::string(text);
-    return blankLines.replace("");
-}
-
 } // namespace shopkeeper::regex

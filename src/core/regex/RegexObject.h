@@ -70,8 +70,4 @@ private:
     std::string error_;
 };
 
-// Removes one leading and one trailing CR LF, then every blank or white-space-only line;
-// the CR LF that ends the line before a removed one stays whole.
-std::string trimBlock(std::string_view text);
-
 } // namespace shopkeeper::regex

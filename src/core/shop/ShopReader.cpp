@@ -3,6 +3,7 @@
 #include "io/FileSystem.h"
 #include "regex/RegexObject.h"
 #include "shop/SellItemBlock.h"
+#include "shop/TrimBlock.h"
 #include "text/ScriptText.h"
 
 namespace shopkeeper::shop {
@@ -45,8 +46,8 @@ std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string byt
     document.sellSection = section(text, "[sell item]", "[/sell item]");
     if (document.sellSection.empty())
         return std::unexpected(ShopReadError{kMissingSellBlockMessage, {}, false});
-    document.sellBody = regex::trimBlock(
-        text::replaceEach(document.sellSection, {{"[sell item]", ""}, {"[/sell item]", ""}}));
+    document.sellBody =
+        trimBlock(text::replaceEach(document.sellSection, {{"[sell item]", ""}, {"[/sell item]", ""}}));
 
     auto items = SellItemBlock::read(document.sellBody);
     if (!items) {
@@ -68,7 +69,7 @@ void ShopReader::readTabNames(ShopDocument& document)
     if (document.tabSection.empty())
         return;
     const auto block =
-        regex::trimBlock(text::replaceEach(document.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
+        trimBlock(text::replaceEach(document.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
     if (block.empty())
         return;
     for (const auto& line : text::lines(block)) {

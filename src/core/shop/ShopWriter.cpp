@@ -4,6 +4,7 @@
 #include "regex/RegexObject.h"
 #include "shop/SellItemBlock.h"
 #include "shop/ShopReader.h"
+#include "shop/TrimBlock.h"
 #include "text/ScriptText.h"
 #include "text/StringTableCodec.h"
 
@@ -94,7 +95,7 @@ Result<SavePlan> ShopWriter::plan(ShopDocument& document)
         lines += tabLine(*key);
         table.appendLine(*key + ">" + names[i]);
     }
-    const std::string block = regex::trimBlock("[tab name]\r\n" + lines + "\r\n[/tab name]");
+    const std::string block = trimBlock("[tab name]\r\n" + lines + "\r\n[/tab name]");
     if (hadBlock)
         newText = text::replaceFirst(newText, document.tabSection, block);
     else

@@ -46,7 +46,7 @@ Result<WorkspaceState> loadWorkspace(const Workspace& workspace)
     if (state.shopFiles.empty())
         return fail(kNoShopFilesMessage);
     state.npcFiles = io::listFiles(workspace.npcFolder(), "*.npc");
-    state.shopIndex = text::ShopIndex::read(workspace.shopIndexPath());
+    state.shopIndex = ShopIndex::read(workspace.shopIndexPath());
     state.npcNames = text::StringTable::read(workspace.npcStringTablePath());
     return state;
 }

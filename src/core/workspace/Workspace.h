@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Result.h"
-#include "text/ShopIndex.h"
 #include "text/StringTable.h"
+#include "workspace/ShopIndex.h"
 
 #include <filesystem>
 #include <string>
@@ -49,7 +49,7 @@ struct WorkspaceState
 {
     std::vector<fs::path> shopFiles;
     std::vector<fs::path> npcFiles;
-    text::ShopIndex shopIndex;
+    ShopIndex shopIndex;
     text::StringTable npcNames;
 };
 

@@ -1,15 +1,15 @@
-#include "workspace/WorkspaceGenerator.h"
+#include "generator/WorkspaceGenerator.h"
 
 #include "io/FileSystem.h"
 #include "text/StringTableCodec.h"
 
-#include <cstdio>
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
-namespace shopkeeper::workspace {
+namespace shopkeeper::generator {
 
 namespace fs = std::filesystem;
 
@@ -242,4 +242,4 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
     return writeBytes(npcDir / "npc.kor.str", npcTable);
 }
 
-} // namespace shopkeeper::workspace
+} // namespace shopkeeper::generator

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 
-namespace shopkeeper::workspace {
+namespace shopkeeper::generator {
 
 struct GeneratorOptions
 {
@@ -21,4 +21,4 @@ struct GeneratorOptions
 // names missing from the NPC table, and name links of other tables.
 Status generateWorkspace(const std::filesystem::path& folder, const GeneratorOptions& options);
 
-} // namespace shopkeeper::workspace
+} // namespace shopkeeper::generator

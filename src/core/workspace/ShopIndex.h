@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace shopkeeper::text {
+namespace shopkeeper::workspace {
 
 // The shop index itemshop.lst: lines of shop number, TAB, and a token naming the shop file
 // (in the game's files a path between back-quotes). Indexed once when read.
@@ -25,4 +25,4 @@ private:
     std::unordered_map<std::string, std::string> numberOfFile_;
 };
 
-} // namespace shopkeeper::text
+} // namespace shopkeeper::workspace

@@ -1,9 +1,11 @@
-#include "text/ShopIndex.h"
+#include "workspace/ShopIndex.h"
 
 #include "text/ScriptText.h"
 #include "text/ScriptTextFile.h"
 
-namespace shopkeeper::text {
+namespace shopkeeper::workspace {
+
+using namespace text;
 
 namespace {
 
@@ -58,4 +60,4 @@ std::string ShopIndex::shopNumberOf(std::string_view name) const
     return it == numberOfFile_.end() ? "-1" : it->second;
 }
 
-} // namespace shopkeeper::text
+} // namespace shopkeeper::workspace

@@ -1,0 +1,45 @@
+#include "generator/WorkspaceGenerator.h"
+
+#include "TestFiles.h"
+#include "workspace/NpcDiscovery.h"
+#include "workspace/Workspace.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace shopkeeper;
+using namespace shopkeeper::workspace;
+using generator::generateWorkspace;
+using test::TempDir;
+
+TEST(WorkspaceGeneratorTest, TheSameSeedGivesTheSameBytesAndEveryShopKind)
+{
+    TempDir one, two, three;
+    ASSERT_TRUE(generateWorkspace(one.path(), {.shops = 25, .npcs = 30, .seed = 7}).has_value());
+    ASSERT_TRUE(generateWorkspace(two.path(), {.shops = 25, .npcs = 30, .seed = 7}).has_value());
+    ASSERT_TRUE(generateWorkspace(three.path(), {.shops = 25, .npcs = 30, .seed = 8}).has_value());
+    bool differs = false;
+    std::string all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(one.path())) {
+        if (!entry.is_regular_file())
+            continue;
+        const auto relative = std::filesystem::relative(entry.path(), one.path());
+        const auto bytes = test::readFile(entry.path());
+        EXPECT_EQ(bytes, test::readFile(two / relative)) << relative;
+        differs = differs || bytes != test::readFile(three / relative);
+        all += bytes;
+    }
+    EXPECT_TRUE(differs);
+    for (const char* needle : {"`[etc shop]`", "`[weapon shop]`", "`[item shop]`", "<5::tab_name_",
+                               "<5::shop_common", "\t<5::", "<3::", "-2"})
+        EXPECT_NE(all.find(needle), std::string::npos) << needle;
+
+    auto state = loadWorkspace(Workspace(one.path()));
+    ASSERT_TRUE(state.has_value());
+    EXPECT_EQ(state->shopFiles.size(), 25u);
+    const auto entries = buildNpcList(*state);
+    const auto unknown =
+        std::count_if(entries.begin(), entries.end(), [](auto& e) { return e.npcName == kUnknownNpc; });
+    EXPECT_GT(unknown, 0);
+    EXPECT_LT(unknown, 25);
+}
