@@ -1,14 +1,18 @@
-#include "Dialogs.h"
-#include "MainWindow.h"
-#include "QtText.h"
+#include "Version.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/QtText.h"
+#include "widgets/Translations.h"
+#include "windows/MainWindow.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Shopkeeper"));
-    QApplication::setApplicationVersion(QStringLiteral("1.2"));
+    QApplication::setApplicationVersion(QStringLiteral(SHOPKEEPER_VERSION));
+    shopkeeper::gui::installQtTranslations(app);
 
     // The workspace is the folder that holds the program, or the folder named on the command line.
     const QStringList arguments = QApplication::arguments();

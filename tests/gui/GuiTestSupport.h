@@ -1,10 +1,12 @@
 #pragma once
 
-#include "Dialogs.h"
-#include "MainWindow.h"
-#include "QtText.h"
 #include "TestFiles.h"
 #include "generator/WorkspaceGenerator.h"
+#include "grid/PageGridModel.h"
+#include "grid/PageGridView.h"
+#include "widgets/Dialogs.h"
+#include "widgets/QtText.h"
+#include "windows/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,21 +46,34 @@ public:
         answers.pop_front();
         return answer;
     }
+    SaveChoice askToSave(QWidget*, const QString& title, const QString& text) override
+    {
+        questions.push_back({title, text, Icon::None});
+        if (saveChoices.empty())
+            return SaveChoice::Discard;
+        const auto choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
+    }
     std::optional<QString> input(QWidget*, const QString& title, const QString& prompt,
                                  const QString& initial) override
     {
         inputs.push_back({title, prompt + "|" + initial, Icon::None});
         if (inputAnswers.empty())
             return std::nullopt;
-        auto answer = inputAnswers.front();
+        const bool answered = inputAnswers.front().has_value();
+        const QString text = answered ? *inputAnswers.front() : QString();
         inputAnswers.pop_front();
-        return answer;
+        if (!answered)
+            return std::nullopt;
+        return text;
     }
 
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::vector<Shown> inputs;
     std::deque<bool> answers;
+    std::deque<SaveChoice> saveChoices;
     std::deque<std::optional<QString>> inputAnswers;
 };
 

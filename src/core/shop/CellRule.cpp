@@ -61,6 +61,17 @@ std::optional<std::string> normaliseCell(std::string_view text)
     return negative ? "-" + whole : whole;
 }
 
+Result<std::string> checkCell(std::string_view text)
+{
+    auto stored = normaliseCell(text);
+    const std::string shown(text::trimmed(text));
+    if (!stored)
+        return fail("“" + shown + "”不是物品ID：格子里只能填整数（空格子表示空位）。");
+    if (*stored == "-2")
+        return fail("“" + shown + "”会被写成 -2，而 -2 是分页标记，不能放在格子里。");
+    return *stored;
+}
+
 bool isWholeNumber(std::string_view text)
 {
     if (!text.empty() && (text.front() == '+' || text.front() == '-'))

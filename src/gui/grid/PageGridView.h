@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTableView>
+
+namespace shopkeeper::gui {
+
+class PageGridModel;
+
+// The grid control of one page: no header cells, rows 24 pixels high and the seven columns
+// sharing the width, grey grid lines, editable in place. Ctrl+C copies the selected cells as
+// TAB-separated text; Ctrl+V and Delete are handed to the model, which owns every rule.
+// A value the model refuses is explained in a tooltip at the cell.
+class PageGridView : public QTableView
+{
+    Q_OBJECT
+public:
+    PageGridView(PageGridModel* model, QWidget* parent);
+
+    PageGridModel* gridModel() const { return model_; }
+
+    void copySelection();
+    void paste();
+    void clearSelectedCells();
+
+    // Puts text into the cursor cell when that cell is empty, then moves the cursor to the next
+    // cell: along the row, then to the first cell of the next row; at the last cell it stays.
+    bool fillSelectedCell(const QString& text);
+
+    // The last refusal shown, for the status of the window.
+    const QString& lastRefusal() const { return lastRefusal_; }
+
+signals:
+    void refusalShown(const QString& reason);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showRefusal(int row, int column, const QString& reason);
+
+    PageGridModel* model_;
+    QString lastRefusal_;
+};
+
+} // namespace shopkeeper::gui

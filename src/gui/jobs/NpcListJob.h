@@ -1,0 +1,45 @@
+#pragma once
+
+#include "jobs/JobRun.h"
+#include "workspace/Workspace.h"
+
+#include <QObject>
+#include <QString>
+#include <thread>
+
+namespace shopkeeper::gui {
+
+// Lists and names the NPC shops of a workspace on a worker thread: filtering the shop files,
+// reading the NPC files and the tables, and naming each shop. Results reach the window as
+// signals on the window's thread, and only those of the current run: a cancelled or replaced
+// run delivers nothing more, whatever it had already queued.
+class NpcListJob : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NpcListJob(QObject* parent = nullptr);
+    ~NpcListJob() override;
+
+    void start(const workspace::Workspace& workspace);
+    // Asks the worker to stop at its next step and waits for it.
+    void cancel();
+    bool isRunning() const { return run_.isActive(); }
+
+signals:
+    // The shop files are known and the naming begins.
+    void listed(int shopCount);
+    void entryFound(const QString& shopFile, const QString& npcName);
+    // Nothing to list; message is the user's text.
+    void failed(const QString& message);
+    void finished();
+
+private:
+    // Runs deliver on this object's thread when ticket is still the current run.
+    template <typename F> void deliver(quint64 ticket, F&& action);
+    void join();
+
+    std::thread worker_;
+    JobRun run_;
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "widgets/Dialogs.h"
+
+namespace shopkeeper::gui {
+
+// The real boxes, in the language of the installed Qt translations.
+class QtDialogs : public Dialogs
+{
+public:
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+    SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
+                                 const QString& initial) override;
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "jobs/NpcListJob.h"
+#include "session/ShopSession.h"
+#include "widgets/Dialogs.h"
+
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace shopkeeper::gui {
+
+class FramelessChrome;
+class PageGridView;
+
+// The editor's main window: the load button and NPC list, the five page grids, the page and
+// data-transfer buttons, and the save button. It shows the shop session and hands every
+// action to it; the session holds the shop.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    ShopSession& session() { return session_; }
+
+    // The control handlers.
+    void loadWorkspace();
+    void onNpcSelected(int index);
+    bool save();
+    void addTwoRows();
+    void clearThisPage();
+    void clearAllPages();
+    void editPageNames();
+    void openForRead();
+    void openForOutput();
+    void showHelp();
+
+    PageGridView* currentPageGrid() const;
+    int currentPage() const;
+    PageGridView* grid(int page) const { return grids_.at(static_cast<std::size_t>(page)); }
+    bool fillSelectedCell(const QString& text);
+
+    const std::filesystem::path& workspacePath() const { return session_.workspace().root(); }
+    TransferMode transferMode() const { return transferMode_; }
+    // How long the save button shows its tick before the shop is read again.
+    void setSaveConfirmationDelay(int milliseconds) { confirmationDelay_ = milliseconds; }
+
+signals:
+    void npcListReady();
+    void shopOpened();
+    // The save's tick is showing and the shop is about to be read again.
+    void saveConfirming();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    QGroupBox* group(const char* name, const char* titleName, const QString& title, QRect rect);
+    void connectSession();
+    void setListControlsEnabled(bool enabled);
+    void showRepairFlag(bool repairable);
+    void showPageNames();
+    void showBinding();
+    void openShop(int index);
+    void showOpenFailure(const ShopSession::OpenResult& result);
+    void openRepairWindow();
+    bool settleUnsavedChanges();
+    void updateTitle();
+    void returnFocus();
+    void notYetAvailable();
+
+    ShopSession session_;
+    Dialogs& dialogs_;
+    FramelessChrome* chrome_ = nullptr;
+    NpcListJob job_;
+    std::vector<std::filesystem::path> entries_; // shop file k is combo item k + 1
+    int openIndex_ = 0;
+    TransferMode transferMode_ = TransferMode::Read;
+    int confirmationDelay_ = 1000;
+    bool saving_ = false;
+    bool listing_ = false;
+
+    QPushButton* loadButton_ = nullptr;
+    QComboBox* npcCombo_ = nullptr;
+    QLabel* loadingLabel_ = nullptr;
+    QCheckBox* repairBox_ = nullptr;
+    QLabel* repairLabel_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QLineEdit* pathBox_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QPushButton* editPagesButton_ = nullptr;
+    QPushButton* addRowsButton_ = nullptr;
+    QPushButton* clearPageButton_ = nullptr;
+    QPushButton* clearAllButton_ = nullptr;
+    QCheckBox* captureBox_ = nullptr;
+    QCheckBox* fillBox_ = nullptr;
+    QLineEdit* idBox_ = nullptr;
+    QCheckBox* externalBox_ = nullptr;
+    std::array<PageGridView*, shop::kPageCount> grids_{};
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "session/ShopSession.h"
+#include "session/TransferMode.h"
+#include "widgets/Dialogs.h"
+
+#include <QDialog>
+#include <functional>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace shopkeeper::gui {
+
+// The data-transfer window: a text box with the item list, and read, copy and clear buttons.
+// In the output mode the box shows one grid row per line, while the copy button puts the
+// item list on the clipboard exactly as it is written.
+class TransferWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    TransferWindow(TransferMode mode, const QString& body, Dialogs& dialogs, QWidget* parent);
+
+    TransferMode mode() const { return mode_; }
+    QPlainTextEdit* editor() const { return editor_; }
+
+    // Reads a text into the pages; the window closes when it read well.
+    std::function<ShopSession::BlockResult(const QString&)> reader;
+
+    // The read button: lays the text out over the five pages.
+    void readBlock();
+    void copyToClipboard();
+
+    // The item list laid out one grid row per line, each further page on a line of its own.
+    static QString rowsPerLine(const QString& block);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TransferMode mode_;
+    Dialogs& dialogs_;
+    QString exact_;
+    QPlainTextEdit* editor_;
+    QPushButton* read_;
+    QPushButton* copy_;
+    QPushButton* clear_;
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,139 @@
+#include "GuiTestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QUndoStack>
+
+using namespace shopkeeper;
+using gui::PageGridModel;
+
+namespace {
+
+// Counts what the model tester reports, so a broken model contract fails the test.
+int gTesterFailures = 0;
+void countFailures(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtDebugMsg && message.contains("FAIL"))
+        ++gTesterFailures;
+}
+
+class CheckedModel : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        gTesterFailures = 0;
+        previous = qInstallMessageHandler(countFailures);
+        model.setUndoStack(&undo);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            &model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+    void TearDown() override
+    {
+        tester.reset();
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(gTesterFailures, 0) << "the model broke the item-model contract";
+    }
+
+    QUndoStack undo;
+    PageGridModel model;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    QtMessageHandler previous = nullptr;
+};
+
+shop::ShopPage pageOf(std::vector<std::string> items)
+{
+    return shop::ShopPage::fromItems(items);
+}
+
+} // namespace
+
+TEST_F(CheckedModel, EveryGridOperationKeepsTheModelContract)
+{
+    model.fill(pageOf({"1", "2", "3", "4", "5", "6", "7", "8"}));
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_TRUE(model.isRowShaded(1));
+    model.appendRows(3);
+    model.shadeRows();
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_TRUE(model.isRowShaded(3));
+    model.removeEmptyRows();
+    EXPECT_EQ(model.rowCount(), 2);
+    model.fillEmptyCells();
+    EXPECT_EQ(model.cellText(1, 6), "-1");
+    EXPECT_EQ(model.index(1, 6).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    EXPECT_TRUE(model.paste(1, 0, "10\t11\t12\r\n13\r\n"));
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_TRUE(model.clearCells({model.index(0, 0), model.index(2, 5)}));
+    model.clearGrid();
+    EXPECT_EQ(model.rowCount(), 0);
+    // Undo brings whole states back: the grid before the delete, then before the paste.
+    undo.undo();
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.cellText(2, 0), "13");
+    undo.undo();
+    EXPECT_EQ(model.rowCount(), 2);
+}
+
+TEST_F(CheckedModel, TypedValuesFollowTheCellRuleAndRefusalsSayWhy)
+{
+    QSignalSpy refused(&model, &PageGridModel::cellRefused);
+    const auto at = model.index(0, 0);
+    model.setData(at, "007", Qt::EditRole);
+    EXPECT_EQ(model.cellText(0, 0), "7");
+    model.setData(at, "+5", Qt::EditRole);
+    EXPECT_EQ(model.cellText(0, 0), "5");
+    model.setData(at, "0", Qt::EditRole);
+    EXPECT_EQ(model.cellText(0, 0), "");
+    EXPECT_EQ(refused.count(), 0);
+
+    model.setData(model.index(0, 1), "1001", Qt::EditRole);
+    for (const char* bad : {"abc", "-2", "-1.6", "0.2"}) {
+        model.setData(model.index(0, 1), bad, Qt::EditRole);
+        EXPECT_EQ(model.cellText(0, 1), "1001") << bad;
+    }
+    ASSERT_EQ(refused.count(), 4);
+    EXPECT_TRUE(refused[0][2].toString().contains("abc"));
+    EXPECT_TRUE(refused[1][2].toString().contains("分页"));
+    EXPECT_TRUE(refused[2][2].toString().contains("-1.6"));
+}
+
+TEST_F(CheckedModel, TypingACellBackToItsTextIsNoChange)
+{
+    model.fill(pageOf({"500"}));
+    model.setData(model.index(0, 0), "600", Qt::EditRole);
+    EXPECT_FALSE(undo.isClean());
+    model.setData(model.index(0, 0), "500", Qt::EditRole);
+    EXPECT_TRUE(undo.isClean());
+    EXPECT_EQ(undo.count(), 0);
+    // Another cell in between: the two edits stay two steps.
+    model.setData(model.index(0, 0), "600", Qt::EditRole);
+    model.setData(model.index(0, 1), "1", Qt::EditRole);
+    EXPECT_EQ(undo.count(), 2);
+}
+
+TEST_F(CheckedModel, AGridThatIsNotEditableRefusesEveryUserChange)
+{
+    model.fill(pageOf({"1", "2"}));
+    model.setEditable(false);
+    EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+    model.setData(model.index(0, 0), "9", Qt::EditRole);
+    EXPECT_FALSE(model.paste(0, 0, "8\t8"));
+    EXPECT_FALSE(model.clearCells({model.index(0, 1)}));
+    EXPECT_EQ(model.cellText(0, 0), "1");
+    EXPECT_EQ(model.cellText(0, 1), "2");
+    EXPECT_EQ(undo.count(), 0);
+    model.setEditable(true);
+    EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST_F(CheckedModel, ACellsTooltipNamesItsItem)
+{
+    model.fill(pageOf({"1001", "-1"}));
+    EXPECT_FALSE(model.index(0, 0).data(Qt::ToolTipRole).isValid());
+    model.setNameLookup(
+        [](const QString& id) { return id == "1001" ? QString("铁剑") : QString("未知物品"); });
+    EXPECT_EQ(model.index(0, 0).data(Qt::ToolTipRole).toString(), "铁剑");
+    EXPECT_FALSE(model.index(0, 1).data(Qt::ToolTipRole).isValid()); // an empty slot names nothing
+    EXPECT_FALSE(model.index(0, 2).data(Qt::ToolTipRole).isValid());
+}

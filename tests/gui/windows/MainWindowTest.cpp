@@ -1,0 +1,193 @@
+#include "GuiTestSupport.h"
+#include "io/FileSystem.h"
+#include "windows/HelpWindow.h"
+#include "workspace/NpcDiscovery.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace shopkeeper;
+using namespace shopkeeper::test;
+
+namespace {
+
+QStringList comboItems(QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+QStringList tabCaptions(QWidget* window)
+{
+    auto* tabs = child<QTabWidget>(window, "选择夹1");
+    QStringList out;
+    for (int i = 0; i < tabs->count(); ++i)
+        out << tabs->tabText(i);
+    return out;
+}
+
+const QStringList kDefaultCaptions = {"第一页", "第二页", "第三页", "第四页", "第五页"};
+
+} // namespace
+
+using MainWindowStart = EditorFixture;
+
+TEST_F(MainWindowStart, EveryControlStartsInItsFreshState)
+{
+    auto& w = window();
+    EXPECT_EQ(w.size(), QSize(700, 560));
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    for (const char* disabled : {"NPC组合框", "保存按钮", "修理选择框", "编辑页按钮", "选择框2", "ID框"})
+        EXPECT_FALSE(child<QWidget>(&w, disabled)->isEnabled()) << disabled;
+    for (const char* enabled :
+         {"载入按钮", "读取按钮", "输出按钮", "清空本页按钮", "清空所有按钮", "增加按钮", "选择框1"})
+        EXPECT_TRUE(child<QWidget>(&w, enabled)->isEnabled()) << enabled;
+    EXPECT_FALSE(child<QLabel>(&w, "标签9")->isVisible());
+    EXPECT_FALSE(child<QCheckBox>(&w, "修理选择框")->isChecked());
+    EXPECT_EQ(child<QLabel>(&w, "标签8")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(child<QPushButton>(&w, "载入按钮")->text(), "载入NPC");
+    EXPECT_EQ(child<QPushButton>(&w, "保存按钮")->text(), "保存文件");
+    EXPECT_EQ(child<QPushButton>(&w, "增加按钮")->text(), "↑增加两行↑");
+    EXPECT_EQ(child<QPushButton>(&w, "编辑页按钮")->text(), "编辑页名称");
+    EXPECT_EQ(child<QLabel>(&w, "标签14")->text(), "加载外置ID→→→→→→");
+    EXPECT_EQ(tabCaptions(&w), kDefaultCaptions);
+    EXPECT_TRUE(child<QLabel>(&w, "标签1")->text().contains("Ver1.2"));
+    EXPECT_TRUE(child<QLineEdit>(&w, "路径框")->text().isEmpty());
+    EXPECT_EQ(combo()->count(), 0);
+}
+
+using LoadFlow = EditorFixture;
+
+TEST_F(LoadFlow, ListsEveryNpcShopInOrderAndEnablesTheControls)
+{
+    makeWorkspace(14, 20);
+    auto& w = window();
+    QSignalSpy ready(&w, &gui::MainWindow::npcListReady);
+    child<QPushButton>(&w, "载入按钮")->click();
+    // While the job runs the label shows and the three list controls wait.
+    if (ready.count() == 0) {
+        EXPECT_TRUE(child<QLabel>(&w, "标签9")->isVisible());
+        EXPECT_FALSE(child<QPushButton>(&w, "载入按钮")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(&w, "保存按钮")->isEnabled());
+        ASSERT_TRUE(ready.wait(20000));
+    }
+    QStringList expected = {"↓请选择一个NPC↓"};
+    auto state = workspace::loadWorkspace(workspace::Workspace(dir.path()));
+    ASSERT_TRUE(state.has_value());
+    for (const auto& entry : workspace::buildNpcList(*state))
+        expected << gui::qs(entry.npcName);
+    EXPECT_EQ(comboItems(combo()), expected);
+    EXPECT_EQ(combo()->currentIndex(), 0);
+    EXPECT_FALSE(child<QLabel>(&w, "标签9")->isVisible());
+    for (const char* enabled : {"载入按钮", "NPC组合框", "保存按钮", "编辑页按钮", "修理选择框"})
+        EXPECT_TRUE(child<QWidget>(&w, enabled)->isEnabled()) << enabled;
+    EXPECT_TRUE(child<QLineEdit>(&w, "路径框")->text().isEmpty());
+
+    ASSERT_TRUE(load());
+    EXPECT_EQ(comboItems(combo()), expected);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LoadFlow, EachMissingRequiredFileGivesTheMessageAndTheLoadButtonWorksAgain)
+{
+    for (const char* missing : {"itemshop/itemshop.kor.str", "itemshop/itemshop.lst", "npc/npc.kor.str"}) {
+        SCOPED_TRACE(missing);
+        TempDir folder;
+        ASSERT_TRUE(
+            generator::generateWorkspace(folder.path(), {.shops = 3, .npcs = 3, .seed = 1}).has_value());
+        std::filesystem::remove(folder / missing);
+        ScriptedDialogs boxes;
+        gui::MainWindow w(folder.path(), boxes);
+        child<QPushButton>(&w, "载入按钮")->click();
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(boxes.messages[0].title, "错误提示");
+        EXPECT_EQ(boxes.messages[0].icon, gui::Dialogs::Icon::Error);
+        EXPECT_EQ(boxes.messages[0].text, gui::qs(workspace::Workspace(folder.path()).missingFilesMessage()));
+        EXPECT_TRUE(boxes.messages[0].text.contains("itemshop.lst"));
+        EXPECT_TRUE(child<QPushButton>(&w, "载入按钮")->isEnabled());
+        EXPECT_EQ(child<QComboBox>(&w, "NPC组合框")->count(), 0);
+    }
+}
+
+TEST_F(LoadFlow, AWorkspaceWithoutNpcShopsLeavesTheEditorEmpty)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    choose(1);
+    ASSERT_GT(window().grid(0)->model()->rowCount(), 0);
+    // Every NPC shop becomes a plain item shop.
+    for (const auto& path : io::listFiles(dir / "itemshop", "*.shp")) {
+        auto text = readFile(path);
+        for (const char* kind : {"[etc shop]", "[weapon shop]"}) {
+            for (auto at = text.find(kind); at != std::string::npos; at = text.find(kind))
+                text.replace(at, std::string(kind).size(), "[item shop]");
+        }
+        writeFile(path, text);
+    }
+    child<QPushButton>(&window(), "载入按钮")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), size_t(1), 10000);
+    EXPECT_EQ(dialogs.messages[0].text, "没有找到可修改的NPC商店文件！");
+    EXPECT_EQ(dialogs.messages[0].title, "错误提示");
+    EXPECT_EQ(combo()->count(), 0);
+    EXPECT_TRUE(child<QLineEdit>(&window(), "路径框")->text().isEmpty());
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(window().grid(k)->model()->rowCount(), 0);
+    EXPECT_TRUE(child<QPushButton>(&window(), "载入按钮")->isEnabled());
+}
+
+TEST_F(LoadFlow, ChoosingThePromptDoesNothingAndChoosingAShopShowsItsPath)
+{
+    makeWorkspace(6, 8);
+    ASSERT_TRUE(load());
+    choose(0);
+    EXPECT_TRUE(child<QLineEdit>(&window(), "路径框")->text().isEmpty());
+    EXPECT_EQ(window().grid(0)->model()->rowCount(), 0);
+
+    auto state = workspace::loadWorkspace(workspace::Workspace(dir.path()));
+    ASSERT_TRUE(state.has_value());
+    choose(3);
+    EXPECT_EQ(child<QLineEdit>(&window(), "路径框")->text(), gui::nativePath(state->shopFiles[2]));
+    EXPECT_GT(window().grid(0)->model()->rowCount(), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainWindowStart, TheHelpWindowIsModalReadOnlyAndClosesByItsPicture)
+{
+    auto& w = window();
+    bool closedByPicture = false;
+    withNextModal(
+        [&](QWidget* modal) {
+            auto* help = qobject_cast<gui::HelpWindow*>(modal);
+            ASSERT_NE(help, nullptr);
+            EXPECT_TRUE(help->isModal());
+            EXPECT_EQ(help->size(), QSize(403, 469));
+            EXPECT_EQ(child<QLabel>(help, "标签1")->text(), "使用帮助");
+            const QString text = child<QPlainTextEdit>(help, "超级编辑框1")->toPlainText();
+            EXPECT_TRUE(child<QPlainTextEdit>(help, "超级编辑框1")->isReadOnly());
+            EXPECT_TRUE(text.contains("id-name.txt"));
+            QTest::mouseClick(child<QWidget>(help, "关闭按钮S"), Qt::LeftButton);
+            closedByPicture = !help->isVisible();
+        },
+        [&] { child<QPushButton>(&w, "帮助按钮")->click(); });
+    EXPECT_TRUE(closedByPicture);
+}
+
+TEST_F(MainWindowStart, DraggingTheTitleStripMovesTheWindow)
+{
+    auto& w = window();
+    auto* strip = child<QLabel>(&w, "标签1");
+    const QPoint before = w.pos();
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(100, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(140, 40), strip->mapToGlobal(QPointF(140, 40)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(strip, &move);
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(140, 40));
+    EXPECT_EQ(w.pos(), before + QPoint(40, 30));
+}

@@ -1,0 +1,210 @@
+#include "GuiTestSupport.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace shopkeeper;
+using namespace shopkeeper::test;
+
+namespace {
+
+QColor foreground(gui::PageGridView* view, int row, int column)
+{
+    return view->model()->index(row, column).data(Qt::ForegroundRole).value<QColor>();
+}
+
+QColor background(gui::PageGridView* view, int row)
+{
+    return view->model()->index(row, 0).data(Qt::BackgroundRole).value<QColor>();
+}
+
+const QColor kGrey(0xC0, 0xC0, 0xC0);
+
+} // namespace
+
+using PageGrid = EditorFixture;
+
+TEST_F(PageGrid, GridsHaveSevenColumnsNoHeadersAndFillTheirWidth)
+{
+    auto* view = window().grid(0);
+    EXPECT_EQ(view->objectName(), "物品表格1");
+    EXPECT_EQ(window().grid(4)->objectName(), "物品表格5");
+    EXPECT_EQ(view->model()->columnCount(), 7);
+    EXPECT_EQ(view->model()->rowCount(), 1);
+    EXPECT_FALSE(view->horizontalHeader()->isVisible());
+    EXPECT_FALSE(view->verticalHeader()->isVisible());
+    EXPECT_EQ(view->rowHeight(0), 24);
+    // The seven columns fill the grid: no white strip beside the last one.
+    const int used = view->columnViewportPosition(6) + view->columnWidth(6);
+    EXPECT_GE(used, view->viewport()->width() - 1);
+}
+
+TEST_F(PageGrid, AddingRowsShadesEverySecondRowAndShadingOnlyPaints)
+{
+    auto& w = window();
+    dialogs.answers = {true};
+    child<QPushButton>(&w, "清空本页按钮")->click();
+    EXPECT_EQ(w.grid(0)->model()->rowCount(), 0);
+    child<QPushButton>(&w, "增加按钮")->click();
+    ASSERT_EQ(w.grid(0)->model()->rowCount(), 2);
+    EXPECT_EQ(background(w.grid(0), 0), QColor(Qt::white));
+    EXPECT_EQ(background(w.grid(0), 1), kGrey);
+    child<QPushButton>(&w, "增加按钮")->click();
+    EXPECT_EQ(background(w.grid(0), 3), kGrey);
+
+    // A grey row keeps its grey when the empty rows above it go.
+    auto* model = w.grid(0)->gridModel();
+    model->setCellText(1, 0, "5");
+    model->removeEmptyRows();
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(background(w.grid(0), 0), kGrey);
+}
+
+TEST_F(PageGrid, TypedValuesFollowTheCellRuleAndMinusOneIsRed)
+{
+    auto* view = window().grid(0);
+    typeInto(view, 0, 0, "0");
+    EXPECT_EQ(view->gridModel()->cellText(0, 0), "");
+    typeInto(view, 0, 1, "-1");
+    EXPECT_EQ(view->gridModel()->cellText(0, 1), "-1");
+    EXPECT_EQ(foreground(view, 0, 1), QColor(255, 0, 0));
+    typeInto(view, 0, 1, "1001");
+    EXPECT_EQ(view->gridModel()->cellText(0, 1), "1001");
+    EXPECT_EQ(foreground(view, 0, 1), QColor(0, 0, 0));
+    typeInto(view, 0, 2, "12.6");
+    EXPECT_EQ(view->gridModel()->cellText(0, 2), "13");
+    typeInto(view, 0, 2, "abc");
+    EXPECT_EQ(view->gridModel()->cellText(0, 2), "13"); // refused, unchanged
+}
+
+TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAndMovesTheCursor)
+{
+    auto& w = window();
+    auto* view = w.grid(0);
+    view->gridModel()->appendRows(1);
+    view->setCurrentIndex(view->model()->index(0, 6));
+    EXPECT_TRUE(w.fillSelectedCell("1001"));
+    EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
+    EXPECT_EQ(view->currentIndex(), view->model()->index(1, 0));
+
+    view->setCurrentIndex(view->model()->index(0, 6));
+    EXPECT_FALSE(w.fillSelectedCell("2002"));
+    EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
+    EXPECT_EQ(view->currentIndex(), view->model()->index(0, 6));
+
+    view->setCurrentIndex(view->model()->index(1, 6));
+    EXPECT_TRUE(w.fillSelectedCell("3003"));
+    EXPECT_EQ(view->currentIndex(), view->model()->index(1, 6)); // the last cell keeps the cursor
+}
+
+TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)
+{
+    auto& w = window();
+    auto* tabs = child<QTabWidget>(&w, "选择夹1");
+    auto names = w.session().pageNames();
+    names[2] = "卷轴";
+    w.session().renamePages(names);
+    dialogs.inputAnswers = {QString("武器"), std::nullopt, QString("-1"), QString(""), QString("时装")};
+    w.editPageNames();
+    ASSERT_EQ(dialogs.inputs.size(), 5u);
+    EXPECT_EQ(dialogs.inputs[0].title, "请输入第一页名称");
+    EXPECT_EQ(dialogs.inputs[4].title, "请输入第五页名称");
+    EXPECT_EQ(dialogs.inputs[2].text, "删除页名称请输入-1|卷轴");
+    EXPECT_EQ(tabs->tabText(0), "武器");
+    EXPECT_EQ(tabs->tabText(1), "第二页");
+    EXPECT_EQ(tabs->tabText(2), "第三页");
+    EXPECT_EQ(tabs->tabText(3), "");
+    EXPECT_EQ(tabs->tabText(4), "时装");
+    w.session().undoStack()->undo();
+    EXPECT_EQ(tabs->tabText(0), "第一页");
+    EXPECT_EQ(tabs->tabText(2), "卷轴");
+    // A name with "&" shows as typed, not as a shortcut marker.
+    dialogs.inputAnswers = {QString("刀&剑")};
+    w.editPageNames();
+    EXPECT_EQ(w.session().pageNames()[0], "刀&剑");
+    EXPECT_EQ(tabs->tabText(0), "刀&&剑");
+}
+
+TEST_F(PageGrid, ClearingAsksFirstAndKeepsPageNames)
+{
+    auto& w = window();
+    auto* tabs = child<QTabWidget>(&w, "选择夹1");
+    auto names = w.session().pageNames();
+    names[1] = "药水";
+    w.session().renamePages(names);
+    for (int k = 0; k < 5; ++k)
+        w.grid(k)->gridModel()->setCellText(0, 0, "7");
+    dialogs.answers = {false};
+    child<QPushButton>(&w, "清空所有按钮")->click();
+    EXPECT_EQ(w.grid(3)->model()->rowCount(), 1);
+    dialogs.answers = {true};
+    child<QPushButton>(&w, "清空所有按钮")->click();
+    ASSERT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(dialogs.questions[1].text, "确定要清空 所有页 的数据吗？");
+    EXPECT_EQ(dialogs.questions[1].title, "提示");
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(w.grid(k)->model()->rowCount(), 0);
+    EXPECT_EQ(tabs->tabText(1), "药水");
+
+    w.session().undoStack()->undo();
+    EXPECT_EQ(w.grid(4)->gridModel()->cellText(0, 0), "7");
+    tabs->setCurrentIndex(4);
+    dialogs.answers = {true};
+    child<QPushButton>(&w, "清空本页按钮")->click();
+    EXPECT_EQ(dialogs.questions.back().text, "确定要清空本页的数据吗？");
+    EXPECT_EQ(w.grid(4)->model()->rowCount(), 0);
+    EXPECT_EQ(w.grid(3)->model()->rowCount(), 1);
+}
+
+TEST_F(PageGrid, TheRepairBoxColoursItsLabel)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    auto* box = child<QCheckBox>(&window(), "修理选择框");
+    auto* label = child<QLabel>(&window(), "标签8");
+    box->click();
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+    box->click();
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+TEST_F(PageGrid, CopyPasteAndDeleteWorkOnCellRanges)
+{
+    auto* view = window().grid(0);
+    QString block;
+    for (int r = 0; r < 3; ++r) {
+        QStringList row;
+        for (int c = 0; c < 9; ++c)
+            row << QString::number(100 * (r + 1) + c);
+        block += row.join('\t') + "\r\n";
+    }
+    QApplication::clipboard()->setText(block);
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(0, 2));
+    QTest::keySequence(view, QKeySequence::Paste);
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->gridModel()->cellText(0, 2), "100");
+    EXPECT_EQ(view->gridModel()->cellText(2, 6), "304");
+    EXPECT_EQ(view->gridModel()->cellText(0, 0), "");
+
+    view->selectionModel()->select(QItemSelection(view->model()->index(1, 2), view->model()->index(2, 3)),
+                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keySequence(view, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "200\t201\r\n300\t301\r\n");
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(view->gridModel()->cellText(1, 2), "");
+    EXPECT_EQ(view->gridModel()->cellText(2, 3), "");
+    EXPECT_EQ(view->gridModel()->cellText(2, 4), "302");
+
+    window().session().undoStack()->undo(); // the delete
+    EXPECT_EQ(view->gridModel()->cellText(1, 2), "200");
+    window().session().undoStack()->undo(); // the paste
+    EXPECT_EQ(view->model()->rowCount(), 1);
+    EXPECT_EQ(view->gridModel()->cellText(0, 2), "");
+    window().session().undoStack()->redo();
+    EXPECT_EQ(view->gridModel()->cellText(2, 6), "304");
+}
