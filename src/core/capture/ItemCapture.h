@@ -1,0 +1,42 @@
+#pragma once
+
+#include "capture/KeyStateSource.h"
+#include "capture/ProcessSource.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace shopkeeper::capture {
+
+// What one F12 capture found.
+struct CaptureResult
+{
+    enum class Outcome
+    {
+        GameNotRunning, // switch the capture off, without a message
+        ReadFailed,     // show "获取失败"; leave the clipboard and the grids alone
+        Captured,       // show idText(), copy it to the clipboard, fill the grid when asked
+    };
+
+    Outcome outcome = Outcome::GameNotRunning;
+    std::int32_t itemId = kReadFailed;
+
+    // The text for the ID box: the signed decimal ID, "获取失败", or "" when the game is gone.
+    std::string idText() const;
+};
+
+// The F12 capture: finds the game process once and reads both words from that one process, the
+// pointer P at 0x1AE45B4 and the item ID at P + 0x1C (modulo 2^32). A failed or refused read,
+// or an ID of -1, is ReadFailed.
+//
+// Opens the game for reading only, and touches no UI, so the GUI may run it on a worker thread
+// and hand the result to the UI thread.
+CaptureResult captureItemId(ProcessSource& processes);
+
+// The check when the user switches the capture on. nullopt when it can start (the game runs and
+// the keyboard can be watched); otherwise the text of the "提示" message box: "游戏没有运行！",
+// followed by a second line saying why F12 cannot be watched when that is the reason.
+std::optional<std::string> captureSwitchOnProblem(ProcessSource& processes, const KeyStateSource& keys);
+
+} // namespace shopkeeper::capture
