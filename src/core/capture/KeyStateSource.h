@@ -12,7 +12,10 @@ struct KeySnapshot
     std::bitset<256> down;    // the key is down now
     std::bitset<256> pressed; // the key went down since the previous query
 
-    bool isDown(std::int32_t vk) const { return vk > 0 && vk < 256 && down.test(static_cast<std::size_t>(vk)); }
+    bool isDown(std::int32_t vk) const
+    {
+        return vk > 0 && vk < 256 && down.test(static_cast<std::size_t>(vk));
+    }
     bool wasPressed(std::int32_t vk) const
     {
         return vk > 0 && vk < 256 && pressed.test(static_cast<std::size_t>(vk));

@@ -1,10 +1,10 @@
 #include "capture/LinuxProcessSource.h"
 
 #include <charconv>
-#include <limits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <sys/types.h>
 #include <sys/uio.h>
 #include <unistd.h>
