@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   xvfb xauth x11-apps imagemagick
+  libx11-dev libxtst-dev g++-mingw-w64-x86-64 wine64
   fonts-wqy-microhei
 )
 

@@ -1,0 +1,26 @@
+#include "capture/CaptureBackends.h"
+
+#if defined(_WIN32)
+#include "capture/WindowsKeyState.h"
+#include "capture/WindowsProcessSource.h"
+#elif defined(__linux__)
+#include "capture/LinuxProcessSource.h"
+#include "capture/X11KeyState.h"
+#else
+#include "capture/NoCaptureBackend.h"
+#endif
+
+namespace shopkeeper::capture {
+
+CaptureBackends makeCaptureBackends()
+{
+#if defined(_WIN32)
+    return {std::make_unique<WindowsProcessSource>(), std::make_unique<WindowsKeyState>()};
+#elif defined(__linux__)
+    return {std::make_unique<LinuxProcessSource>(), std::make_unique<X11KeyState>()};
+#else
+    return {std::make_unique<NoProcessSource>(), std::make_unique<NoKeyState>()};
+#endif
+}
+
+} // namespace shopkeeper::capture

@@ -1,0 +1,194 @@
+#include "capture/GameProbe.h"
+
+#include "capture/ItemCapture.h"
+#include "capture/NoCaptureBackend.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace shopkeeper::capture;
+
+namespace {
+
+// Processes and their memory as the test lays them out; counts what the probe asks.
+class FakeProcesses final : public ProcessSource
+{
+public:
+    std::optional<std::vector<ProcessEntry>> listProcesses() override
+    {
+        ++lists;
+        if (listFails)
+            return std::nullopt;
+        return entries;
+    }
+    std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) override
+    {
+        ++opens;
+        if (!memory.contains(pid))
+            return nullptr;
+        return std::make_unique<Memory>(*this, pid);
+    }
+    ProcessId ownProcessId() const override { return 4242; }
+
+    std::vector<ProcessEntry> entries;
+    std::map<ProcessId, std::map<std::uint32_t, std::int32_t>> memory;
+    std::vector<std::uint32_t> reads;
+    bool listFails = false;
+    int lists = 0;
+    int opens = 0;
+
+private:
+    class Memory final : public ProcessMemory
+    {
+    public:
+        Memory(FakeProcesses& owner, ProcessId pid) : owner_(owner), pid_(pid) {}
+        std::optional<std::int32_t> readInt32(std::uint32_t address) override
+        {
+            owner_.reads.push_back(address);
+            const auto& words = owner_.memory[pid_];
+            const auto word = words.find(address);
+            if (word == words.end())
+                return std::nullopt;
+            return word->second;
+        }
+
+    private:
+        FakeProcesses& owner_;
+        ProcessId pid_;
+    };
+};
+
+constexpr std::uint32_t kPointerAddress = 0x1AE45B4;
+
+TEST(ParseHexText, ReadsHexWithOrWithoutThePrefix)
+{
+    EXPECT_EQ(parseHexText(kPointerAddressHex), 28198324);
+    EXPECT_EQ(parseHexText(kItemIdOffsetHex), 28);
+    EXPECT_EQ(parseHexText("0x1c"), 28);
+    EXPECT_EQ(parseHexText("FFFFFFFF"), -1);
+    EXPECT_EQ(parseHexText("123456789"), 0x23456789); // the low 32 bits
+    EXPECT_EQ(parseHexText("12g4"), 0x12);
+    EXPECT_EQ(parseHexText(""), 0);
+    EXPECT_EQ(parseHexText("0x"), 0);
+    EXPECT_EQ(parseHexText("zz"), 0);
+    // Only "0x" exactly is a prefix: "0X1C" reads as "0x0X1C", which stops after the 0.
+    EXPECT_EQ(parseHexText("0X1C"), 0);
+}
+
+TEST(GameProbe, FindsTheGameIgnoringAsciiCaseOnly)
+{
+    FakeProcesses processes;
+    processes.entries = {{0, "KVX.exe", ""},   {10, "kvx.exe.bak", ""},           {11, "KVX.ex", ""},
+                         {12, "xKVX.exe", ""}, {20, "wine-preloader", "kvx.EXE"}, {30, "KVX.EXE", ""}};
+    EXPECT_EQ(findProcessId(processes, kGameExeName), 20);
+    EXPECT_TRUE(isProcessRunning(processes, "Kvx.Exe"));
+    processes.entries.erase(processes.entries.begin() + 4);
+    EXPECT_EQ(findProcessId(processes, kGameExeName), 30);
+    // An entry with pid 0 never counts.
+    processes.entries = {{0, "KVX.exe", ""}};
+    EXPECT_FALSE(isProcessRunning(processes, kGameExeName));
+    EXPECT_EQ(findProcessId(processes, kGameExeName), 0);
+
+    processes.entries = {{5, "KVX.exe", ""}};
+    processes.listFails = true;
+    EXPECT_FALSE(isProcessRunning(processes, kGameExeName));
+    EXPECT_EQ(findProcessId(processes, kGameExeName), 0);
+}
+
+TEST(GameProbe, ReadRemoteInt32GivesMinusOneOnFailureAndKnowsTheOwnProcess)
+{
+    FakeProcesses processes;
+    processes.memory[7][100] = 123;
+    processes.memory[4242][100] = 456;
+    EXPECT_EQ(readRemoteInt32(processes, 7, 100), 123);
+    EXPECT_EQ(readRemoteInt32(processes, 7, 104), kReadFailed);
+    EXPECT_EQ(readRemoteInt32(processes, 8, 100), kReadFailed);
+    EXPECT_EQ(readRemoteInt32(processes, kOwnProcess, 100), 456);
+}
+
+TEST(CaptureItemId, ReadsPThenTheIdBehindItFromOneProcess)
+{
+    FakeProcesses processes;
+    processes.entries = {{3, "explorer.exe", ""}, {9, "KVX.exe", ""}, {12, "KVX.exe", ""}};
+    processes.memory[9] = {{kPointerAddress, 0x1AE4800}, {0x1AE481C, 1234567}};
+    processes.memory[12] = {{kPointerAddress, 0x1AE4900}, {0x1AE491C, 7654321}};
+
+    const auto result = captureItemId(processes);
+    EXPECT_EQ(result.outcome, CaptureResult::Outcome::Captured);
+    EXPECT_EQ(result.idText(), "1234567");
+    EXPECT_EQ(processes.lists, 1);
+    EXPECT_EQ(processes.opens, 1);
+    EXPECT_EQ(processes.reads, (std::vector<std::uint32_t>{kPointerAddress, 0x1AE481C}));
+
+    processes.memory[9][0x1AE481C] = -2;
+    EXPECT_EQ(captureItemId(processes).idText(), "-2");
+}
+
+TEST(CaptureItemId, FailedReadsShowCaptureFailed)
+{
+    FakeProcesses processes;
+    processes.entries = {{9, "KVX.exe", ""}};
+    auto capture = [&] {
+        processes.reads.clear();
+        return captureItemId(processes);
+    };
+
+    // The game process cannot be opened (no rights).
+    auto result = capture();
+    EXPECT_EQ(result.outcome, CaptureResult::Outcome::ReadFailed);
+    EXPECT_EQ(result.idText(), "获取失败");
+
+    // P cannot be read: no second read.
+    processes.memory[9] = {};
+    EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
+    EXPECT_EQ(processes.reads.size(), 1u);
+
+    // P of 0 (nothing under the mouse): the read at 0x1C fails.
+    processes.memory[9] = {{kPointerAddress, 0}};
+    EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
+    EXPECT_EQ(processes.reads.back(), 0x1Cu);
+
+    // An ID of -1 reads as a failure too.
+    processes.memory[9] = {{kPointerAddress, 0x1000}, {0x101C, -1}};
+    EXPECT_EQ(capture().idText(), "获取失败");
+
+    // P + 0x1C wraps around 2^32.
+    processes.memory[9] = {{kPointerAddress, -16}, {0x0C, 77}};
+    EXPECT_EQ(capture().idText(), "77");
+}
+
+TEST(CaptureItemId, NoGameMeansNotRunning)
+{
+    FakeProcesses processes;
+    processes.entries = {{3, "explorer.exe", ""}};
+    const auto result = captureItemId(processes);
+    EXPECT_EQ(result.outcome, CaptureResult::Outcome::GameNotRunning);
+    EXPECT_EQ(result.idText(), "");
+    EXPECT_EQ(processes.opens, 0);
+
+    NoProcessSource none;
+    EXPECT_EQ(captureItemId(none).outcome, CaptureResult::Outcome::GameNotRunning);
+}
+
+TEST(CaptureSwitchOn, SaysWhyTheCaptureCannotStart)
+{
+    class Keys final : public KeyStateSource
+    {
+    public:
+        bool available() const override { return true; }
+        std::string unavailableReason() const override { return {}; }
+        void query(KeySnapshot&) override {}
+    } keys;
+    FakeProcesses processes;
+    EXPECT_EQ(captureSwitchOnProblem(processes, keys), "游戏没有运行！");
+    processes.entries = {{9, "kvx.exe", ""}};
+    EXPECT_EQ(captureSwitchOnProblem(processes, keys), std::nullopt);
+
+    // Without a keyboard to watch, the game counts as not running, with the reason below.
+    NoKeyState noKeys;
+    const auto problem = captureSwitchOnProblem(processes, noKeys);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(*problem, "游戏没有运行！\n" + noKeys.unavailableReason());
+}
+
+} // namespace
