@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QToolTip>
 
 namespace shopkeeper::gui {
@@ -95,9 +96,14 @@ bool PageGridView::fillSelectedCell(const QString& text)
 void PageGridView::showRefusal(int row, int column, const QString& reason)
 {
     lastRefusal_ = reason;
-    const QRect cell = visualRect(model_->index(std::min(row, model_->rowCount() - 1), column));
-    QToolTip::showText(viewport()->mapToGlobal(cell.bottomLeft()), reason, viewport(), cell, 4000);
     emit refusalShown(reason);
+    // Shown once the cell's editor has closed: the focus coming back would hide it at once.
+    QTimer::singleShot(0, this, [this, row, column, reason] {
+        if (model_->rowCount() == 0)
+            return;
+        const QRect cell = visualRect(model_->index(std::min(row, model_->rowCount() - 1), column));
+        QToolTip::showText(viewport()->mapToGlobal(cell.bottomLeft()), reason, viewport(), QRect(), 5000);
+    });
 }
 
 } // namespace shopkeeper::gui

@@ -128,6 +128,9 @@ TEST_F(EditCycle, AShopThatCannotBeReadShowsWhyAndCannotBeSaved)
     EXPECT_EQ(dialogs.messages[0].title, "错误");
     for (int k = 0; k < 5; ++k)
         EXPECT_EQ(window().grid(k)->model()->rowCount(), 0);
+    // Nothing is bound: the path box is empty and the save button off.
+    EXPECT_TRUE(child<QLineEdit>(&window(), "路径框")->text().isEmpty());
+    EXPECT_FALSE(child<QPushButton>(&window(), "保存按钮")->isEnabled());
     EXPECT_FALSE(window().save());
     EXPECT_EQ(readFile(path), "`[etc shop]`\r\n[sell item]\r\n1\tpotion\t\r\n[/sell item]\r\n");
 }
@@ -220,4 +223,71 @@ TEST_F(EditCycle, LoadingAndClosingOverUnsavedChangesAskFirst)
     EXPECT_TRUE(w.close());
     EXPECT_EQ(dialogs.questions.size(), 3u);
     EXPECT_EQ(dialogs.questions.back().text, "当前商店尚未保存，是否先保存修改？");
+}
+
+TEST_F(EditCycle, NothingChangesTheShopFromTheSaveUntilItHasBeenReadAgain)
+{
+    makeWorkspace(5, 5);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.setSaveConfirmationDelay(150);
+    auto* model = w.grid(0)->gridModel();
+    model->setData(model->index(0, 0), "8080", Qt::EditRole);
+    bool checked = false;
+    QObject::connect(&w, &gui::MainWindow::saveConfirming, [&] {
+        // The user types, adds rows and ticks the box during the tick.
+        model->setData(model->index(0, 1), "9191", Qt::EditRole);
+        EXPECT_FALSE(child<QPushButton>(&w, "增加按钮")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(&w, "清空本页按钮")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(&w, "清空所有按钮")->isEnabled());
+        w.session().addTwoRows(0);
+        w.session().setRepairable(!w.session().isRepairable());
+        EXPECT_FALSE(w.session().isModified());
+        checked = true;
+    });
+    const auto rows = model->rowCount();
+    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(model->cellText(0, 0), "8080");
+    EXPECT_NE(model->cellText(0, 1), "9191");
+    EXPECT_EQ(model->rowCount(), rows);
+    EXPECT_FALSE(w.session().isModified());
+    EXPECT_TRUE(child<QPushButton>(&w, "增加按钮")->isEnabled());
+    EXPECT_TRUE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST_F(EditCycle, TheSaveChoiceSavesFirstThenGoesOn)
+{
+    makeWorkspace(6, 6);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.grid(0)->gridModel()->setData(w.grid(0)->model()->index(0, 0), "7373", Qt::EditRole);
+    dialogs.saveChoices = {gui::Dialogs::SaveChoice::Save};
+    choose(2);
+    EXPECT_EQ(combo()->currentIndex(), 2);
+    EXPECT_EQ(readShop(dir.path(), shopFiles(dir.path())[0]).pages[0].cell(0, 0), "7373");
+    EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(shopFiles(dir.path())[1]));
+}
+
+TEST_F(EditCycle, KeyboardFocusComesBackToTheGridAfterLoadsSavesAndBoxes)
+{
+    makeWorkspace(4, 4);
+    auto& w = window();
+    ASSERT_TRUE(load());
+    EXPECT_EQ(QApplication::focusWidget(), w.currentPageGrid());
+    choose(1);
+    EXPECT_EQ(QApplication::focusWidget(), w.currentPageGrid());
+    child<QTabWidget>(&w, "选择夹1")->setCurrentIndex(2);
+    w.grid(2)->gridModel()->appendRows(1);
+    EXPECT_TRUE(w.save());
+    EXPECT_EQ(QApplication::focusWidget(), w.grid(2));
+    dialogs.answers = {false};
+    child<QPushButton>(&w, "清空本页按钮")->click();
+    EXPECT_EQ(QApplication::focusWidget(), w.grid(2));
+    // Ctrl+Z reaches the window without a click first.
+    w.grid(2)->gridModel()->setData(w.grid(2)->model()->index(0, 0), "55", Qt::EditRole);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence::Undo);
+    EXPECT_FALSE(w.session().isModified());
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolTip>
 
 using namespace shopkeeper;
 using namespace shopkeeper::test;
@@ -160,7 +161,7 @@ TEST_F(PageGrid, ClearingAsksFirstAndKeepsPageNames)
     EXPECT_EQ(w.grid(3)->model()->rowCount(), 1);
 }
 
-TEST_F(PageGrid, TheRepairBoxColoursItsLabel)
+TEST_F(PageGrid, TheRepairBoxColoursItsLabelAndTheLabelTogglesIt)
 {
     makeWorkspace(4, 4);
     ASSERT_TRUE(load());
@@ -170,6 +171,23 @@ TEST_F(PageGrid, TheRepairBoxColoursItsLabel)
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
     box->click();
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QTest::mouseClick(label, Qt::LeftButton);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(window().session().isRepairable());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
+}
+
+TEST_F(PageGrid, ARefusedValueSaysWhyAtItsCell)
+{
+    auto* view = window().grid(0);
+    typeInto(view, 0, 0, "1001");
+    typeInto(view, 0, 0, "abc");
+    EXPECT_EQ(view->gridModel()->cellText(0, 0), "1001");
+    EXPECT_TRUE(view->lastRefusal().contains("abc"));
+    for (int i = 0; i < 50 && !QToolTip::isVisible(); ++i)
+        QTest::qWait(20);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains("abc"));
 }
 
 TEST_F(PageGrid, CopyPasteAndDeleteWorkOnCellRanges)
