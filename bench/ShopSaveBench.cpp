@@ -49,7 +49,7 @@ void ReadShop(benchmark::State& bench)
 {
     const auto& f = files();
     for (auto _ : bench) {
-        auto document = shop::ShopReader::read(f.shop, text::StringTable::read(f.table));
+        auto document = shop::ShopReader::open(f.shop, f.table);
         benchmark::DoNotOptimize(document);
     }
 }
@@ -59,7 +59,7 @@ void ReadAndPlanSave(benchmark::State& bench)
     const auto& f = files();
     shop::ShopWriter writer;
     for (auto _ : bench) {
-        auto document = shop::ShopReader::read(f.shop, text::StringTable::read(f.table)).value();
+        auto document = shop::ShopReader::open(f.shop, f.table).value();
         document.captions[0] = "renamed";
         auto plan = writer.plan(document);
         benchmark::DoNotOptimize(plan);
@@ -73,7 +73,7 @@ void ReadAndSaveToDisk(benchmark::State& bench)
     io::AtomicFileWriter disk;
     int n = 0;
     for (auto _ : bench) {
-        auto document = shop::ShopReader::read(f.shop, text::StringTable::read(f.table)).value();
+        auto document = shop::ShopReader::open(f.shop, f.table).value();
         document.captions[0] = "renamed " + std::to_string(n++ % 2);
         auto ok = writer.save(document, f.table, disk);
         benchmark::DoNotOptimize(ok);

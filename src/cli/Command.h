@@ -17,6 +17,7 @@ enum ExitCode
     kUnreadableShop = 4,
     kSaveFailed = 5,
     kBadInput = 6,
+    kChangedOnDisk = 7, // the shop file changed since it was read; save --force overwrites it
 };
 
 struct Streams

@@ -51,9 +51,27 @@ std::expected<shop::ShopDocument, shop::ShopReadError> openShop(const workspace:
     // SHOP names a file inside itemshop, never a path that leads elsewhere.
     if (shopName.empty() || shopName == "." || shopName == ".." ||
         shopName.find_first_of("/\\") != std::string::npos)
-        return std::unexpected(shop::ShopReadError{"商店文件名不能包含路径：" + shopName, {}, false});
+        return std::unexpected(shop::ShopReadError{
+            shop::ShopReadError::Kind::BadPath, "商店文件名不能包含路径：" + shopName, {}, false});
     const auto path = ws.locate(std::filesystem::path("itemshop") / io::pathFromUtf8(shopName));
-    return shop::ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+    return shop::ShopReader::open(path, ws.shopStringTablePath());
+}
+
+int exitCodeFor(const shop::SaveError& error)
+{
+    using Kind = shop::SaveError::Kind;
+    switch (error.kind) {
+    case Kind::ChangedOnDisk:
+        return kChangedOnDisk;
+    case Kind::TableUnreadable:
+    case Kind::ShopUnreadable:
+        return kUnreadableShop;
+    case Kind::BadPageName:
+    case Kind::BadCell:
+        return kBadInput;
+    default:
+        return kSaveFailed;
+    }
 }
 
 class NpcsCommand : public Command
@@ -67,13 +85,17 @@ public:
         if (args.size() != 1)
             return usageError(*this, io);
         const workspace::Workspace ws(io::pathFromUtf8(args[0]));
-        if (auto ok = ws.checkRequiredFiles(); !ok) {
-            io.err << forTerminal(ok.error().message) << "\n";
-            return kMissingFiles;
-        }
         auto state = workspace::loadWorkspace(ws);
         if (!state) {
             io.err << forTerminal(state.error().message) << "\n";
+            switch (state.error().kind) {
+            case workspace::LoadError::Kind::MissingFiles:
+                return kMissingFiles;
+            case workspace::LoadError::Kind::NoShopFiles:
+                return kNoShops;
+            case workspace::LoadError::Kind::UnreadableFile:
+                return kUnreadableShop;
+            }
             return kNoShops;
         }
         workspace::buildNpcList(*state, [&](const workspace::NpcEntry& entry) {
@@ -135,7 +157,7 @@ public:
             return usageError(*this, io);
         auto document = openShop(workspace::Workspace(io::pathFromUtf8(args[0])), args[1]);
         if (!document) {
-            io.err << document.error().message << "\n";
+            io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
         }
         io.out << shopToJson(*document).dump() << "\n";
@@ -147,32 +169,47 @@ class SaveCommand : public Command
 {
 public:
     std::string name() const override { return "save"; }
-    std::string usage() const override { return "save WORKSPACE SHOP < shop.json"; }
+    std::string usage() const override { return "save WORKSPACE SHOP [--force] < shop.json"; }
     std::string summary() const override
     {
-        return "set a shop's pages, names and repair flag from JSON and save it";
+        return "set a shop's pages, names and repair flag from JSON and save it; --force overwrites a shop "
+               "file another program changed meanwhile (otherwise exit 7)";
     }
     int run(const std::vector<std::string>& args, Streams io) override
     {
-        if (args.size() != 2)
+        std::vector<std::string> positional;
+        shop::SaveOptions options;
+        for (const auto& arg : args) {
+            if (arg == "--force")
+                options.overwriteChanged = true;
+            else if (arg.starts_with("--"))
+                return usageError(*this, io);
+            else
+                positional.push_back(arg);
+        }
+        if (positional.size() != 2)
             return usageError(*this, io);
         auto edit = shopEditFromJson(readAll(io.in));
         if (!edit) {
-            io.err << edit.error().message << "\n";
+            io.err << forTerminal(edit.error().message) << "\n";
             return kBadInput;
         }
-        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
-        auto document = openShop(ws, args[1]);
+        const workspace::Workspace ws(io::pathFromUtf8(positional[0]));
+        auto document = openShop(ws, positional[1]);
         if (!document) {
-            io.err << document.error().message << "\n";
+            io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
         }
         applyShopEdit(*edit, *document);
         io::AtomicFileWriter writer;
         shop::ShopWriter shopWriter;
-        if (auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer); !ok) {
-            io.err << "保存失败！" << ok.error().message << "\n";
-            return kSaveFailed;
+        if (auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer, options); !ok) {
+            if (ok.error().kind == shop::SaveError::Kind::ChangedOnDisk)
+                io.err << "保存失败！商店文件在读取之后已被其他程序修改：" << io::displayPath(document->path)
+                       << "\n要覆盖它，请加上 --force 再保存。\n";
+            else
+                io.err << "保存失败！" << forTerminal(ok.error().message) << "\n";
+            return exitCodeFor(ok.error());
         }
         return kOk;
     }
@@ -195,7 +232,7 @@ public:
         if (args[0] == "read") {
             auto items = shop::SellItemBlock::read(input);
             if (!items) {
-                io.err << items.error().message << "\n";
+                io.err << forTerminal(items.error().message) << "\n";
                 return kBadInput;
             }
             io.out << pagesToJson(shop::SellItemBlock::toPages(*items)).dump() << "\n";

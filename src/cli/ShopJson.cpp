@@ -1,7 +1,12 @@
 #include "ShopJson.h"
 
 #include "io/FileSystem.h"
+#include "shop/CellRule.h"
 #include "text/ScriptText.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace shopkeeper::cli {
 
@@ -21,6 +26,30 @@ std::string where(std::size_t page, std::size_t row, std::size_t column)
 {
     return "第" + std::to_string(page + 1) + "页第" + std::to_string(row + 1) + "行第" +
            std::to_string(column + 1) + "列";
+}
+
+constexpr long long kMinItemNumber = std::numeric_limits<std::int32_t>::min();
+constexpr long long kMaxItemNumber = std::numeric_limits<std::int32_t>::max();
+
+std::optional<long long> itemNumber(const json& cell)
+{
+    if (cell.is_number_unsigned()) {
+        const auto n = cell.get<std::uint64_t>();
+        if (n > static_cast<std::uint64_t>(kMaxItemNumber))
+            return std::nullopt;
+        return static_cast<long long>(n);
+    }
+    if (cell.is_number_integer()) {
+        const auto n = cell.get<std::int64_t>();
+        if (n < kMinItemNumber || n > kMaxItemNumber)
+            return std::nullopt;
+        return n;
+    }
+    const double d = cell.get<double>();
+    if (!(d >= static_cast<double>(kMinItemNumber) && d <= static_cast<double>(kMaxItemNumber)) ||
+        std::trunc(d) != d)
+        return std::nullopt;
+    return static_cast<long long>(d);
 }
 
 Result<shop::ShopPages> readPages(const json& root)
@@ -51,14 +80,24 @@ Result<shop::ShopPages> readPages(const json& root)
             for (std::size_t c = 0; c < rows[r].size(); ++c) {
                 const json& cell = rows[r][c];
                 std::string value;
-                if (cell.is_string())
+                if (cell.is_string()) {
                     value = cell.get<std::string>();
-                else if (cell.is_number_integer())
-                    value = std::to_string(cell.get<long long>());
-                else if (!cell.is_null())
+                } else if (cell.is_number_integer() || cell.is_number_float()) {
+                    // Item IDs are 32-bit numbers in the game; a JSON number outside that range,
+                    // or with a fraction, is no item ID. Text cells keep whatever digits they hold.
+                    auto number = itemNumber(cell);
+                    if (!number)
+                        return fail(where(k, r, c) + "的数字" + cell.dump() + "不是物品ID（JSON数字必须是" +
+                                    std::to_string(kMinItemNumber) + "到" + std::to_string(kMaxItemNumber) +
+                                    "之间的整数）。");
+                    value = std::to_string(*number);
+                } else if (!cell.is_null()) {
                     return fail(where(k, r, c) + "必须是文字或整数。");
-                if (!target.setCell(static_cast<int>(r), static_cast<int>(c), value))
-                    return fail(where(k, r, c) + "的“" + value + "”不是物品ID。");
+                }
+                auto stored = shop::cellValue(value);
+                if (!stored)
+                    return fail(where(k, r, c) + "：" + shop::cellRefusalMessage(stored.error(), value));
+                target.setCellText(static_cast<int>(r), static_cast<int>(c), std::move(*stored));
             }
         }
     }
@@ -111,7 +150,10 @@ Result<ShopEdit> shopEditFromJson(const std::string& input)
             continue;
         if (!list[k]["name"].is_string())
             return fail("第" + std::to_string(k + 1) + "页的 \"name\" 必须是文字。");
-        edit.names[k] = list[k]["name"].get<std::string>();
+        auto name = list[k]["name"].get<std::string>();
+        if (auto ok = shop::checkPageName(name); !ok)
+            return fail("第" + std::to_string(k + 1) + "页：" + ok.error().message);
+        edit.names[k] = std::move(name);
     }
     return edit;
 }

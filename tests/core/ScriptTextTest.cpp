@@ -81,9 +81,11 @@ TEST(ScriptTextFileTest, TextEndsAtTheFirstNulAndTheRestIsKept)
     shopkeeper::test::TempDir dir;
     const std::string bytes("\xEF\xBB\xBFhead\xFF\r\n\0tail", 14);
     shopkeeper::test::writeFile(dir / "a.shp", bytes);
-    const auto file = ScriptTextFile::read(dir / "a.shp");
+    const auto file = ScriptTextFile::read(dir / "a.shp").value();
     EXPECT_EQ(file.text, "\xEF\xBB\xBFhead\xFF\r\n");
     EXPECT_EQ(file.bytesFor(file.text), bytes);
     EXPECT_EQ(ScriptTextFile::fromBytes("x").bytesFor("y"), std::string("y\0", 2));
-    EXPECT_TRUE(ScriptTextFile::read(dir / "missing.shp").text.empty());
+    const auto missing = ScriptTextFile::read(dir / "missing.shp");
+    ASSERT_FALSE(missing.has_value());
+    EXPECT_TRUE(missing.error().isMissing());
 }

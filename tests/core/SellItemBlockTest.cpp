@@ -24,13 +24,34 @@ TEST(CellRule, ValuesAreRoundedToWholeNumbers)
     EXPECT_EQ(normaliseCell("12.4"), "12");
     EXPECT_EQ(normaliseCell("9.5"), "10");
     EXPECT_EQ(normaliseCell("-1"), "-1");
-    EXPECT_EQ(normaliseCell("-1.6"), "-2");
     EXPECT_EQ(normaliseCell("0.6"), "1");
     EXPECT_EQ(normaliseCell("007"), "7");
     EXPECT_EQ(normaliseCell("+5"), "5");
     EXPECT_EQ(normaliseCell(" 1001 "), "1001");
     EXPECT_EQ(normaliseCell("1001abc"), "1001");
     EXPECT_EQ(normaliseCell("99999999999999999999.5"), "100000000000000000000");
+}
+
+// "-2" in a cell would be written as a page break: the rule refuses it and whatever it would
+// round to it, and says why.
+TEST(CellRule, NothingThatWouldBeStoredAsAPageBreakIsKept)
+{
+    for (const char* breakLike : {"-2", "-1.6", "-2.4", "-02", " -2 ", "-2abc", "-1.5"}) {
+        const auto value = cellValue(breakLike);
+        ASSERT_FALSE(value.has_value()) << breakLike;
+        EXPECT_EQ(value.error(), CellRefusal::PageBreak) << breakLike;
+        EXPECT_NE(cellRefusalMessage(value.error(), breakLike).find("分页"), std::string::npos);
+    }
+    EXPECT_EQ(cellValue("-1.4").value(), "-1");
+    EXPECT_EQ(cellValue("-2.5").value(), "-3");
+    EXPECT_EQ(cellValue("-25").value(), "-25");
+    EXPECT_EQ(cellValue("abc").error(), CellRefusal::NotANumber);
+    EXPECT_EQ(cellValue("00").error(), CellRefusal::Zero);
+    ShopPage page;
+    page.appendRows(1);
+    EXPECT_FALSE(page.setCell(0, 0, "-1.6"));
+    EXPECT_EQ(page.pasteAt(0, 1, "5\t-2\t7"), 1);
+    EXPECT_EQ(page.items(), (std::vector<std::string>{"", "5", "", "7", "", "", ""}));
 }
 
 TEST(ShopPageTest, GeometryAndRowOperations)
@@ -84,11 +105,27 @@ TEST(SellItemBlockRead, SixPagesAndNonNumericItemsAreRefused)
     ASSERT_FALSE(six.has_value());
     EXPECT_EQ(six.error().message, "商店数据超过5页无法读取，请删除多出的页数据！");
     EXPECT_TRUE(SellItemBlock::read("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t").has_value());
+    EXPECT_EQ(six.error().kind, BlockError::Kind::TooManyPages);
     for (const char* bad : {"1\tabc\t", "1\t12.5\t", "1\t-\t", "1\t+\t"}) {
         const auto result = SellItemBlock::read(bad);
         ASSERT_FALSE(result.has_value()) << bad;
-        EXPECT_EQ(result.error().message, "数据格式未知,无法读取！");
+        EXPECT_EQ(result.error().kind, BlockError::Kind::UnknownFormat);
+        EXPECT_TRUE(result.error().message.starts_with("数据格式未知,无法读取！\r\n"))
+            << result.error().message;
     }
+    // The second line names the first bad item and its page; "-02" would become a page break.
+    EXPECT_EQ(SellItemBlock::read("1\t-2\t2\tpotion\tx\t").error().message,
+              "数据格式未知,无法读取！\r\n第一个无法读取的物品：第2页的“potion”");
+    EXPECT_EQ(SellItemBlock::read("1\t-2\t2\t-2\t-02\t").error().message,
+              "数据格式未知,无法读取！\r\n第一个无法读取的物品：第3页的“-02”");
+}
+
+// The cell rule applies as a block is read: the grids, show and save see the same cells.
+TEST(SellItemBlockRead, ItemsAreReadByTheCellRule)
+{
+    const auto pages = SellItemBlock::read("0\t007\t+5\t-1\t00\t-0\t-01\t").value();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0], (std::vector<std::string>{"", "7", "5", "-1", "", "", "-1"}));
 }
 
 TEST(SellItemBlockWrite, SerialisesPagesAndSkipsEmptyOnes)

@@ -15,8 +15,8 @@ TEST(ShopIndexTest, FindsTheNumberByTheWholeFileName)
     EXPECT_EQ(index.shopNumberOf("a.shp"), "8"); // not 7: "a.shp" is inside "aa.shp"
     EXPECT_EQ(index.shopNumberOf("AA.SHP"), "7");
     EXPECT_EQ(index.shopNumberOf("plain.shp"), "9");
-    EXPECT_EQ(index.shopNumberOf("missing.shp"), "-1");
-    EXPECT_EQ(index.shopNumberOf(""), "-1");
+    EXPECT_EQ(index.shopNumberOf("missing.shp"), std::nullopt);
+    EXPECT_EQ(index.shopNumberOf(""), std::nullopt);
 }
 
 TEST(ShopIndexTest, ALineOfANumberAndATabAloneNamesNoFile)

@@ -64,7 +64,8 @@ TEST(ShopReaderTest, AShopThatCannotBeReadFailsAsAWhole)
     }
     const auto notNumeric = ShopReader::fromBytes("[sell item]\r\n1\tpotion\t\r\n[/sell item]", {});
     ASSERT_FALSE(notNumeric.has_value());
-    EXPECT_EQ(notNumeric.error().message, "数据格式未知,无法读取！");
+    EXPECT_EQ(notNumeric.error().kind, ShopReadError::Kind::UnknownFormat);
+    EXPECT_EQ(notNumeric.error().message, "数据格式未知,无法读取！\r\n第一个无法读取的物品：第1页的“potion”");
 
     const std::string six = "1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t";
     const auto tooMany = ShopReader::fromBytes("[sell item]\r\n" + six + "\r\n[/sell item]", {});
@@ -81,10 +82,10 @@ TEST(ShopReaderTabNames, NamesComeFromTheTableByExactKey)
 {
     const std::string text =
         "[tab name]\r\n\t<5::tab_name_1`商店`>\r\n<5::TAB_NAME_12`商店`>\r\n<5::missing`商店`>\r\n"
-        "[/tab name]\r\n[sell item]\r\n1\t\r\n[/sell item]";
+        "[/tab name]\r\n[sell item]\r\n1\t-2\t2\t-2\t3\t\r\n[/sell item]";
     const auto d = readOk(text, "tab_name_12>十二\r\ntab_name_1>一\r\n");
     EXPECT_EQ(d.tabKeys, (std::vector<std::string>{"tab_name_1", "TAB_NAME_12", "missing"}));
-    EXPECT_EQ(d.pageNames, (std::vector<std::string>{"一", "十二", "-1"}));
+    EXPECT_EQ(d.pageNames, (std::vector<std::optional<std::string>>{"一", "十二", std::nullopt}));
     EXPECT_EQ(captions(d), (std::array<std::string, 5>{"一", "十二", "第三页", "第四页", "第五页"}));
 }
 

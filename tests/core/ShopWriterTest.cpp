@@ -53,22 +53,22 @@ protected:
 
     ShopDocument open()
     {
-        auto d = ShopReader::read(shopPath(), text::StringTable::read(tablePath()));
+        auto d = ShopReader::open(shopPath(), tablePath());
         EXPECT_TRUE(d.has_value()) << (d ? "" : d.error().message);
         return d.value_or(ShopDocument{});
     }
-    Status save(ShopDocument& d, io::FileWriter& writer)
+    SaveResult<void> save(ShopDocument& d, io::FileWriter& writer, const SaveOptions& options = {})
     {
         ShopWriter shopWriter(&random);
-        return shopWriter.save(d, tablePath(), writer);
+        return shopWriter.save(d, tablePath(), writer, options);
     }
-    Status save(ShopDocument& d)
+    SaveResult<void> save(ShopDocument& d)
     {
         io::AtomicFileWriter writer;
         return save(d, writer);
     }
-    std::string savedText() const { return text::ScriptTextFile::read(shopPath()).text; }
-    text::StringTable savedTable() const { return text::StringTable::read(tablePath()); }
+    std::string savedText() const { return text::ScriptTextFile::read(shopPath()).value().text; }
+    text::StringTable savedTable() const { return text::StringTable::read(tablePath()).value(); }
 
     TempDir dir;
     std::mt19937 random{42};
@@ -309,13 +309,13 @@ TEST(ShopRoundTrip, EveryGeneratedShop)
         io::AtomicFileWriter disk;
         for (const auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
             SCOPED_TRACE(io::displayPath(path));
-            auto before = ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+            auto before = ShopReader::open(path, ws.shopStringTablePath());
             ASSERT_TRUE(before.has_value()) << before.error().message;
             const ShopDocument original = *before;
             ASSERT_TRUE(writer.save(*before, ws.shopStringTablePath(), disk).has_value());
 
             // Outside the sell block, the kind and the tab-name block, every byte is the old one.
-            auto after = ShopReader::read(path, text::StringTable::read(ws.shopStringTablePath()));
+            auto after = ShopReader::open(path, ws.shopStringTablePath());
             ASSERT_TRUE(after.has_value());
             auto outside = [](const ShopDocument& d) {
                 std::string t = text::replaceFirst(d.file.text, d.sellSection, "<S>");

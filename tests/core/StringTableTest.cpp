@@ -47,7 +47,7 @@ TEST(StringTableLookup, MatchesTheWholeKeyNotASubstring)
     const auto table = StringTable::fromBytes(big5("name_10>甲\r\nname_1>乙\r\n"));
     EXPECT_EQ(table.lookup("name_1"), "乙");
     EXPECT_EQ(table.lookup("NAME_10"), "甲");
-    EXPECT_EQ(table.lookup("name_"), "-1");
+    EXPECT_EQ(table.lookup("name_"), std::nullopt);
     EXPECT_EQ(table.lookup("  name_1 "), "乙");
 }
 
@@ -55,10 +55,10 @@ TEST(StringTableLookup, TakesTheTextBetweenTheFirstTwoSeparatorsOfTheFirstLine)
 {
     const auto table = StringTable::fromBytes(big5("k>甲>x\r\nempty>\r\nk>乙\r\n  spaced  >丙\r\nnokey\r\n"));
     EXPECT_EQ(table.lookup("k"), "甲");
-    EXPECT_EQ(table.lookup("empty"), "-1");
+    EXPECT_EQ(table.lookup("empty"), std::nullopt);
     EXPECT_EQ(table.lookup("spaced"), "丙");
-    EXPECT_EQ(table.lookup("nokey"), "-1");
-    EXPECT_EQ(table.lookup("missing"), "-1");
+    EXPECT_EQ(table.lookup("nokey"), std::nullopt);
+    EXPECT_EQ(table.lookup("missing"), std::nullopt);
 }
 
 TEST(StringTableSave, UntouchedLinesKeepTheirBytes)

@@ -2,27 +2,24 @@
 
 #include "io/FileSystem.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <random>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
 namespace shopkeeper::io {
 
 namespace {
-
-fs::path temporarySibling(const fs::path& path)
-{
-    std::random_device rd;
-    const auto name = "." + displayPath(path.filename()) + "." + std::to_string(rd() % 1000000u) + ".tmp";
-    return path.parent_path() / pathFromUtf8(name);
-}
 
 bool flushToDisk(std::FILE* file)
 {
@@ -35,7 +32,86 @@ bool flushToDisk(std::FILE* file)
 #endif
 }
 
+constexpr std::string_view kTempMarker = ".shopkeeper-";
+constexpr std::string_view kTempSuffix = ".tmp";
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
+
+long long currentProcessId()
+{
+#ifdef _WIN32
+    return static_cast<long long>(GetCurrentProcessId());
+#else
+    return static_cast<long long>(::getpid());
+#endif
+}
+
+bool processIsRunning(long long pid)
+{
+    if (pid <= 0)
+        return false;
+#ifdef _WIN32
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    if (::kill(static_cast<pid_t>(pid), 0) == 0)
+        return true;
+    return errno == EPERM; // it runs, under another user
+#endif
+}
+
+fs::path temporaryFileFor(const fs::path& target)
+{
+    std::random_device rd;
+    const auto name = "." + displayPath(target.filename()) + std::string(kTempMarker) +
+                      std::to_string(currentProcessId()) + "-" + std::to_string(rd() % 1000000u) +
+                      std::string(kTempSuffix);
+    return target.parent_path() / pathFromUtf8(name);
+}
+
+std::optional<long long> temporaryFileWriter(std::string_view name)
+{
+    if (name.size() < 2 || name.front() != '.' || !name.ends_with(kTempSuffix))
+        return std::nullopt;
+    name.remove_suffix(kTempSuffix.size());
+    const auto marker = name.rfind(kTempMarker);
+    if (marker == std::string_view::npos || marker < 2)
+        return std::nullopt;
+    const auto ids = name.substr(marker + kTempMarker.size());
+    const auto dash = ids.find('-');
+    if (dash == std::string_view::npos || !allDigits(ids.substr(0, dash)) ||
+        !allDigits(ids.substr(dash + 1)) || dash > 18)
+        return std::nullopt;
+    return std::stoll(std::string(ids.substr(0, dash)));
+}
+
+int removeStaleTemporaryFiles(const fs::path& folder)
+{
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const auto pid = temporaryFileWriter(displayPath(it->path().filename()));
+        if (!pid || processIsRunning(*pid))
+            continue;
+        std::error_code removeError;
+        if (fs::remove(it->path(), removeError))
+            ++removed;
+    }
+    return removed;
+}
 
 Status AtomicFileWriter::write(const fs::path& path, std::string_view bytes)
 {
@@ -51,7 +127,8 @@ Status AtomicFileWriter::write(const fs::path& path, std::string_view bytes)
     if (isReadOnlyFile(path))
         return fail("文件是只读的，无法写入：" + shown);
 
-    const auto temp = temporarySibling(path);
+    removeStaleTemporaryFiles(folder);
+    const auto temp = temporaryFileFor(path);
 #ifdef _WIN32
     std::FILE* file = _wfopen(temp.c_str(), L"wb");
 #else

@@ -3,7 +3,8 @@
 #include "text/ScriptText.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 namespace shopkeeper::io {
@@ -19,29 +20,101 @@ fs::path pathFromUtf8(std::string_view text)
     return fs::path(std::u8string(text.begin(), text.end()));
 }
 
-Result<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
+namespace {
+
+ReadError unreadable(const fs::path& path, const std::string& reason)
+{
+    return ReadError{ReadError::Kind::Unreadable, "无法读取文件：" + displayPath(path) + "（" + reason + "）",
+                     path};
+}
+
+std::string systemReason(int error)
+{
+    return std::error_code(error, std::generic_category()).message();
+}
+
+} // namespace
+
+ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
 {
     std::error_code ec;
-    if (fs::is_directory(path, ec))
-        return fail("无法读取文件（这是一个文件夹）：" + displayPath(path));
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return fail("无法打开文件：" + displayPath(path));
-    const auto size = fs::file_size(path, ec);
-    if (!ec && size > maxBytes)
-        return fail("文件太大，无法读取：" + displayPath(path));
+    const auto status = fs::status(path, ec);
+    if (!ec && !fs::exists(status))
+        return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        return std::unexpected(unreadable(path, ec.message()));
+    if (ec)
+        return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
+    if (fs::is_directory(status))
+        return std::unexpected(unreadable(path, "这是一个文件夹"));
+
+    errno = 0;
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (!file) {
+        const int error = errno;
+        if (error == ENOENT)
+            return std::unexpected(
+                ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
+        return std::unexpected(unreadable(path, error ? systemReason(error) : "无法打开"));
+    }
     std::string bytes;
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > maxBytes) {
+        std::fclose(file);
+        return std::unexpected(unreadable(path, "文件太大"));
+    }
     if (!ec)
         bytes.reserve(static_cast<std::size_t>(size));
     char buffer[64 * 1024];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > maxBytes)
-            return fail("文件太大，无法读取：" + displayPath(path));
+    while (true) {
+        const auto got = std::fread(buffer, 1, sizeof buffer, file);
+        bytes.append(buffer, got);
+        if (bytes.size() > maxBytes) {
+            std::fclose(file);
+            return std::unexpected(unreadable(path, "文件太大"));
+        }
+        if (got < sizeof buffer)
+            break;
     }
-    if (in.bad())
-        return fail("读取文件时出错：" + displayPath(path));
+    const int error = std::ferror(file) ? errno : 0;
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        return std::unexpected(unreadable(path, error ? systemReason(error) : "读取时出错"));
     return bytes;
+}
+
+std::uint64_t fnv1a64(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+FileFingerprint fingerprintOf(const fs::path& path, std::string_view bytes)
+{
+    FileFingerprint print;
+    print.known = true;
+    print.exists = true;
+    print.size = bytes.size();
+    print.hash = fnv1a64(bytes);
+    std::error_code ec;
+    print.modified = fs::last_write_time(path, ec);
+    return print;
+}
+
+FileFingerprint missingFileFingerprint()
+{
+    FileFingerprint print;
+    print.known = true;
+    return print;
 }
 
 std::optional<fs::path> resolvePath(const fs::path& base, const fs::path& relative)

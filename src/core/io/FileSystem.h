@@ -3,6 +3,7 @@
 #include "Result.h"
 
 #include <cstdint>
+#include <expected>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,8 +15,49 @@ namespace shopkeeper::io {
 
 namespace fs = std::filesystem;
 
+// Why a file could not be read. A missing file and an unreadable one are different things to
+// a caller: a missing table starts empty, an unreadable one must never be replaced by an empty one.
+struct ReadError
+{
+    enum class Kind
+    {
+        Missing,    // no file of that name
+        Unreadable, // it exists but cannot be read: permissions, an I/O error, a folder, too large
+    };
+    Kind kind = Kind::Unreadable;
+    std::string message; // names the file and the reason
+    fs::path path;
+
+    bool isMissing() const { return kind == Kind::Missing; }
+    operator Error() const { return Error{message}; }
+};
+
+template <typename T> using ReadResult = std::expected<T, ReadError>;
+
 // Reads at most maxBytes of a file; an error names the file and the reason.
-Result<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes = 256u * 1024u * 1024u);
+ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes = 256u * 1024u * 1024u);
+
+// What a reader saw of a file, to tell later whether someone else has changed it since.
+struct FileFingerprint
+{
+    bool known = false;  // false for a document that was not read from a file
+    bool exists = false; // the file was there when the fingerprint was taken
+    std::uintmax_t size = 0;
+    fs::file_time_type modified{};
+    std::uint64_t hash = 0; // FNV-1a 64 over the bytes
+
+    // The same file: the same size and bytes. A new modification time over the same bytes
+    // (a touch, a copy of the same file) loses nothing of anyone's and is no change.
+    bool sameContentAs(const FileFingerprint& other) const
+    {
+        return exists == other.exists && size == other.size && hash == other.hash;
+    }
+};
+
+std::uint64_t fnv1a64(std::string_view bytes);
+// The fingerprint of bytes just read from (or written to) path.
+FileFingerprint fingerprintOf(const fs::path& path, std::string_view bytes);
+FileFingerprint missingFileFingerprint();
 
 // The entry that matches each component of relative under base, components compared
 // ASCII-case-insensitively (an exact match wins); nothing when a component is missing.

@@ -26,7 +26,7 @@ std::string incremented(std::string digits)
 
 } // namespace
 
-std::optional<std::string> normaliseCell(std::string_view text)
+std::expected<std::string, CellRefusal> cellValue(std::string_view text)
 {
     text = text::trimmed(text);
     if (text.empty() || text == "0")
@@ -40,11 +40,13 @@ std::optional<std::string> normaliseCell(std::string_view text)
     std::string whole;
     while (i < text.size() && isDigit(text[i]))
         whole.push_back(text[i++]);
+    bool sawDigit = !whole.empty();
     bool roundUp = false;
     bool fractionNonZero = false;
     if (i < text.size() && text[i] == '.') {
         ++i;
         if (i < text.size() && isDigit(text[i])) {
+            sawDigit = true;
             roundUp = text[i] >= '5';
             for (; i < text.size() && isDigit(text[i]); ++i)
                 fractionNonZero = fractionNonZero || text[i] != '0';
@@ -53,23 +55,36 @@ std::optional<std::string> normaliseCell(std::string_view text)
     const auto firstNonZero = whole.find_first_not_of('0');
     whole = firstNonZero == std::string::npos ? std::string() : whole.substr(firstNonZero);
     if (whole.empty() && !fractionNonZero)
-        return std::nullopt; // no number, or a value of zero
+        return std::unexpected(sawDigit ? CellRefusal::Zero : CellRefusal::NotANumber);
     if (roundUp)
         whole = incremented(whole.empty() ? "0" : whole);
     if (whole.empty())
-        return std::nullopt; // rounds to zero, which a cell never shows
+        return std::unexpected(CellRefusal::Zero); // rounds to zero, which a cell never shows
+    if (negative && whole == "2")
+        return std::unexpected(CellRefusal::PageBreak);
     return negative ? "-" + whole : whole;
 }
 
-Result<std::string> checkCell(std::string_view text)
+std::optional<std::string> normaliseCell(std::string_view text)
 {
-    auto stored = normaliseCell(text);
-    const std::string shown(text::trimmed(text));
-    if (!stored)
-        return fail("“" + shown + "”不是物品ID：格子里只能填整数（空格子表示空位）。");
-    if (*stored == "-2")
-        return fail("“" + shown + "”会被写成 -2，而 -2 是分页标记，不能放在格子里。");
-    return *stored;
+    auto value = cellValue(text);
+    if (!value)
+        return std::nullopt;
+    return std::move(*value);
+}
+
+std::string cellRefusalMessage(CellRefusal refusal, std::string_view text)
+{
+    const std::string shown = "“" + std::string(text) + "”";
+    switch (refusal) {
+    case CellRefusal::NotANumber:
+        return shown + "不是物品ID。";
+    case CellRefusal::Zero:
+        return shown + "的值为0，不是物品ID。";
+    case CellRefusal::PageBreak:
+        return shown + "会被存成-2，而-2是分页标记，不能放在格子里。";
+    }
+    return shown + "不是物品ID。";
 }
 
 bool isWholeNumber(std::string_view text)

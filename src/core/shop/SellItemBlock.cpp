@@ -5,7 +5,18 @@
 
 namespace shopkeeper::shop {
 
-Result<std::vector<std::vector<std::string>>> SellItemBlock::read(std::string_view text)
+namespace {
+
+std::unexpected<BlockError> unknownItem(int page, std::string_view item)
+{
+    return std::unexpected(BlockError{BlockError::Kind::UnknownFormat,
+                                      std::string(kUnknownFormatMessage) + "\r\n第一个无法读取的物品：第" +
+                                          std::to_string(page) + "页的“" + std::string(item) + "”"});
+}
+
+} // namespace
+
+std::expected<std::vector<std::vector<std::string>>, BlockError> SellItemBlock::read(std::string_view text)
 {
     std::vector<std::vector<std::string>> pages;
     const auto items = text::words(text);
@@ -17,17 +28,22 @@ Result<std::vector<std::vector<std::string>>> SellItemBlock::read(std::string_vi
         if (item == "-2")
             ++breaks;
         else if (!isWholeNumber(item))
-            return fail(kUnknownFormatMessage);
+            return unknownItem(breaks + 1, item);
     }
     if (breaks > kPageCount - 1)
-        return fail(kTooManyPagesMessage);
+        return std::unexpected(BlockError{BlockError::Kind::TooManyPages, kTooManyPagesMessage});
 
     pages.emplace_back();
     for (auto item : items) {
-        if (item == "-2")
+        if (item == "-2") {
             pages.emplace_back();
-        else
-            pages.back().emplace_back(item);
+            continue;
+        }
+        auto cell = cellValue(item);
+        if (!cell && cell.error() == CellRefusal::PageBreak)
+            return unknownItem(static_cast<int>(pages.size()), item);
+        // A zero the rule refuses ("00") leaves the fresh cell as it was: empty.
+        pages.back().push_back(cell.value_or(std::string()));
     }
     // Nothing after the last page break is no page.
     if (pages.size() > 1 && pages.back().empty())

@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "shop/ShopPage.h"
 
+#include <expected>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,17 +13,34 @@ namespace shopkeeper::shop {
 inline constexpr const char* kTooManyPagesMessage = "商店数据超过5页无法读取，请删除多出的页数据！";
 inline constexpr const char* kUnknownFormatMessage = "数据格式未知,无法读取！";
 
+// Why a block could not be read.
+struct BlockError
+{
+    enum class Kind
+    {
+        UnknownFormat, // an item that is no item ID; the message's second line names it and its page
+        TooManyPages,  // more than five pages
+    };
+    Kind kind = Kind::UnknownFormat;
+    std::string message;
+
+    bool tooManyPages() const { return kind == Kind::TooManyPages; }
+    operator Error() const { return Error{message}; }
+};
+
 // The item list of one shop: items each followed by TAB, pages 2 to 5 introduced by the item
 // "-2", empty slots "-1".
 class SellItemBlock
 {
 public:
-    // The items of each page, pages 1..N (N at most 5). Items are separated by runs of white
-    // space (TAB, space, CR, LF), so an indented or multi-line block reads the same as one
+    // The items of each page, pages 1..N (N at most 5), as the cells will hold them: every item
+    // goes through the cell rule, so "0" is an empty cell, "007" is "7" and "+5" is "5", the
+    // same whether the block comes from a shop file or is pasted. Items are separated by runs of
+    // white space (TAB, space, CR, LF), so an indented or multi-line block reads the same as one
     // line; only a whole item "-2" starts a new page ("-25" is an item). A text with no item
-    // gives no page. More than five pages, or an item that is not a whole number, is refused
-    // with the user's message.
-    static Result<std::vector<std::vector<std::string>>> read(std::string_view text);
+    // gives no page. More than five pages, an item that is not a whole number, or one the cell
+    // rule would store as the page break "-2" ("-02") is refused with the user's message.
+    static std::expected<std::vector<std::vector<std::string>>, BlockError> read(std::string_view text);
 
     // Lays pages out as grids: page k from its items, pages past the last one with no rows.
     static ShopPages toPages(const std::vector<std::vector<std::string>>& pageItems);

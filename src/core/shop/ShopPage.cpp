@@ -66,6 +66,15 @@ bool ShopPage::isRowEmpty(int row) const
     return true;
 }
 
+bool ShopPage::hasItems() const
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        if (!isRowEmpty(r))
+            return true;
+    }
+    return false;
+}
+
 void ShopPage::removeEmptyRows()
 {
     for (int r = rowCount() - 1; r >= 0; --r) {
@@ -139,6 +148,32 @@ std::string defaultPageName(int page)
     if (page < 1 || page > kPageCount)
         return {};
     return names[page - 1];
+}
+
+Status checkPageName(std::string_view name)
+{
+    for (const char c : name) {
+        const char* what = nullptr;
+        switch (c) {
+        case '\r':
+            what = "回车符（CR）";
+            break;
+        case '\n':
+            what = "换行符（LF）";
+            break;
+        case '>':
+            what = "“>”";
+            break;
+        case '\0':
+            what = "空字符（NUL）";
+            break;
+        default:
+            continue;
+        }
+        return fail("页名称不能包含" + std::string(what) + "：“" +
+                    std::string(name.substr(0, name.find('\0'))) + "”");
+    }
+    return {};
 }
 
 } // namespace shopkeeper::shop

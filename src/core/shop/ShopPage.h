@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Result.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -36,6 +38,8 @@ public:
     void clear() { rows_.clear(); }
 
     bool isRowEmpty(int row) const;
+    // True when any cell holds text: the page is written when the shop is saved.
+    bool hasItems() const;
     // Deletes every row whose seven cells are all empty ("-1" is not empty).
     void removeEmptyRows();
     // Sets every empty cell to "-1".
@@ -61,5 +65,9 @@ using ShopPages = std::array<ShopPage, kPageCount>;
 
 // "第一页" ... "第五页" for page 1 to 5.
 std::string defaultPageName(int page);
+
+// Page names go into a line-based table as key ">" name: a name holding CR, LF, ">" or NUL
+// would cut the name short or plant a line for another key. The error names the character.
+Status checkPageName(std::string_view name);
 
 } // namespace shopkeeper::shop

@@ -3,90 +3,164 @@
 #include "io/FileSystem.h"
 #include "regex/RegexObject.h"
 #include "shop/SellItemBlock.h"
+#include "shop/ShopWriter.h"
 #include "shop/TrimBlock.h"
 #include "text/ScriptText.h"
+
+#include <random>
 
 namespace shopkeeper::shop {
 
 namespace {
 
-// The text from the first open tag through the end of the first close tag; empty when either
-// is missing or the close tag comes first.
-std::string section(std::string_view text, std::string_view open, std::string_view close)
+std::unexpected<ShopReadError> readError(ShopReadError::Kind kind, std::string message, std::string body = {})
+{
+    const bool tooMany = kind == ShopReadError::Kind::TooManyPages;
+    return std::unexpected(ShopReadError{kind, std::move(message), std::move(body), tooMany});
+}
+
+std::string sectionText(std::string_view text, const std::optional<SectionRange>& range)
+{
+    if (!range)
+        return {};
+    return std::string(text.substr(range->begin, range->end - range->begin));
+}
+
+void readTabNamesFrom(ShopDocument& document, const text::StringTable& table)
+{
+    document.tabKeys.clear();
+    document.pageNames.clear();
+    document.pageKeys = {};
+    document.resetCaptions();
+    document.tabSection =
+        sectionText(document.file.text, findSection(document.file.text, "[tab name]", "[/tab name]"));
+    if (!document.tabSection.empty()) {
+        const auto block =
+            trimBlock(text::replaceEach(document.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
+        // The tab lines name the pages that hold items, in page order: the save writes one line
+        // for each such page, so a page left empty takes no line and the next page's name
+        // follows on.
+        std::size_t page = 0;
+        auto nextPage = [&] {
+            while (page < document.pages.size() && !document.pages[page].hasItems())
+                ++page;
+        };
+        for (const auto& line : text::lines(block)) {
+            const auto fields = text::splitText(line, "`");
+            if (fields.empty()) {
+                // An empty line keeps its place among the keys but names no page.
+                document.tabKeys.push_back(line);
+                continue;
+            }
+            auto key = std::string(text::trimmed(text::replaceEach(fields.front(), {{"<5::", ""}})));
+            auto name = table.lookup(key);
+            nextPage();
+            if (page < document.pages.size()) {
+                document.pageKeys[page] = key;
+                if (name)
+                    document.captions[page] = *name;
+                ++page;
+            }
+            document.pageNames.push_back(std::move(name));
+            document.tabKeys.push_back(std::move(key));
+        }
+    }
+    document.readCaptions = document.captions;
+}
+
+} // namespace
+
+std::optional<SectionRange> findSection(std::string_view text, std::string_view open, std::string_view close)
 {
     const long long p = text::findText(text, open);
     const long long q = text::findText(text, close);
     if (p < 0 || q < 0 || q < p)
-        return {};
-    const auto begin = static_cast<std::size_t>(p - 1);
-    return std::string(text.substr(begin, static_cast<std::size_t>(q - 1) + close.size() - begin));
+        return std::nullopt;
+    return SectionRange{static_cast<std::size_t>(p - 1), static_cast<std::size_t>(q - 1) + close.size()};
 }
 
-} // namespace
+std::expected<ShopDocument, ShopReadError> ShopReader::open(const std::filesystem::path& path,
+                                                            const std::filesystem::path& tablePath)
+{
+    auto table = text::StringTable::readOrEmpty(tablePath);
+    if (!table)
+        return readError(ShopReadError::Kind::TableUnreadable,
+                         "无法读取商店的页名称表，商店没有打开（否则保存会丢失其他商店的页名称）：\r\n" +
+                             table.error().message);
+    return read(path, std::move(*table));
+}
 
 std::expected<ShopDocument, ShopReadError> ShopReader::read(const std::filesystem::path& path,
                                                             text::StringTable table)
 {
     auto bytes = io::readFileBytes(path);
     if (!bytes)
-        return std::unexpected(ShopReadError{bytes.error().message, {}, false});
+        return readError(bytes.error().isMissing() ? ShopReadError::Kind::Missing
+                                                   : ShopReadError::Kind::Unreadable,
+                         bytes.error().message);
+    const auto fingerprint = io::fingerprintOf(path, *bytes);
     auto document = fromBytes(std::move(*bytes), std::move(table));
-    if (document)
+    if (document) {
         document->path = path;
+        document->fingerprint = fingerprint;
+    }
     return document;
 }
 
-std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string bytes, text::StringTable table)
+std::expected<ShopDocument, ShopReadError> ShopReader::parse(std::string bytes,
+                                                             const text::StringTable& table)
 {
     ShopDocument document;
     document.file = text::ScriptTextFile::fromBytes(std::move(bytes));
-    document.table = std::move(table);
     const std::string& text = document.file.text;
 
-    document.sellSection = section(text, "[sell item]", "[/sell item]");
-    if (document.sellSection.empty())
-        return std::unexpected(ShopReadError{kMissingSellBlockMessage, {}, false});
+    const auto sell = findSection(text, "[sell item]", "[/sell item]");
+    if (!sell)
+        return readError(ShopReadError::Kind::NoSellBlock, kMissingSellBlockMessage);
+    if (const auto tab = findSection(text, "[tab name]", "[/tab name]");
+        tab && tab->begin < sell->end && sell->begin < tab->end)
+        return readError(ShopReadError::Kind::OverlappingBlocks, kOverlappingBlocksMessage);
+    document.sellSection = sectionText(text, sell);
     document.sellBody =
         trimBlock(text::replaceEach(document.sellSection, {{"[sell item]", ""}, {"[/sell item]", ""}}));
 
     auto items = SellItemBlock::read(document.sellBody);
     if (!items) {
-        const bool tooMany = items.error().message == kTooManyPagesMessage;
-        return std::unexpected(ShopReadError{items.error().message, document.sellBody, tooMany});
+        const auto kind = items.error().tooManyPages() ? ShopReadError::Kind::TooManyPages
+                                                       : ShopReadError::Kind::UnknownFormat;
+        return readError(kind, items.error().message, document.sellBody);
     }
     document.pages = SellItemBlock::toPages(*items);
     document.repairable = text::contains(text, "`[weapon shop]`");
-    readTabNames(document);
+    document.readRepairable = document.repairable;
+    readTabNamesFrom(document, table);
+    return document;
+}
+
+std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string bytes, text::StringTable table)
+{
+    auto document = parse(std::move(bytes), table);
+    if (!document)
+        return document;
+
+    // Try a save without edits: a file it would change in meaning is not opened, so no save
+    // of it can happen. The path only has to be non-empty; nothing is written.
+    document->path = "shop";
+    std::mt19937 random(1);
+    ShopWriter writer(&random);
+    const auto plan = writer.plan(*document, table);
+    document->path.clear();
+    if (!plan && plan.error().kind == SaveError::Kind::WouldChangeMeaning)
+        return readError(ShopReadError::Kind::WouldNotRoundTrip,
+                         "这个商店文件的结构不规范，保存后其内容会改变，因此无法读取：\r\n" +
+                             plan.error().message);
+    document->table = std::move(table);
     return document;
 }
 
 void ShopReader::readTabNames(ShopDocument& document)
 {
-    document.tabKeys.clear();
-    document.pageNames.clear();
-    document.resetCaptions();
-    document.tabSection = section(document.file.text, "[tab name]", "[/tab name]");
-    if (document.tabSection.empty())
-        return;
-    const auto block =
-        trimBlock(text::replaceEach(document.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
-    if (block.empty())
-        return;
-    for (const auto& line : text::lines(block)) {
-        const auto fields = text::splitText(line, "`");
-        if (fields.empty()) {
-            // An empty line keeps its place among the keys but names no page.
-            document.tabKeys.push_back(line);
-            continue;
-        }
-        auto key = std::string(text::trimmed(text::replaceEach(fields.front(), {{"<5::", ""}})));
-        document.pageNames.push_back(document.table.lookup(key));
-        document.tabKeys.push_back(std::move(key));
-    }
-    for (std::size_t k = 0; k < document.captions.size() && k < document.pageNames.size(); ++k) {
-        if (document.pageNames[k] != "-1")
-            document.captions[k] = document.pageNames[k];
-    }
+    readTabNamesFrom(document, document.table);
 }
 
 bool isOwnKey(std::string_view key)

@@ -1,12 +1,15 @@
 #include "shop/ShopWriter.h"
 
+#include "io/FileLock.h"
 #include "io/FileSystem.h"
-#include "regex/RegexObject.h"
+#include "shop/CellRule.h"
 #include "shop/SellItemBlock.h"
 #include "shop/ShopReader.h"
 #include "shop/TrimBlock.h"
 #include "text/ScriptText.h"
 #include "text/StringTableCodec.h"
+
+#include <unordered_set>
 
 namespace shopkeeper::shop {
 
@@ -14,28 +17,77 @@ namespace {
 
 constexpr int kMaxKeyDraws = 10000;
 
+std::unexpected<SaveError> saveError(SaveError::Kind kind, std::string message)
+{
+    return std::unexpected(SaveError{kind, std::move(message)});
+}
+
 std::string tabLine(const std::string& key)
 {
     return "<5::" + key + "`商店`>\r\n";
 }
 
-// Puts block in as lines of its own just before the line that holds the first "[sell item]",
-// so every section of the file stays whole.
-std::string insertBeforeSellBlock(std::string text, const std::string& block)
+// Puts block in as lines of its own just before the line that holds the first tag of a tab or
+// sell block. Ahead of any stray or unclosed tab tag, the next read finds exactly this block.
+std::string insertTabBlock(std::string text, const std::string& block)
 {
-    const long long at = text::findText(text, "[sell item]");
-    if (at < 0)
+    long long first = -1;
+    for (const char* tag : {"[tab name]", "[/tab name]", "[sell item]"}) {
+        const long long at = text::findText(text, tag);
+        if (at > 0 && (first < 0 || at < first))
+            first = at;
+    }
+    if (first < 0)
         return text + "\r\n" + block;
-    const auto tagIndex = static_cast<std::size_t>(at - 1);
+    const auto tagIndex = static_cast<std::size_t>(first - 1);
     const auto lineBreak = tagIndex == 0 ? std::string::npos : text.rfind("\r\n", tagIndex - 1);
     const std::size_t lineStart = lineBreak == std::string::npos ? 0 : lineBreak + 2;
     text.insert(lineStart, block + "\r\n");
     return text;
 }
 
+std::string where(std::size_t page, int row, int column)
+{
+    return "第" + std::to_string(page + 1) + "页第" + std::to_string(row + 1) + "行第" +
+           std::to_string(column + 1) + "列";
+}
+
+// A written cell is "-1" or a value the cell rule keeps as it is; anything else (text a caller
+// put in without the rule) would change the block's meaning.
+Status checkCells(const ShopPages& pages)
+{
+    for (std::size_t k = 0; k < pages.size(); ++k) {
+        for (int r = 0; r < pages[k].rowCount(); ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                const auto& text = pages[k].cell(r, c);
+                if (text.empty() || text == "-1")
+                    continue;
+                const auto value = cellValue(text);
+                if (!value)
+                    return fail(where(k, r, c) + "：" + cellRefusalMessage(value.error(), text));
+                if (*value != text)
+                    return fail(where(k, r, c) + "：" + cellRefusalMessage(CellRefusal::NotANumber, text));
+            }
+        }
+    }
+    return {};
+}
+
+struct WrittenPage
+{
+    std::vector<ShopPage::Row> rows;
+    std::string name;
+    bool operator==(const WrittenPage&) const = default;
+};
+
 } // namespace
 
 ShopWriter::ShopWriter(std::mt19937* random) : random_(random), ownRandom_(std::random_device{}()) {}
+
+std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& tablePath)
+{
+    return tablePath.parent_path() / io::pathFromUtf8(io::displayPath(tablePath.filename()) + ".lock");
+}
 
 Result<std::string> ShopWriter::newKey(const text::StringTable& table)
 {
@@ -49,98 +101,196 @@ Result<std::string> ShopWriter::newKey(const text::StringTable& table)
     return fail("字符串表中已找不到可用的新页名称键，无法保存。");
 }
 
-Result<SavePlan> ShopWriter::plan(ShopDocument& document)
+SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::StringTable& onDisk)
 {
+    using Kind = SaveError::Kind;
     if (!document.isBound())
-        return fail("没有打开商店文件，无法保存。");
+        return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
+    const std::string& text = document.file.text;
+    const auto sell = findSection(text, "[sell item]", "[/sell item]");
+    const auto tab = findSection(text, "[tab name]", "[/tab name]");
+    if (!sell)
+        return saveError(Kind::WouldChangeMeaning, kMissingSellBlockMessage);
+    if (tab && tab->begin < sell->end && sell->begin < tab->end)
+        return saveError(Kind::WouldChangeMeaning, kOverlappingBlocksMessage);
 
-    // Page names go into a BIG5 table: refuse before anything is changed.
-    for (const auto& caption : document.captions) {
-        if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
-            return fail("页名称“" + caption + "”中的" + encoded.error().message);
+    SavePlan plan;
+    plan.pages = document.pages;
+    if (auto ok = checkCells(plan.pages); !ok)
+        return saveError(Kind::BadCell, ok.error().message);
+    const std::string body = SellItemBlock::serialise(plan.pages);
+
+    std::vector<std::size_t> written;
+    for (std::size_t k = 0; k < plan.pages.size(); ++k) {
+        if (plan.pages[k].rowCount() > 0)
+            written.push_back(k);
     }
-
-    // Serialise on a copy: a save that fails leaves the document as it was.
-    ShopPages pages = document.pages;
-    text::StringTable table = document.table;
-
-    const std::string body = SellItemBlock::serialise(pages);
-    std::string newText = text::replaceFirst(document.file.text, document.sellSection,
-                                             "[sell item]\r\n" + body + "\r\n[/sell item]");
-
-    // The kind follows the repair box; an "[item shop]" file keeps its kind.
-    if (document.repairable)
-        newText = text::replaceFirst(newText, "[etc shop]", "[weapon shop]");
-    else
-        newText = text::replaceFirst(newText, "[weapon shop]", "[etc shop]");
-
-    std::vector<std::string> names;
-    for (int k = 0; k < kPageCount; ++k) {
-        if (pages[static_cast<std::size_t>(k)].rowCount() > 0)
-            names.push_back(document.captions[static_cast<std::size_t>(k)]);
-    }
-
-    std::string lines;
-    const bool hadBlock = !document.tabSection.empty();
-    const std::size_t count = hadBlock ? document.tabKeys.size() : 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i < count && isOwnKey(document.tabKeys[i])) {
-            lines += tabLine(document.tabKeys[i]);
-            table.setLine(document.tabKeys[i], names[i]);
+    // Only names that are written and that the user changed are checked: an empty page's name
+    // is not written, and an unchanged name keeps the bytes it was read with.
+    auto renamed = [&](std::size_t k) { return document.captions[k] != document.readCaptions[k]; };
+    for (const auto k : written) {
+        if (!renamed(k))
             continue;
+        if (auto ok = checkPageName(document.captions[k]); !ok)
+            return saveError(Kind::BadPageName, ok.error().message);
+        if (auto encoded = text::StringTableCodec::encode(document.captions[k]); !encoded)
+            return saveError(Kind::CannotEncode,
+                             "页名称“" + document.captions[k] + "”中的" + encoded.error().message);
+    }
+
+    plan.table = onDisk;
+    text::StringTable& table = plan.table;
+    std::unordered_set<std::string> usedKeys;
+    std::vector<WrittenPage> expected;
+    std::string lines;
+    for (const auto k : written) {
+        const std::string& caption = document.captions[k];
+        const auto& key = document.pageKeys[k];
+        WrittenPage page{plan.pages[k].rows(), caption};
+        // A key that an earlier page of this shop already uses is shared as well: renaming one
+        // page must not rename the other.
+        if (key && isOwnKey(*key) && usedKeys.insert(text::asciiLowered(*key)).second) {
+            const auto current = table.lookup(*key);
+            if (renamed(k) || !current)
+                table.setLine(*key, caption);
+            else
+                page.name = *current; // unchanged here: the name on disk now stays
+            lines += tabLine(*key);
+        } else {
+            auto fresh = newKey(table);
+            if (!fresh)
+                return saveError(Kind::NoFreeKey, fresh.error().message);
+            usedKeys.insert(text::asciiLowered(*fresh));
+            const auto current = key ? table.lookup(*key) : std::nullopt;
+            if (!renamed(k) && current && table.appendLineCopyingText(*fresh, *key)) {
+                page.name = *current;
+            } else {
+                if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
+                    return saveError(Kind::CannotEncode,
+                                     "页名称“" + caption + "”中的" + encoded.error().message);
+                table.appendLine(*fresh + ">" + caption);
+            }
+            lines += tabLine(*fresh);
         }
-        auto key = newKey(table);
-        if (!key)
-            return std::unexpected(key.error());
-        lines += tabLine(*key);
-        table.appendLine(*key + ">" + names[i]);
+        expected.push_back(std::move(page));
     }
     const std::string block = trimBlock("[tab name]\r\n" + lines + "\r\n[/tab name]");
-    if (hadBlock)
-        newText = text::replaceFirst(newText, document.tabSection, block);
-    else
-        newText = insertBeforeSellBlock(std::move(newText), block);
+    const std::string sellBlock = "[sell item]\r\n" + body + "\r\n[/sell item]";
+
+    // Splice by position: a search for the old section's text could find an equal text elsewhere.
+    std::string newText;
+    if (tab) {
+        const bool sellFirst = sell->begin < tab->begin;
+        const auto& a = sellFirst ? *sell : *tab;
+        const auto& b = sellFirst ? *tab : *sell;
+        newText = text.substr(0, a.begin) + (sellFirst ? sellBlock : block) +
+                  text.substr(a.end, b.begin - a.end) + (sellFirst ? block : sellBlock) + text.substr(b.end);
+    } else {
+        newText = insertTabBlock(text.substr(0, sell->begin) + sellBlock + text.substr(sell->end), block);
+    }
+
+    // The kind follows the repair box; only the back-quoted kind tags count, as for the reader,
+    // and nothing changes while the flag reads as wanted. An "[item shop]" file keeps its kind.
+    const bool wanted = document.repairable;
+    if (wanted != text::contains(newText, "`[weapon shop]`")) {
+        if (wanted)
+            newText = text::replaceFirst(newText, "`[etc shop]`", "`[weapon shop]`");
+        else
+            newText = text::replaceEach(newText, {{"`[weapon shop]`", "`[etc shop]`"}});
+    }
+    const bool repairable = text::contains(newText, "`[weapon shop]`");
+    if (repairable != wanted && wanted == document.readRepairable)
+        return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
+
+    plan.shopBytes = document.file.bytesFor(newText);
+    plan.shopText = std::move(newText);
+
+    // Read the plan back: the written pages, each with its name, and the flag.
+    const auto back = ShopReader::parse(plan.shopBytes, table);
+    if (!back)
+        return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + back.error().message);
+    std::vector<WrittenPage> found;
+    for (std::size_t k = 0; k < back->pages.size(); ++k) {
+        if (back->pages[k].hasItems())
+            found.push_back({back->pages[k].rows(), back->captions[k]});
+    }
+    if (found.size() != expected.size())
+        return saveError(Kind::WouldChangeMeaning, "保存后读回的页数与编辑的页数不同。");
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (found[i].rows != expected[i].rows)
+            return saveError(Kind::WouldChangeMeaning,
+                             "保存后读回的第" + std::to_string(i + 1) + "页物品与编辑的不同。");
+        if (found[i].name != expected[i].name)
+            return saveError(Kind::WouldChangeMeaning, "保存后读回的页名称“" + found[i].name + "”与编辑的“" +
+                                                           expected[i].name + "”不同。");
+    }
+    if (back->repairable != repairable)
+        return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
 
     auto tableBytes = table.encoded();
     if (!tableBytes)
-        return std::unexpected(tableBytes.error());
-
-    SavePlan plan;
-    plan.shopBytes = document.file.bytesFor(newText);
-    plan.shopText = std::move(newText);
+        return saveError(Kind::CannotEncode, tableBytes.error().message);
     plan.tableBytes = std::move(*tableBytes);
     plan.tableChanged = table.isModified();
-
-    document.pages = std::move(pages);
-    document.table = std::move(table);
     return plan;
 }
 
-Status ShopWriter::save(ShopDocument& document, const std::filesystem::path& tablePath,
-                        io::FileWriter& writer)
+SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem::path& tablePath,
+                                  io::FileWriter& writer, const SaveOptions& options)
 {
-    const ShopDocument before = document;
-    auto restoreDocument = [&] { document = before; };
+    using Kind = SaveError::Kind;
+    if (!document.isBound())
+        return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
 
-    auto planned = plan(document);
+    // From the table read to the last write, no other save of this workspace runs.
+    auto lock = io::FileLock::acquire(lockFileFor(tablePath), options.lockWait);
+    if (!lock)
+        return saveError(Kind::Busy, lock.error().message);
+
+    // The table as it is now: other shops may have been saved since this one was opened.
+    auto oldTable = io::readFileBytes(tablePath);
+    if (!oldTable && !oldTable.error().isMissing())
+        return saveError(Kind::TableUnreadable,
+                         "无法读取商店的页名称表，保存已取消（否则会丢失其他商店的页名称）：\r\n" +
+                             oldTable.error().message);
+    const auto onDisk = oldTable ? text::StringTable::fromBytes(*oldTable) : text::StringTable{};
+
+    // The shop file must still be what was read.
+    if (!options.overwriteChanged && document.fingerprint.known) {
+        auto now = io::readFileBytes(document.path);
+        if (!now && !now.error().isMissing())
+            return saveError(Kind::ShopUnreadable,
+                             "无法读取商店文件，保存已取消：\r\n" + now.error().message);
+        const auto current = now ? io::fingerprintOf(document.path, *now) : io::missingFileFingerprint();
+        if (!current.sameContentAs(document.fingerprint))
+            return saveError(Kind::ChangedOnDisk,
+                             std::string(kChangedOnDiskMessage) + "\r\n" + io::displayPath(document.path));
+    }
+
+    auto planned = plan(document, onDisk);
     if (!planned)
         return std::unexpected(planned.error());
 
     // The table first: if the shop file then fails, the old table goes back, and a shop file
     // never names page keys that the table lacks.
-    auto oldTable = io::readFileBytes(tablePath);
     const bool writeTable = !oldTable || *oldTable != planned->tableBytes;
     if (writeTable) {
-        if (auto ok = writer.write(tablePath, planned->tableBytes); !ok) {
-            restoreDocument();
-            return fail("无法写入字符串表：" + ok.error().message);
-        }
+        if (auto ok = writer.write(tablePath, planned->tableBytes); !ok)
+            return saveError(Kind::WriteFailed, "无法写入字符串表：" + ok.error().message);
     }
     if (auto ok = writer.write(document.path, planned->shopBytes); !ok) {
         if (writeTable && oldTable)
             (void)writer.write(tablePath, *oldTable);
-        restoreDocument();
-        return fail("无法写入商店文件：" + ok.error().message);
+        return saveError(Kind::WriteFailed, "无法写入商店文件：" + ok.error().message);
+    }
+
+    // The document becomes the shop as written, as a fresh read would give it.
+    auto written = ShopReader::parse(planned->shopBytes, planned->table);
+    if (written) {
+        written->path = document.path;
+        written->fingerprint = io::fingerprintOf(document.path, planned->shopBytes);
+        written->table = std::move(planned->table);
+        document = std::move(*written);
     }
     return {};
 }

@@ -1,14 +1,49 @@
 #pragma once
 
-#include "Result.h"
 #include "io/AtomicFile.h"
 #include "shop/ShopDocument.h"
 
+#include <chrono>
+#include <expected>
 #include <filesystem>
 #include <random>
 #include <string>
 
 namespace shopkeeper::shop {
+
+inline constexpr const char* kChangedOnDiskMessage = "文件已被其他程序修改，是否覆盖？";
+
+// Why a save did not happen. Nothing was written unless the kind is WriteFailed, and even then
+// both files are as they were (see ShopWriter::save).
+struct SaveError
+{
+    enum class Kind
+    {
+        NotBound,           // no shop file is open
+        BadPageName,        // a changed page name holds CR, LF, ">" or NUL
+        BadCell,            // a cell holds what is no item ID, or what would be written as "-2"
+        CannotEncode,       // a page name BIG5 cannot hold
+        NoFreeKey,          // no new tab key can be found in the table
+        WouldChangeMeaning, // the saved file would not read back as the shop being saved
+        Busy,               // another save of the workspace kept the lock too long
+        TableUnreadable,    // itemshop.kor.str exists but cannot be read
+        ShopUnreadable,     // the shop file exists but can no longer be read
+        ChangedOnDisk,      // the shop file is no longer what was read; save with overwriteChanged
+        WriteFailed,        // writing a file failed
+    };
+    Kind kind = Kind::WriteFailed;
+    std::string message;
+};
+
+template <typename T> using SaveResult = std::expected<T, SaveError>;
+
+struct SaveOptions
+{
+    // Write even when the shop file was changed by another program since it was read.
+    bool overwriteChanged = false;
+    // How long a save waits for another save of the same workspace to finish.
+    std::chrono::milliseconds lockWait{5000};
+};
 
 // The bytes a save writes, computed before anything touches the disk.
 struct SavePlan
@@ -17,6 +52,8 @@ struct SavePlan
     std::string shopBytes;  // what goes into the .shp file
     std::string tableBytes; // what goes into itemshop.kor.str
     bool tableChanged = false;
+    ShopPages pages;         // the pages as written: no empty rows, "-1" in empty cells
+    text::StringTable table; // the table as written
 };
 
 // Writes a shop back. Only three places of the shop file change: the sell-item block, the
@@ -28,19 +65,30 @@ public:
     // Uses its own random keys unless given a generator (tests give a seeded one).
     explicit ShopWriter(std::mt19937* random = nullptr);
 
-    // Builds the new texts from the document. The pages lose their empty rows and get "-1" in
-    // their empty cells, and the document's table gets the page names. Fails, with nothing
-    // changed on disk, when a name cannot be held by BIG5 or no new key can be found.
-    Result<SavePlan> plan(ShopDocument& document);
+    // Builds the new texts from the document against table, the page-name table as it is on
+    // disk now. Only the names of pages that are written and that the user changed are checked
+    // and encoded; an unchanged name keeps its line's bytes, and a name another program gave an
+    // own key since the shop was read stays. The plan is read back before it is returned:
+    // when the result would not be the shop being saved (the same pages with their names and
+    // the repair flag), it is refused. The document is not changed.
+    SaveResult<SavePlan> plan(const ShopDocument& document, const text::StringTable& table);
+    SaveResult<SavePlan> plan(const ShopDocument& document) { return plan(document, document.table); }
 
-    // plan(), then the string table and then the shop file, each replaced atomically. When the
-    // shop file cannot be written the old table is put back, so either both files are new or
-    // both are as they were.
-    Status save(ShopDocument& document, const std::filesystem::path& tablePath, io::FileWriter& writer);
+    // Saves the document. Under the workspace's save lock (a lock file beside the table): reads
+    // the table again, makes sure the shop file is still what was read (or overwriteChanged),
+    // plans against that table, then writes the table and the shop file, each replaced
+    // atomically. When the shop file cannot be written the old table is put back, so either
+    // both files are new or both are as they were. On success the document becomes the shop
+    // as written; on failure it is unchanged.
+    SaveResult<void> save(ShopDocument& document, const std::filesystem::path& tablePath,
+                          io::FileWriter& writer, const SaveOptions& options = {});
 
     // A "tab_name_" key, 100..99999, that occurs nowhere in the table. Gives up after a bounded
     // number of draws.
     Result<std::string> newKey(const text::StringTable& table);
+
+    // The lock file of the table at tablePath: its name with ".lock" added.
+    static std::filesystem::path lockFileFor(const std::filesystem::path& tablePath);
 
 private:
     std::mt19937* random_;

@@ -16,11 +16,11 @@ ScriptTextFile ScriptTextFile::fromBytes(std::string bytes)
     return file;
 }
 
-ScriptTextFile ScriptTextFile::read(const std::filesystem::path& path)
+io::ReadResult<ScriptTextFile> ScriptTextFile::read(const std::filesystem::path& path)
 {
     auto bytes = io::readFileBytes(path);
     if (!bytes)
-        return {};
+        return std::unexpected(bytes.error());
     return fromBytes(std::move(*bytes));
 }
 

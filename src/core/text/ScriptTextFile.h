@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/FileSystem.h"
+
 #include <filesystem>
 #include <string>
 
@@ -13,8 +15,8 @@ struct ScriptTextFile
     std::string text;
     std::string tail; // from the first NUL (included) to the end; empty when the file has none
 
-    // A missing or unreadable file gives empty text.
-    static ScriptTextFile read(const std::filesystem::path& path);
+    // The file, or why it could not be read (missing or unreadable, told apart).
+    static io::ReadResult<ScriptTextFile> read(const std::filesystem::path& path);
     static ScriptTextFile fromBytes(std::string bytes);
 
     // The bytes to write for new text: the text, then the old tail, or one NUL when there was

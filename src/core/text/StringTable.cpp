@@ -84,12 +84,20 @@ StringTable StringTable::fromBytes(std::string_view bytes)
     return table;
 }
 
-StringTable StringTable::read(const std::filesystem::path& path)
+io::ReadResult<StringTable> StringTable::read(const std::filesystem::path& path)
 {
     auto bytes = io::readFileBytes(path);
     if (!bytes)
-        return {};
+        return std::unexpected(bytes.error());
     return fromBytes(*bytes);
+}
+
+io::ReadResult<StringTable> StringTable::readOrEmpty(const std::filesystem::path& path)
+{
+    auto table = read(path);
+    if (!table && table.error().isMissing())
+        return StringTable{};
+    return table;
 }
 
 void StringTable::indexLine(std::size_t i)
@@ -99,17 +107,43 @@ void StringTable::indexLine(std::size_t i)
         firstLineOfKey_.try_emplace(std::move(key), i);
 }
 
-std::string StringTable::lookup(std::string_view key) const
+std::optional<std::string> StringTable::lookup(std::string_view key) const
 {
     const auto it = firstLineOfKey_.find(asciiLowered(trimmed(key)));
     if (it == firstLineOfKey_.end())
-        return "-1";
+        return std::nullopt;
     const std::string& line = lines_[it->second].decoded;
     const auto first = line.find('>');
     const auto rest = std::string_view(line).substr(first + 1);
     if (rest.empty())
-        return "-1";
+        return std::nullopt;
     return std::string(rest.substr(0, rest.find('>')));
+}
+
+bool StringTable::appendLineCopyingText(std::string_view newKey, std::string_view fromKey)
+{
+    const auto it = firstLineOfKey_.find(asciiLowered(trimmed(fromKey)));
+    if (it == firstLineOfKey_.end())
+        return false;
+    const auto name = lookup(fromKey);
+    if (!name)
+        return false;
+    const Line& source = lines_[it->second];
+    Line line;
+    line.decoded = std::string(newKey) + ">" + *name;
+    if (source.changed) {
+        // Not read from the file: there are no bytes to copy, the name is encoded like any other.
+        line.changed = true;
+    } else {
+        // ">" (0x3E) is never a byte of a two-byte BIG5 character, so the first one ends the key.
+        const auto rest = std::string_view(source.raw).substr(source.raw.find('>') + 1);
+        line.rawPrefix = std::string(newKey) + ">";
+        line.raw = std::string(rest.substr(0, rest.find('>')));
+    }
+    lines_.push_back(std::move(line));
+    indexLine(lines_.size() - 1);
+    foldedTextValid_ = false;
+    return true;
 }
 
 bool StringTable::hasKey(std::string_view key) const
@@ -133,7 +167,7 @@ void StringTable::setLine(std::string_view key, std::string_view name)
         appendLine(std::string(key) + ">" + std::string(name));
         return;
     }
-    if (lookup(key) == name)
+    if (lookup(key) == std::optional<std::string>(std::string(name)))
         return;
     Line& line = lines_[it->second];
     line.decoded = std::string(key) + ">" + std::string(name);
@@ -154,7 +188,7 @@ void StringTable::appendLine(std::string_view text)
 bool StringTable::isModified() const
 {
     for (const auto& line : lines_) {
-        if (line.changed)
+        if (line.changed || !line.rawPrefix.empty())
             return true;
     }
     return false;
@@ -178,6 +212,13 @@ Result<std::string> StringTable::encoded() const
         if (i > 0)
             out += "\r\n";
         if (!lines_[i].changed) {
+            // The prefix of a copied line is its new key, ASCII like every key we make.
+            if (!lines_[i].rawPrefix.empty()) {
+                auto prefix = StringTableCodec::encode(lines_[i].rawPrefix);
+                if (!prefix)
+                    return fail("字符串表的行“" + lines_[i].decoded + "”：" + prefix.error().message);
+                out += *prefix;
+            }
             out += lines_[i].raw;
             continue;
         }

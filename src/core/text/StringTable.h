@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Result.h"
+#include "io/FileSystem.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,13 +20,16 @@ class StringTable
 {
 public:
     static StringTable fromBytes(std::string_view bytes);
-    // A missing or unreadable file gives an empty table.
-    static StringTable read(const std::filesystem::path& path);
+    // The table, or why it could not be read. A missing file and an unreadable one are told
+    // apart: only a missing table may be started anew.
+    static io::ReadResult<StringTable> read(const std::filesystem::path& path);
+    // A missing file gives an empty table; an unreadable one is still an error.
+    static io::ReadResult<StringTable> readOrEmpty(const std::filesystem::path& path);
 
     // The text of the first line, in file order, whose key (the text before its first ">",
     // white space trimmed) equals key ASCII-case-insensitively: the text between the first
-    // and second ">", or to the end of the line. "-1" when there is no such line or no text.
-    std::string lookup(std::string_view key) const;
+    // and second ">", or to the end of the line. Nothing when there is no such line or no text.
+    std::optional<std::string> lookup(std::string_view key) const;
     bool hasKey(std::string_view key) const;
 
     // True when needle occurs anywhere in the decoded table, ASCII case folded.
@@ -35,6 +40,10 @@ public:
     void setLine(std::string_view key, std::string_view name);
     // Adds a line after the last one.
     void appendLine(std::string_view line);
+    // Adds the line newKey ">" text, where text is the text of fromKey's line with the bytes it
+    // was read with: a name that is only copied is never re-encoded (it may hold bytes that BIG5
+    // decoding could not read). False, and nothing added, when fromKey has no line with text.
+    bool appendLineCopyingText(std::string_view newKey, std::string_view fromKey);
 
     std::size_t lineCount() const { return lines_.size(); }
     std::string decodedLine(std::size_t i) const { return lines_.at(i).decoded; }
@@ -52,6 +61,7 @@ private:
         std::string raw;
         std::string decoded;
         bool changed = false;
+        std::string rawPrefix; // for a copied line: bytes written before raw, which holds the text
     };
 
     void indexLine(std::size_t i);

@@ -15,11 +15,14 @@ bool cancelled(const std::atomic<bool>* cancel)
 
 } // namespace
 
-std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles)
+io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
 {
     std::vector<fs::path> kept;
     for (const auto& path : shopFiles) {
-        const auto text = text::ScriptTextFile::read(path).text;
+        auto file = text::ScriptTextFile::read(path);
+        if (!file)
+            return std::unexpected(file.error());
+        const auto& text = file->text;
         if (text::contains(text, "[etc shop]") || text::contains(text, "[weapon shop]"))
             kept.push_back(path);
     }
@@ -65,7 +68,10 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
     for (const auto& file : npcFiles) {
         if (cancelled(cancel))
             return;
-        const auto links = readNpcLinks(text::ScriptTextFile::read(file).text);
+        const auto read = text::ScriptTextFile::read(file);
+        if (!read)
+            continue;
+        const auto links = readNpcLinks(read->text);
         if (!links.nameKey)
             continue;
         for (const auto& number : links.shopNumbers)
@@ -73,12 +79,12 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
     }
 }
 
-std::string NpcNameFinder::findNpcName(std::string_view shopNumber) const
+std::optional<std::string> NpcNameFinder::findNpcName(std::string_view shopNumber) const
 {
-    if (shopNumber == "-1")
-        return "-1";
     const auto it = nameOfShop_.find(text::asciiLowered(shopNumber));
-    return it == nameOfShop_.end() ? "-1" : it->second;
+    if (it == nameOfShop_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
@@ -91,10 +97,8 @@ std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
         if (cancelled(cancel))
             break;
         const auto number = state.shopIndex.shopNumberOf(io::displayPath(shopFile.filename()));
-        auto name = finder.findNpcName(number);
-        if (name == "-1")
-            name = kUnknownNpc;
-        entries.push_back({shopFile, std::move(name)});
+        auto name = number ? finder.findNpcName(*number) : std::nullopt;
+        entries.push_back({shopFile, name.value_or(kUnknownNpc)});
         if (onEntry)
             onEntry(entries.back());
     }

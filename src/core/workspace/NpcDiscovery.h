@@ -19,8 +19,9 @@ struct NpcEntry
 };
 
 // Keeps the shop files that are NPC shops: those whose text contains "[etc shop]" or
-// "[weapon shop]". Plain item shops and files with neither tag are dropped.
-std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles);
+// "[weapon shop]". Plain item shops and files with neither tag are dropped. A shop file that
+// cannot be read fails the whole filter with the reason: it must not vanish from the list.
+io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles);
 
 // What one NPC file says about shops: the numbers of the shops it opens and the key of its
 // name link. A shop link is "`[item shop]`" followed, after any white space, by the shop
@@ -34,18 +35,19 @@ NpcFileLinks readNpcLinks(std::string_view npcText);
 
 // Finds NPC names for shop numbers. Each NPC file is read once; a shop is named by the first
 // NPC file, in list order, that opens it and has a "<8::" name link, even when that link's
-// key is missing from the NPC-name table.
+// key is missing from the NPC-name table. An NPC file that cannot be read names no shop.
 class NpcNameFinder
 {
 public:
     NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
                   const std::atomic<bool>* cancel = nullptr);
 
-    // The NPC's name, or "-1".
-    std::string findNpcName(std::string_view shopNumber) const;
+    // The NPC's name; nothing when no NPC file names the shop.
+    std::optional<std::string> findNpcName(std::string_view shopNumber) const;
 
 private:
-    std::unordered_map<std::string, std::string> nameOfShop_;
+    // Nothing for a shop whose first NPC's name key is missing from the table.
+    std::unordered_map<std::string, std::optional<std::string>> nameOfShop_;
 };
 
 // Names every shop file after its NPC ("未知NPC" when none is found), in shop-file order.

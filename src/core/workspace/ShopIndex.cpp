@@ -49,15 +49,20 @@ ShopIndex ShopIndex::fromText(std::string_view text)
     return index;
 }
 
-ShopIndex ShopIndex::read(const std::filesystem::path& path)
+io::ReadResult<ShopIndex> ShopIndex::read(const std::filesystem::path& path)
 {
-    return fromText(ScriptTextFile::read(path).text);
+    auto file = ScriptTextFile::read(path);
+    if (!file)
+        return std::unexpected(file.error());
+    return fromText(file->text);
 }
 
-std::string ShopIndex::shopNumberOf(std::string_view name) const
+std::optional<std::string> ShopIndex::shopNumberOf(std::string_view name) const
 {
     const auto it = numberOfFile_.find(asciiLowered(trimmed(name)));
-    return it == numberOfFile_.end() ? "-1" : it->second;
+    if (it == numberOfFile_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 } // namespace shopkeeper::workspace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "io/FileSystem.h"
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,11 +16,11 @@ class ShopIndex
 {
 public:
     static ShopIndex fromText(std::string_view text);
-    static ShopIndex read(const std::filesystem::path& path);
+    static io::ReadResult<ShopIndex> read(const std::filesystem::path& path);
 
     // The number of the first line whose file token, reduced to its last path component,
-    // equals name ASCII-case-insensitively; "-1" when none does.
-    std::string shopNumberOf(std::string_view name) const;
+    // equals name ASCII-case-insensitively; nothing when none does.
+    std::optional<std::string> shopNumberOf(std::string_view name) const;
 
     std::size_t size() const { return numberOfFile_.size(); }
 

@@ -37,17 +37,35 @@ Status Workspace::checkRequiredFiles() const
     return {};
 }
 
-Result<WorkspaceState> loadWorkspace(const Workspace& workspace)
+namespace {
+
+std::unexpected<LoadError> unreadable(const io::ReadError& error, const fs::path& file)
+{
+    return std::unexpected(LoadError{LoadError::Kind::UnreadableFile, error.message, file});
+}
+
+} // namespace
+
+std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace)
 {
     if (auto ok = workspace.checkRequiredFiles(); !ok)
-        return std::unexpected(ok.error());
+        return std::unexpected(LoadError{LoadError::Kind::MissingFiles, ok.error().message, {}});
     WorkspaceState state;
-    state.shopFiles = filterShopFiles(io::listFiles(workspace.shopFolder(), "*.shp"));
+    auto shops = filterShopFiles(io::listFiles(workspace.shopFolder(), "*.shp"));
+    if (!shops)
+        return unreadable(shops.error(), shops.error().path);
+    state.shopFiles = std::move(*shops);
     if (state.shopFiles.empty())
-        return fail(kNoShopFilesMessage);
+        return std::unexpected(LoadError{LoadError::Kind::NoShopFiles, kNoShopFilesMessage, {}});
     state.npcFiles = io::listFiles(workspace.npcFolder(), "*.npc");
-    state.shopIndex = ShopIndex::read(workspace.shopIndexPath());
-    state.npcNames = text::StringTable::read(workspace.npcStringTablePath());
+    auto index = ShopIndex::read(workspace.shopIndexPath());
+    if (!index)
+        return unreadable(index.error(), workspace.shopIndexPath());
+    state.shopIndex = std::move(*index);
+    auto names = text::StringTable::read(workspace.npcStringTablePath());
+    if (!names)
+        return unreadable(names.error(), workspace.npcStringTablePath());
+    state.npcNames = std::move(*names);
     return state;
 }
 

@@ -53,8 +53,24 @@ struct WorkspaceState
     text::StringTable npcNames;
 };
 
+// Why a load failed.
+struct LoadError
+{
+    enum class Kind
+    {
+        MissingFiles,   // one of the three required files is missing
+        NoShopFiles,    // no NPC shop file in itemshop
+        UnreadableFile, // a file exists but cannot be read; file names it
+    };
+    Kind kind = Kind::MissingFiles;
+    std::string message; // the user's message; for an unreadable file it names the file and why
+    fs::path file;
+};
+
 // The load button's file work: the required files, the shop files that are NPC shops, the
-// NPC files, the shop index and the NPC-name table. An error carries the user's message.
-Result<WorkspaceState> loadWorkspace(const Workspace& workspace);
+// NPC files, the shop index and the NPC-name table. A shop file, itemshop.lst or npc.kor.str
+// that exists but cannot be read fails the load with the file and the reason, so that nothing
+// is listed from half a workspace. NPC files that cannot be read name no shop.
+std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace);
 
 } // namespace shopkeeper::workspace

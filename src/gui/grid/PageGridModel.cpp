@@ -88,9 +88,10 @@ bool PageGridModel::editCell(int row, int column, const QString& text)
 {
     if (!editable_ || row < 0 || row >= rowCount() || column < 0 || column >= shop::kColumns)
         return false;
-    const auto checked = shop::checkCell(u8(text));
+    const std::string typed = u8(text);
+    const auto checked = shop::cellValue(typed);
     if (!checked) {
-        emit cellRefused(row, column, qs(checked.error().message));
+        emit cellRefused(row, column, qs(shop::cellRefusalMessage(checked.error(), typed)));
         return false;
     }
     const QString before = cellText(row, column);

@@ -6,6 +6,7 @@
 #include "io/AtomicFile.h"
 #include "shop/SellItemBlock.h"
 #include "shop/ShopReader.h"
+#include "shop/ShopRepair.h"
 #include "shop/ShopWriter.h"
 #include "widgets/QtText.h"
 
@@ -124,17 +125,24 @@ void ShopSession::leaveFileMode()
 ShopSession::OpenResult ShopSession::open(const std::filesystem::path& shopFile)
 {
     reset();
-    auto table = text::StringTable::read(workspace_.shopStringTablePath());
-    auto result = shop::ShopReader::read(shopFile, std::move(table));
+    auto result = shop::ShopReader::open(shopFile, workspace_.shopStringTablePath());
     if (!result) {
-        const bool tooMany = result.error().tooManyPages;
+        const bool tooMany = result.error().kind == shop::ShopReadError::Kind::TooManyPages;
         if (tooMany) {
             pendingBlock_ = qs(result.error().sellBody);
             pendingPath_ = shopFile;
         }
         return {tooMany ? OpenStatus::TooManyPages : OpenStatus::Unreadable, qs(result.error().message)};
     }
-    document_ = std::move(*result);
+    bind(std::move(*result));
+    return {};
+}
+
+void ShopSession::bind(shop::ShopDocument document)
+{
+    document_ = std::move(document);
+    pendingBlock_.clear();
+    pendingPath_.clear();
     showPages(document_.pages);
     PageNames names;
     for (std::size_t k = 0; k < names.size(); ++k)
@@ -144,7 +152,6 @@ ShopSession::OpenResult ShopSession::open(const std::filesystem::path& shopFile)
     undo_.clear();
     setDirty(false);
     emit bindingChanged();
-    return {};
 }
 
 ShopSession::OpenResult ShopSession::reopen()
@@ -157,7 +164,6 @@ ShopSession::OpenResult ShopSession::reopen()
 
 ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
 {
-    (void)overwriteChanged;
     if (!isBound())
         return {SaveStatus::Failed, QStringLiteral("没有打开商店文件，无法保存。")};
     shop::ShopDocument edited = document_;
@@ -167,9 +173,13 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
     edited.repairable = repairable_;
     io::AtomicFileWriter disk;
     shop::ShopWriter writer;
-    const auto result = writer.save(edited, workspace_.shopStringTablePath(), disk);
-    if (!result)
-        return {SaveStatus::Failed, qs(result.error().message)};
+    shop::SaveOptions options;
+    options.overwriteChanged = overwriteChanged;
+    const auto result = writer.save(edited, workspace_.shopStringTablePath(), disk, options);
+    if (!result) {
+        const bool changed = result.error().kind == shop::SaveError::Kind::ChangedOnDisk;
+        return {changed ? SaveStatus::ChangedOnDisk : SaveStatus::Failed, qs(result.error().message)};
+    }
     // The grids show what was written: no empty rows, "-1" in the empty cells.
     for (std::size_t k = 0; k < edited.pages.size(); ++k) {
         if (!(models_[k]->page() == edited.pages[k]))
@@ -249,17 +259,26 @@ ShopSession::BlockResult ShopSession::readBlock(const QString& text, TransferMod
     }
     const auto items = shop::SellItemBlock::read(block);
     if (!items) {
-        const bool tooMany = items.error().message == shop::kTooManyPagesMessage;
-        return {tooMany ? BlockStatus::TooManyPages : BlockStatus::Unreadable, qs(items.error().message)};
+        return {items.error().tooManyPages() ? BlockStatus::TooManyPages : BlockStatus::Unreadable,
+                qs(items.error().message)};
     }
-    const auto read = shop::SellItemBlock::toPages(*items);
     if (mode == TransferMode::Batch) {
-        showPages(read);
+        if (pendingPath_.empty()) {
+            showPages(shop::SellItemBlock::toPages(*items));
+            return {};
+        }
+        // The user mended the block of a shop that could not be read: the shop opens with it,
+        // still bound to its file, and the mended pages are an edit to save.
+        auto mended = shop::openWithMendedBlock(pendingPath_, workspace_.shopStringTablePath(), block);
+        if (!mended)
+            return {BlockStatus::Unreadable, qs(mended.error().message)};
+        bind(std::move(*mended));
+        setDirty(true);
         return {};
     }
     // Pasted data starts a new piece of work in the file-less mode.
     undo_.clear();
-    showPages(read);
+    showPages(shop::SellItemBlock::toPages(*items));
     leaveFileMode();
     setDirty(false);
     return {};

@@ -124,6 +124,7 @@ signals:
     void editableChanged(bool editable);
 
 private:
+    void bind(shop::ShopDocument document);
     void applyPageNames(const PageNames& names);
     void applyRepairable(bool repairable);
     void showPages(const shop::ShopPages& pages);

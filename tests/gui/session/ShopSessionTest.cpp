@@ -25,7 +25,7 @@ protected:
     shop::ShopDocument coreRead(const std::filesystem::path& shop)
     {
         const workspace::Workspace ws(dir.path());
-        return shop::ShopReader::read(shop, text::StringTable::read(ws.shopStringTablePath())).value();
+        return shop::ShopReader::open(shop, ws.shopStringTablePath()).value();
     }
 
     TempDir dir;
