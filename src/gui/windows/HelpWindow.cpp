@@ -39,6 +39,13 @@ QString HelpWindow::usageText()
                           "“输出数据”会删除空行，把空格子填成 -1，然后给出可以复制回解包工具的物品数据。\n"
                           "勾选“F12获取ID”后，在游戏里把鼠标指向物品并按 F12，可得到它的ID并复制到剪贴板；"
                           "再勾选“ID填充到表格”，这个ID还会填进当前选中的空格子。\n"
+                          "F12获取ID需要游戏客户端（KVX.exe）在本机运行。Windows：直接运行即可。"
+                          "Linux（Wine）：需要X11显示（纯Wayland会话无法监视F12），"
+                          "并且编辑器必须有读取游戏内存的权限："
+                          "与游戏同一用户运行且 kernel.yama.ptrace_scope 为0"
+                          "（sudo sysctl kernel.yama.ptrace_scope=0），"
+                          "或为编辑器设置 sudo setcap cap_sys_ptrace=ep shopkeeper。"
+                          "没有权限时显示“获取失败”。\n"
                           "Ctrl+Z 撤销，Ctrl+Y 重做，Ctrl+C / Ctrl+V 复制粘贴格子，Ctrl+S 保存。\n\n") +
            h[3] +
            QStringLiteral("\n"

@@ -1,6 +1,7 @@
 #include "windows/MainWindow.h"
 
 #include "Version.h"
+#include "capture/LiveCapture.h"
 #include "grid/PageGridModel.h"
 #include "grid/PageGridView.h"
 #include "widgets/FramelessChrome.h"
@@ -53,12 +54,21 @@ QString tabCaption(QString name)
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent)
+    : MainWindow(std::move(workspace), dialogs, capture::makeCaptureBackends(), parent)
+{
+}
+
+MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
+                       capture::CaptureBackends captureBackends, QWidget* parent)
     : QWidget(parent), session_(std::move(workspace)), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("主窗口"));
     setFixedSize(700, 560);
     chrome_ = new FramelessChrome(this, productTitle());
     buildControls();
+    capture_ = std::make_unique<LiveCapture>(
+        std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_}, dialogs_,
+        [this](const QString& text) { return fillSelectedCell(text); }, this);
     connectSession();
 
     connect(&job_, &NpcListJob::listed, this,
@@ -246,12 +256,10 @@ void MainWindow::buildControls()
     connect(outputButton, &QPushButton::clicked, this, &MainWindow::openForOutput);
     connect(preview, &QPushButton::clicked, this, &MainWindow::notYetAvailable);
     connect(search, &QPushButton::clicked, this, &MainWindow::notYetAvailable);
-    for (auto* box : {captureBox_, externalBox_}) {
-        connect(box, &QCheckBox::clicked, this, [this, box] {
-            box->setChecked(false);
-            notYetAvailable();
-        });
-    }
+    connect(externalBox_, &QCheckBox::clicked, this, [this] {
+        externalBox_->setChecked(false);
+        notYetAvailable();
+    });
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(minimise, &PictureButton::clicked, this, &QWidget::showMinimized);
     connect(close, &PictureButton::clicked, this, &QWidget::close);

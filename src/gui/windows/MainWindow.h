@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptureBackends.h"
 #include "jobs/NpcListJob.h"
 #include "session/ShopSession.h"
 #include "widgets/Dialogs.h"
@@ -7,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -20,6 +22,7 @@ class QTabWidget;
 namespace shopkeeper::gui {
 
 class FramelessChrome;
+class LiveCapture;
 class PageGridView;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
@@ -30,9 +33,13 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent = nullptr);
+    // With the given process list and keyboard for the F12 capture instead of the platform's.
+    MainWindow(std::filesystem::path workspace, Dialogs& dialogs, capture::CaptureBackends captureBackends,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ShopSession& session() { return session_; }
+    LiveCapture& liveCapture() { return *capture_; }
 
     // The control handlers.
     void loadWorkspace();
@@ -110,6 +117,8 @@ private:
     QLineEdit* idBox_ = nullptr;
     QCheckBox* externalBox_ = nullptr;
     std::array<PageGridView*, shop::kPageCount> grids_{};
+    // Last, so it goes first: its workers are joined while the controls still exist.
+    std::unique_ptr<LiveCapture> capture_;
 };
 
 } // namespace shopkeeper::gui
