@@ -292,3 +292,29 @@ TEST_F(EditCycle, KeyboardFocusComesBackToTheGridAfterLoadsSavesAndBoxes)
     QTest::keySequence(QApplication::focusWidget(), QKeySequence::Undo);
     EXPECT_FALSE(w.session().isModified());
 }
+
+TEST_F(EditCycle, AShopChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo)
+{
+    makeWorkspace(5, 5);
+    ASSERT_TRUE(load());
+    choose(1);
+    auto& w = window();
+    w.grid(0)->gridModel()->setData(w.grid(0)->model()->index(0, 0), "6464", Qt::EditRole);
+    const auto path = shopFiles(dir.path())[0];
+    const auto theirs = readFile(path) + "; changed elsewhere\r\n";
+    writeFile(path, theirs);
+
+    dialogs.answers = {false};
+    EXPECT_FALSE(w.save());
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].text, "文件已被其他程序修改，是否覆盖？");
+    EXPECT_EQ(readFile(path), theirs);
+    EXPECT_TRUE(w.session().isModified());
+    EXPECT_EQ(w.grid(0)->gridModel()->cellText(0, 0), "6464");
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.answers = {true};
+    EXPECT_TRUE(w.save());
+    EXPECT_EQ(readShop(dir.path(), path).pages[0].cell(0, 0), "6464");
+    EXPECT_FALSE(w.session().isModified());
+}

@@ -139,3 +139,37 @@ TEST_F(TransferFlow, AShopFileWithMoreThanFivePagesShowsItsBlock)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "商店数据超过5页无法读取，请删除多出的页数据！");
 }
+
+// The user deletes the sixth page in the shown block and reads it: the shop opens with the
+// mended pages, still bound to its file, and the save writes the mended block there.
+TEST_F(TransferFlow, AShopWithTooManyPagesIsMendedInTheWindowAndSaved)
+{
+    makeWorkspace(4, 4);
+    const auto path = shopFiles(dir.path())[0];
+    const std::string head = "`[etc shop]`\r\n; kept as it is\r\n";
+    writeFile(path, head + "[sell item]\r\n1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t\r\n[/sell item]\r\n[end]\r\n");
+    ASSERT_TRUE(load());
+    withNextModal(
+        [&](QWidget* modal) {
+            auto* transfer = qobject_cast<gui::TransferWindow*>(modal);
+            ASSERT_NE(transfer, nullptr);
+            child<QPlainTextEdit>(transfer, "编辑框1")->setPlainText("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t");
+            child<QPushButton>(transfer, "读取按钮1")->click();
+        },
+        [&] { choose(1); });
+    auto& w = window();
+    EXPECT_TRUE(w.session().isBound());
+    EXPECT_TRUE(w.session().isModified());
+    EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(path));
+    EXPECT_TRUE(child<QPushButton>(&w, "保存按钮")->isEnabled());
+    EXPECT_EQ(w.grid(4)->gridModel()->cellText(0, 0), "5");
+
+    EXPECT_TRUE(w.save());
+    const auto saved = readFile(path);
+    EXPECT_EQ(saved.substr(0, head.size()), head);
+    EXPECT_NE(saved.find("5\t-1\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n[end]\r\n"), std::string::npos)
+        << saved;
+    EXPECT_EQ(saved.find("6\t"), std::string::npos);
+    EXPECT_FALSE(w.session().isModified());
+    EXPECT_EQ(w.grid(4)->gridModel()->cellText(0, 0), "5");
+}
