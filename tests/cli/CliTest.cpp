@@ -1,10 +1,15 @@
 // Runs the built shopkeeper-cli on fixture folders and compares its output with the expected
 // files beside them.
 #include "TestFiles.h"
+#include "io/FileLock.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using shopkeeper::test::readFile;
@@ -169,4 +174,200 @@ TEST(CliMakeWorkspace, WritesAWorkspaceThatLists)
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 12);
     EXPECT_NE(cli("make-workspace " + quoted(dir / "x") + " --shops many").exitCode, 0);
+}
+
+namespace {
+
+// Runs the command as the user nobody when the tests run as root, so that permission bits
+// count; empty when that is impossible (the caller skips, saying why).
+std::optional<std::string> asUnprivileged()
+{
+    if (::geteuid() != 0)
+        return std::string();
+    if (std::system("setpriv --reuid=65534 --regid=65534 --clear-groups true > /dev/null 2>&1") != 0)
+        return std::nullopt;
+    return std::string("setpriv --reuid=65534 --regid=65534 --clear-groups ");
+}
+
+Run cliAs(const std::string& prefix, const std::string& arguments, const std::string& input = "")
+{
+    TempDir io;
+    fs::permissions(io.path(), fs::perms::all);
+    writeFile(io / "in", input);
+    const std::string command = prefix + "\"" SHOPKEEPER_CLI "\" " + arguments + " < \"" +
+                                (io / "in").string() + "\" > \"" + (io / "out").string() + "\" 2> \"" +
+                                (io / "err").string() + "\"";
+    const int status = std::system(command.c_str());
+    Run run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readFile(io / "out");
+    run.err = readFile(io / "err");
+    return run;
+}
+
+} // namespace
+
+// A table that exists but cannot be read: the shop is not opened and nothing is written.
+TEST(CliSafety, AnUnreadableTableExitsFourAndIsNeverReplaced)
+{
+    const auto prefix = asUnprivileged();
+    if (!prefix)
+        GTEST_SKIP() << "running as root and setpriv cannot switch to the user nobody: permission bits would "
+                        "not stop a read";
+    Workspace ws;
+    const auto table = ws.dir / "itemshop/itemshop.kor.str";
+    const auto tableBefore = readFile(table);
+    const auto shopBefore = readFile(ws.dir / "itemshop/potion.shp");
+    fs::permissions(table, fs::perms::owner_write);
+    const auto shown = cliAs(*prefix, "show " + quoted(ws.dir.path()) + " potion.shp");
+    EXPECT_EQ(shown.exitCode, 4) << shown.err;
+    EXPECT_NE(shown.err.find("itemshop.kor.str"), std::string::npos) << shown.err;
+    const auto saved = cliAs(*prefix, "save " + quoted(ws.dir.path()) + " potion.shp",
+                             "{\"pages\": [{\"name\": \"新\", \"rows\": [[\"1\"]]}]}");
+    EXPECT_EQ(saved.exitCode, 4) << saved.err;
+    fs::permissions(table, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(table), tableBefore);
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), shopBefore);
+
+    // An unreadable index fails the NPC list with the file's name.
+    fs::permissions(ws.dir / "itemshop/itemshop.lst", fs::perms::none);
+    const auto listed = cliAs(*prefix, "npcs " + quoted(ws.dir.path()));
+    EXPECT_EQ(listed.exitCode, 4);
+    EXPECT_NE(listed.err.find("itemshop.lst"), std::string::npos) << listed.err;
+}
+
+// The shop file is changed by another program while the save waits for the workspace's lock,
+// after the CLI has read it: the save is refused with exit 7, and --force overwrites.
+TEST(CliSafety, AShopChangedDuringTheSaveIsRefusedUnlessForced)
+{
+    Workspace ws;
+    const auto shop = ws.dir / "itemshop/potion.shp";
+    const auto input = readFile(kData / "expected/save-potion.json");
+    const std::string theirs = "`[etc shop]`\r\n[sell item]\r\n9\t\r\n[/sell item]\r\n";
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force);
+        fs::copy_file(kData / "basic/itemshop/potion.shp", shop, fs::copy_options::overwrite_existing);
+        auto lock = shopkeeper::io::FileLock::acquire(ws.dir / "itemshop/itemshop.kor.str.lock",
+                                                      std::chrono::milliseconds(0));
+        ASSERT_TRUE(lock.has_value());
+        ::Run run;
+        std::thread saver([&] {
+            run = cli("save " + quoted(ws.dir.path()) + " potion.shp" + (force ? " --force" : ""), input);
+        });
+        // The CLI reads the shop at once, then waits for the lock.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        writeFile(shop, theirs);
+        lock->release();
+        saver.join();
+        if (force) {
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_EQ(readFile(shop), readFile(kData / "expected/potion-after-save.shp"));
+        } else {
+            EXPECT_EQ(run.exitCode, 7) << run.err;
+            EXPECT_NE(run.err.find("--force"), std::string::npos);
+            EXPECT_EQ(readFile(shop), theirs);
+        }
+    }
+}
+
+TEST(CliSafety, CellsThatWouldBecomePageBreaksAndOutOfRangeNumbersAreBadInput)
+{
+    Workspace ws;
+    const auto before = readFile(ws.dir / "itemshop/potion.shp");
+    const auto minus2 = readFile(kData / "../fuzz-findings/json-minus2-cell.json");
+    const auto saved = cli("save " + quoted(ws.dir.path()) + " potion.shp", minus2);
+    EXPECT_EQ(saved.exitCode, 6);
+    EXPECT_NE(saved.err.find("分页"), std::string::npos) << saved.err;
+    EXPECT_EQ(cli("block write", minus2).exitCode, 6);
+    EXPECT_EQ(cli("block write", "{\"pages\":[{\"rows\":[[\"-1.6\"]]}]}").exitCode, 6);
+    EXPECT_EQ(cli("block write", "{\"pages\":[{\"rows\":[[-2]]}]}").exitCode, 6);
+
+    for (const char* number :
+         {"18446744073709551615", "9223372036854775808", "2147483648", "-2147483649", "1.5", "-0.5"}) {
+        const auto run = cli("block write", "{\"pages\":[{\"rows\":[[" + std::string(number) + "]]}]}");
+        EXPECT_EQ(run.exitCode, 6) << number;
+        EXPECT_FALSE(run.err.empty()) << number;
+    }
+    const auto inRange =
+        cli("block write", "{\"pages\":[{\"rows\":[[2147483647, -2147483648, 0, -1, 1e3]]}]}");
+    EXPECT_EQ(inRange.exitCode, 0) << inRange.err;
+    EXPECT_EQ(inRange.out, "2147483647\t-2147483648\t-1\t-1\t1000\t-1\t-1\t");
+    const auto digits = cli("block write", "{\"pages\":[{\"rows\":[[\"18446744073709551615\"]]}]}");
+    EXPECT_EQ(digits.exitCode, 0) << digits.err;
+    EXPECT_TRUE(digits.out.starts_with("18446744073709551615\t"));
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), before);
+}
+
+TEST(CliSafety, PageNamesThatWouldBreakTheTableAreBadInput)
+{
+    Workspace ws;
+    const auto before = readFile(ws.dir / "itemshop/itemshop.kor.str");
+    for (const char* name : {"A\\r\\ntab_name_12>B", "A\\nB", "A>B", "A\\u0000B"}) {
+        const auto run = cli("save " + quoted(ws.dir.path()) + " potion.shp",
+                             "{\"pages\": [{\"name\": \"" + std::string(name) + "\", \"rows\": [[\"1\"]]}]}");
+        EXPECT_EQ(run.exitCode, 6) << name;
+        EXPECT_NE(run.err.find("页名称不能包含"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(readFile(ws.dir / "itemshop/itemshop.kor.str"), before);
+}
+
+// show | save changes nothing a save from the window would not: the cells are read by the cell
+// rule, so show prints what the grids show and a save of that writes the same bytes again.
+TEST(CliSafety, ShowThenSaveAgreesWithTheCellRule)
+{
+    Workspace ws;
+    writeFile(ws.dir / "itemshop/odd.shp",
+              "`[etc shop]`\r\n[sell item]\r\n0\t007\t+5\t-1\t-01\t\r\n[/sell item]\r\n");
+    writeFile(ws.dir / "itemshop/itemshop.lst",
+              readFile(ws.dir / "itemshop/itemshop.lst") + "9\t`odd.shp`\r\n");
+    const auto shown = cli("show " + quoted(ws.dir.path()) + " odd.shp");
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("[[\"\",\"7\",\"5\",\"-1\",\"-1\",\"\",\"\"]]"), std::string::npos) << shown.out;
+    ASSERT_EQ(cli("save " + quoted(ws.dir.path()) + " odd.shp", shown.out).exitCode, 0);
+    const auto first = readFile(ws.dir / "itemshop/odd.shp");
+    EXPECT_NE(first.find("[sell item]\r\n-1\t7\t5\t-1\t-1\t-1\t-1\t\r\n"), std::string::npos) << first;
+    const auto again = cli("show " + quoted(ws.dir.path()) + " odd.shp");
+    ASSERT_EQ(cli("save " + quoted(ws.dir.path()) + " odd.shp", again.out).exitCode, 0);
+    EXPECT_EQ(readFile(ws.dir / "itemshop/odd.shp"), first);
+}
+
+// Real processes saving at once, different shops of one workspace and one shop twice, many
+// rounds: no page name is lost and every tab key has its table line.
+TEST(CliSafety, ParallelSavesLoseNoPageName)
+{
+    Workspace ws;
+    const std::vector<std::string> shops = {"s1.shp", "s2.shp", "s3.shp", "s4.shp"};
+    for (const auto& name : shops)
+        writeFile(ws.dir / "itemshop" / name, "`[etc shop]`\r\n[sell item]\r\n1\t\r\n[/sell item]\r\n");
+    TempDir inputs;
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        std::string command = "(";
+        for (std::size_t s = 0; s <= shops.size(); ++s) {
+            // The last process saves the first shop a second time, forcing over the other.
+            const auto& shop = shops[s % shops.size()];
+            const auto input = inputs / ("in" + std::to_string(s));
+            writeFile(input, "{\"pages\": [{\"name\": \"店" + std::to_string(s) + "轮" +
+                                 std::to_string(round) + "\", \"rows\": [[\"1\"]]}, {\"name\": \"二" +
+                                 std::to_string(s) + "\", \"rows\": [[\"2\"]]}]}");
+            command += "\"" SHOPKEEPER_CLI "\" save " + quoted(ws.dir.path()) + " " + shop + " --force < " +
+                       quoted(input) + " > /dev/null 2>> " + quoted(inputs / "err") + " & ";
+        }
+        command += "wait)";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(readFile(inputs / "err"), "");
+        for (std::size_t s = 0; s < shops.size(); ++s) {
+            const auto shown = cli("show " + quoted(ws.dir.path()) + " " + shops[s]);
+            ASSERT_EQ(shown.exitCode, 0) << shown.err;
+            const auto name = "店" + std::to_string(s) + "轮" + std::to_string(round);
+            const auto other = "店" + std::to_string(shops.size()) + "轮" + std::to_string(round);
+            EXPECT_TRUE(shown.out.find("\"name\":\"" + name + "\"") != std::string::npos ||
+                        (s == 0 && shown.out.find("\"name\":\"" + other + "\"") != std::string::npos))
+                << shops[s] << ": " << shown.out;
+            EXPECT_EQ(shown.out.find("第一页"), std::string::npos)
+                << "a tab key without its line: " << shown.out;
+            EXPECT_EQ(shown.out.find("第二页"), std::string::npos)
+                << "a tab key without its line: " << shown.out;
+        }
+    }
 }

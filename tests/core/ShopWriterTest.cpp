@@ -345,3 +345,153 @@ TEST(ShopRoundTrip, EveryGeneratedShop)
         }
     }
 }
+
+// Each pattern of empty and filled pages: after a save every page's name reads back on the
+// page that holds its items, and its items are the ones it held.
+TEST_F(ShopFiles, NamesLandOnThePageThatHoldsTheirItemsForEveryPatternOfEmptyPages)
+{
+    for (int mask = 0; mask < 32; ++mask) {
+        SCOPED_TRACE(mask);
+        shop(kShop);
+        tableText(kTable);
+        auto d = open();
+        std::vector<std::pair<std::string, std::string>> filled; // first item, name
+        for (int k = 0; k < kPageCount; ++k) {
+            const auto i = static_cast<std::size_t>(k);
+            d.pages[i].clear();
+            if (mask & (1 << k)) {
+                d.pages[i] = ShopPage::fromItems({std::to_string(1000 + k)});
+                filled.emplace_back(std::to_string(1000 + k), "页名" + std::to_string(k));
+            }
+            d.captions[i] = "页名" + std::to_string(k);
+        }
+        ASSERT_TRUE(save(d).has_value());
+        const auto back = open();
+        std::vector<std::pair<std::string, std::string>> found;
+        for (const auto& page : back.pages) {
+            const auto i = static_cast<std::size_t>(&page - back.pages.data());
+            if (page.hasItems())
+                found.emplace_back(page.cell(0, 0), back.captions[i]);
+        }
+        EXPECT_EQ(found, filled);
+        // Page 1 empty keeps the others where they were: the block starts with the page break.
+        if (!(mask & 1) && mask != 0) {
+            EXPECT_FALSE(back.pages[0].hasItems());
+        }
+    }
+}
+
+TEST_F(ShopFiles, AnEmptyPagesNameIsNotWrittenAndCannotBlockTheSave)
+{
+    shop(kShop);
+    tableText(kTable);
+    auto d = open();
+    d.pages[2].clear();
+    d.captions[2] = "雪人☃"; // BIG5 has no snowman, but the page is not written
+    d.pages[3].clear();
+    d.captions[3] = "a\r\nb";
+    ASSERT_TRUE(save(d).has_value()) << "an empty page's name must not block the save";
+    EXPECT_FALSE(savedTable().containsText("雪人"));
+}
+
+// A name is refused when it holds a character that would break the table's lines, and nothing
+// is written.
+TEST_F(ShopFiles, NamesWithLineBreaksGreaterThanOrNulAreRefused)
+{
+    shop(kShop);
+    tableText(kTable);
+    const auto shopBefore = readFile(shopPath());
+    const auto tableBefore = readFile(tablePath());
+    const std::vector<std::pair<std::string, std::string>> bad = {{"A\r\ntab_name_3>B", "回车符"},
+                                                                  {"A\nB", "换行符"},
+                                                                  {"A>B", "“>”"},
+                                                                  {std::string("A\0B", 3), "空字符"}};
+    for (const auto& [name, what] : bad) {
+        auto d = open();
+        d.captions[0] = name;
+        const auto result = save(d);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_EQ(result.error().kind, SaveError::Kind::BadPageName);
+        EXPECT_NE(result.error().message.find(what), std::string::npos) << result.error().message;
+        EXPECT_EQ(readFile(shopPath()), shopBefore);
+        EXPECT_EQ(readFile(tablePath()), tableBefore);
+    }
+    EXPECT_TRUE(checkPageName("普通 名字 & `x`").has_value());
+}
+
+// A table line cut in the middle of a BIG5 character reads with a replacement character; a
+// save that does not rename that page keeps the line's bytes, and a rename replaces it.
+TEST_F(ShopFiles, AnUnchangedNameIsNotReEncodedEvenWhenItCouldNotBeDecoded)
+{
+    shop(kShop);
+    const std::string cut = "tab_name_1>" + big5("武器") + "\xA5";
+    const std::string shared = "shop_common>" + big5("常") + "\xB1";
+    writeFile(tablePath(), cut + "\r\n" + shared + "\r\n" + big5("tab_name_3>药水\r\n"));
+    auto d = open();
+    ASSERT_NE(d.captions[0].find("\xEF\xBF\xBD"), std::string::npos) << "expected a replacement character";
+    d.pages[0].setCell(0, 5, "55");
+    ASSERT_TRUE(save(d).has_value());
+    const auto table = readFile(tablePath());
+    EXPECT_TRUE(table.starts_with(cut + "\r\n" + shared + "\r\n"));
+    // The shared key's page got a new key whose line copies the old name's bytes.
+    auto back = open();
+    EXPECT_EQ(back.captions[1], d.captions[1]);
+    EXPECT_NE(table.find(">" + big5("常") + "\xB1", cut.size() + shared.size()), std::string::npos);
+
+    back.captions[0] = "刀剑";
+    ASSERT_TRUE(save(back).has_value());
+    EXPECT_EQ(savedTable().lookup("tab_name_1"), "刀剑");
+}
+
+// A "[tab name]" without its close tag is no block; the new block goes in ahead of it, so the
+// next read finds exactly what was written.
+TEST_F(ShopFiles, AnOrphanTabTagDoesNotShiftTheNamesOfTheNewBlock)
+{
+    shop("`[etc shop]`\r\n[tab name]\r\n<5::orphan_key`商店`>\r\n[sell item]\r\n1\t-2\t2\t\r\n[/sell "
+         "item]\r\n");
+    tableText("orphan_key>孤儿\r\n");
+    auto d = open();
+    EXPECT_EQ(d.captions[0], "第一页");
+    d.captions[0] = "一号";
+    d.captions[1] = "二号";
+    ASSERT_TRUE(save(d).has_value());
+    const auto back = open();
+    EXPECT_EQ(back.captions[0], "一号");
+    EXPECT_EQ(back.captions[1], "二号");
+    EXPECT_TRUE(savedText().find("[tab name]") < savedText().find("<5::orphan_key"));
+    const auto bytes = readFile(shopPath());
+    auto again = open();
+    ASSERT_TRUE(save(again).has_value());
+    EXPECT_EQ(readFile(shopPath()), bytes);
+}
+
+// A cell the caller filled without the cell rule is checked before anything is written: a
+// "-2" there would split the page.
+TEST_F(ShopFiles, ACellThatWouldBeWrittenAsAPageBreakIsRefused)
+{
+    shop(kShop);
+    tableText(kTable);
+    const auto shopBefore = readFile(shopPath());
+    for (const char* cell : {"-2", "abc", "007"}) {
+        auto d = open();
+        d.pages[0].setCellText(0, 3, cell);
+        const auto result = save(d);
+        ASSERT_FALSE(result.has_value()) << cell;
+        EXPECT_EQ(result.error().kind, SaveError::Kind::BadCell);
+        EXPECT_NE(result.error().message.find("第1页第1行第4列"), std::string::npos)
+            << result.error().message;
+        EXPECT_EQ(readFile(shopPath()), shopBefore);
+    }
+}
+
+// A shop whose tab block and sell block overlap cannot be saved without changing it: it is
+// refused when read.
+TEST_F(ShopFiles, OverlappingBlocksAreRefusedWhenRead)
+{
+    shop("`[etc shop]`\r\n[tab name]\r\n<5::tab_name_1`x`>\r\n[sell item]\r\n1\t\r\n[/sell item]\r\n[/tab "
+         "name]\r\n");
+    tableText(kTable);
+    const auto d = ShopReader::open(shopPath(), tablePath());
+    ASSERT_FALSE(d.has_value());
+    EXPECT_EQ(d.error().kind, ShopReadError::Kind::OverlappingBlocks);
+}

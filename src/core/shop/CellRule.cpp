@@ -2,6 +2,8 @@
 
 #include "text/ScriptText.h"
 
+#include <algorithm>
+
 namespace shopkeeper::shop {
 
 namespace {
@@ -31,6 +33,16 @@ std::expected<std::string, CellRefusal> cellValue(std::string_view text)
     text = text::trimmed(text);
     if (text.empty() || text == "0")
         return std::string();
+    // The common case, a whole number already in its stored form, needs no work.
+    {
+        const std::size_t first = text.front() == '-' ? 1 : 0;
+        if (text.size() > first && text[first] >= '1' && text[first] <= '9' &&
+            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(), isDigit)) {
+            if (text == "-2")
+                return std::unexpected(CellRefusal::PageBreak);
+            return std::string(text);
+        }
+    }
 
     // The longest leading decimal number: sign, digits, optional fraction.
     std::size_t i = 0;

@@ -161,8 +161,10 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
             if (!fresh)
                 return saveError(Kind::NoFreeKey, fresh.error().message);
             usedKeys.insert(text::asciiLowered(*fresh));
-            const auto current = key ? table.lookup(*key) : std::nullopt;
-            if (!renamed(k) && current && table.appendLineCopyingText(*fresh, *key)) {
+            // The name as on disk now, unless an earlier page of this save changed that line.
+            const auto current = key ? onDisk.lookup(*key) : std::nullopt;
+            if (!renamed(k) && current && table.lookup(*key) == current &&
+                table.appendLineCopyingText(*fresh, *key)) {
                 page.name = *current;
             } else {
                 if (auto encoded = text::StringTableCodec::encode(caption); !encoded)

@@ -1,0 +1,240 @@
+// A save works against the disk as it is at the moment of writing: the table is read again and
+// only this save's lines change, a shop file someone else changed is not overwritten unasked,
+// and two saves of one workspace never run at once. Other writers are real processes.
+#include "TestFiles.h"
+#include "TestProcesses.h"
+#include "io/AtomicFile.h"
+#include "io/FileLock.h"
+#include "shop/ShopReader.h"
+#include "shop/ShopWriter.h"
+#include "text/StringTableCodec.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace shopkeeper;
+using namespace shopkeeper::shop;
+using test::readFile;
+using test::runInChild;
+using test::TempDir;
+using test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string big5(const std::string& simplified)
+{
+    return text::StringTableCodec::encode(simplified).value();
+}
+
+std::string shopText(const std::string& key, const std::string& items)
+{
+    return "`[etc shop]`\r\n[tab name]\r\n<5::" + key + "`商店`>\r\n[/tab name]\r\n[sell item]\r\n" + items +
+           "\r\n[/sell item]\r\n";
+}
+
+class SaveAgainstDisk : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeFile(shop("a"), shopText("tab_name_1", "1\t"));
+        writeFile(shop("b"), shopText("tab_name_2", "2\t"));
+        writeFile(table(), big5("tab_name_1>甲店\r\ntab_name_2>乙店\r\nother_shop>别家\r\n"));
+    }
+    fs::path shop(const std::string& name) const { return dir / ("itemshop/" + name + ".shp"); }
+    fs::path table() const { return dir / "itemshop/itemshop.kor.str"; }
+    ShopDocument open(const std::string& name) const
+    {
+        auto d = ShopReader::open(shop(name), table());
+        EXPECT_TRUE(d.has_value()) << (d ? "" : d.error().message);
+        return d.value_or(ShopDocument{});
+    }
+    SaveResult<void> save(ShopDocument& d, const SaveOptions& options = {}) const
+    {
+        io::AtomicFileWriter disk;
+        ShopWriter writer;
+        return writer.save(d, table(), disk, options);
+    }
+    text::StringTable savedTable() const { return text::StringTable::read(table()).value(); }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(SaveAgainstDisk, AnotherShopSavedInBetweenKeepsItsNames)
+{
+    auto a = open("a");
+    // Another process saves shop b with a new name and two new pages while a is open.
+    ASSERT_EQ(runInChild([&] {
+                  auto b = open("b");
+                  b.captions[0] = "乙店新名";
+                  b.pages[1] = ShopPage::fromItems({"3"});
+                  b.pages[2] = ShopPage::fromItems({"4"});
+                  b.captions[1] = "乙二";
+                  b.captions[2] = "乙三";
+                  return save(b) ? 0 : 1;
+              }),
+              0);
+    const auto afterB = open("b");
+    a.captions[0] = "甲店新名";
+    a.pages[1] = ShopPage::fromItems({"5"});
+    a.captions[1] = "甲二";
+    ASSERT_TRUE(save(a).has_value());
+
+    const auto t = savedTable();
+    EXPECT_EQ(t.lookup("tab_name_1"), "甲店新名");
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(t.lookup(afterB.pageKeys[k].value()), afterB.captions[k]) << k;
+    // a's new key is new in the table as it was on disk, not only in a's old snapshot.
+    const auto againA = open("a");
+    const auto newKey = againA.pageKeys[1].value();
+    for (const auto& key : afterB.pageKeys)
+        EXPECT_NE(key.value_or(""), newKey);
+    EXPECT_EQ(againA.captions[1], "甲二");
+    EXPECT_EQ(open("b").captions, afterB.captions);
+}
+
+TEST_F(SaveAgainstDisk, LinesThisSaveDoesNotChangeKeepTheirBytesOnDisk)
+{
+    auto a = open("a");
+    // Another program rewrites the table: a's own line gets another name, a line is added and
+    // a line the codec would not give back byte for byte is kept.
+    const std::string other = big5("tab_name_1>甲店改\r\ntab_name_2>乙店\r\n") + "odd>\xA5\xA4\xA5\xA4\r\n" +
+                              big5("other_shop>别家\r\nadded_line>新行\r\n");
+    writeFile(table(), other);
+    a.pages[0].setCell(0, 1, "9");
+    ASSERT_TRUE(save(a).has_value());
+    EXPECT_EQ(readFile(table()), other) << "a changed no name, so no line of the table changes";
+    EXPECT_EQ(open("a").captions[0], "甲店改");
+    EXPECT_EQ(open("a").pages[0].cell(0, 1), "9");
+}
+
+TEST_F(SaveAgainstDisk, AShopFileChangedSinceItWasReadIsNotOverwrittenUnasked)
+{
+    auto a = open("a");
+    a.captions[0] = "我的名字";
+    const std::string theirs = shopText("tab_name_1", "77\t");
+    ASSERT_EQ(runInChild([&] {
+                  writeFile(shop("a"), theirs);
+                  return 0;
+              }),
+              0);
+    const auto tableBefore = readFile(table());
+    const auto refused = save(a);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().kind, SaveError::Kind::ChangedOnDisk);
+    EXPECT_TRUE(refused.error().message.starts_with(kChangedOnDiskMessage));
+    EXPECT_EQ(readFile(shop("a")), theirs);
+    EXPECT_EQ(readFile(table()), tableBefore);
+    EXPECT_EQ(a.captions[0], "我的名字") << "a refused save keeps the user's edits";
+
+    ASSERT_TRUE(save(a, {.overwriteChanged = true}).has_value());
+    EXPECT_EQ(open("a").pages[0].cell(0, 0), "1");
+    EXPECT_EQ(open("a").captions[0], "我的名字");
+    // After its own save the document knows the file again: the next save needs no force.
+    a.captions[0] = "再改";
+    EXPECT_TRUE(save(a).has_value());
+}
+
+TEST_F(SaveAgainstDisk, ANewTimeOverTheSameBytesIsNoChangeButADeletedFileIs)
+{
+    auto a = open("a");
+    fs::last_write_time(shop("a"), fs::last_write_time(shop("a")) + std::chrono::hours(1));
+    EXPECT_TRUE(save(a).has_value());
+
+    auto again = open("a");
+    fs::remove(shop("a"));
+    const auto refused = save(again);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().kind, SaveError::Kind::ChangedOnDisk);
+    EXPECT_FALSE(fs::exists(shop("a")));
+}
+
+// A second save waits for the lock a first one holds, a bounded time, then fails clearly.
+TEST_F(SaveAgainstDisk, ASecondSaveWaitsForTheFirstAndGivesUpAfterItsTime)
+{
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        auto lock = io::FileLock::acquire(ShopWriter::lockFileFor(table()), std::chrono::milliseconds(0));
+        const char byte = lock ? 'y' : 'n';
+        (void)!::write(ready[1], &byte, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+
+    auto a = open("a");
+    a.captions[0] = "等待";
+    const auto tableBefore = readFile(table());
+    const auto busy = save(a, {.lockWait = std::chrono::milliseconds(200)});
+    ASSERT_FALSE(busy.has_value());
+    EXPECT_EQ(busy.error().kind, SaveError::Kind::Busy);
+    EXPECT_NE(busy.error().message.find("另一个程序正在保存"), std::string::npos);
+    EXPECT_EQ(readFile(table()), tableBefore);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(save(a, {.lockWait = std::chrono::seconds(10)}).has_value());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+        << "the save must have waited for the holder";
+    EXPECT_EQ(savedTable().lookup("tab_name_1"), "等待");
+    int status = 0;
+    ::waitpid(holder, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+// Many saves at once from real processes, of different shops and of the same shop: no page
+// name is lost and every tab key has its table line.
+TEST_F(SaveAgainstDisk, ConcurrentSavesLoseNoNameAndLeaveNoKeyWithoutALine)
+{
+    for (const char* name : {"c", "d", "e"})
+        writeFile(shop(name), shopText("shared_key", "1\t-2\t2\t"));
+    constexpr int kRounds = 6;
+    std::vector<pid_t> children;
+    const std::vector<std::string> shops = {"a", "b", "c", "d", "e", "e"};
+    for (std::size_t s = 0; s < shops.size(); ++s) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int round = 0; round < kRounds; ++round) {
+                auto d = open(shops[s]);
+                d.captions[0] = "店" + std::to_string(s) + "轮" + std::to_string(round);
+                d.captions[1] = "二" + std::to_string(s);
+                d.pages[1] = ShopPage::fromItems({std::to_string(100 + round)});
+                if (!save(d, {.overwriteChanged = true, .lockWait = std::chrono::seconds(30)}))
+                    ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto t = savedTable();
+    for (std::size_t s = 0; s + 1 < shops.size(); ++s) {
+        SCOPED_TRACE(shops[s]);
+        const auto d = open(shops[s]);
+        for (const auto& key : d.tabKeys)
+            EXPECT_TRUE(t.lookup(key).has_value()) << "tab key " << key << " has no table line";
+        const auto last = "轮" + std::to_string(kRounds - 1);
+        if (shops[s] != "e") {
+            EXPECT_EQ(d.captions[0], "店" + std::to_string(s) + last);
+            EXPECT_EQ(d.captions[1], "二" + std::to_string(s));
+        } else {
+            // Two writers of one shop: the last save wins whole.
+            const bool fourth = d.captions[0] == "店4" + last;
+            EXPECT_TRUE(fourth || d.captions[0] == "店5" + last) << d.captions[0];
+            EXPECT_EQ(d.captions[1], fourth ? "二4" : "二5");
+        }
+    }
+    EXPECT_EQ(t.lookup("other_shop"), "别家");
+}

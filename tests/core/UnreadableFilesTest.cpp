@@ -1,0 +1,150 @@
+// A file that exists but cannot be read is never taken for an empty one: the shop does not
+// open, the load names the file, and no save writes a table built from a failed read.
+// Permission cases run in a child process as the user nobody when the tests run as root.
+#include "TestFiles.h"
+#include "TestProcesses.h"
+#include "generator/WorkspaceGenerator.h"
+#include "io/AtomicFile.h"
+#include "io/FileSystem.h"
+#include "shop/ShopReader.h"
+#include "shop/ShopWriter.h"
+#include "text/StringTableCodec.h"
+#include "workspace/Workspace.h"
+
+#include <gtest/gtest.h>
+
+using namespace shopkeeper;
+using test::readFile;
+using test::runInChild;
+using test::TempDir;
+using test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kNoAccess = fs::perms::none;
+constexpr auto kWriteOnly = fs::perms::owner_write;
+
+const std::string kShop = "`[etc shop]`\r\n[tab name]\r\n<5::tab_name_1`商店`>\r\n[/tab name]\r\n"
+                          "[sell item]\r\n1\t\r\n[/sell item]\r\n";
+
+class Unreadable : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (auto reason = test::permissionsCannotBeTested())
+            GTEST_SKIP() << *reason;
+        writeFile(shopPath(), kShop);
+        writeFile(tablePath(),
+                  text::StringTableCodec::encode("tab_name_1>武器\r\nother_shop>别家的页\r\n").value());
+    }
+    fs::path shopPath() const { return dir / "itemshop/a.shp"; }
+    fs::path tablePath() const { return dir / "itemshop/itemshop.kor.str"; }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(Unreadable, AnUnreadableTableStopsTheShopFromOpening)
+{
+    for (const auto mode : {kNoAccess, kWriteOnly}) {
+        fs::permissions(tablePath(), mode);
+        const int code = runInChild(
+            [&] {
+                const auto opened = shop::ShopReader::open(shopPath(), tablePath());
+                if (opened)
+                    return 1;
+                if (opened.error().kind != shop::ShopReadError::Kind::TableUnreadable)
+                    return 2;
+                return opened.error().message.find("itemshop.kor.str") != std::string::npos ? 0 : 3;
+            },
+            true);
+        EXPECT_EQ(code, 0) << "mode " << static_cast<int>(mode);
+    }
+    // A missing table is no failure: the shop opens with its default page names.
+    fs::remove(tablePath());
+    const auto opened = shop::ShopReader::open(shopPath(), tablePath());
+    ASSERT_TRUE(opened.has_value()) << opened.error().message;
+    EXPECT_EQ(opened->captions[0], "第一页");
+}
+
+TEST_F(Unreadable, AnUnreadableShopFileIsToldFromAMissingOne)
+{
+    fs::permissions(shopPath(), kNoAccess);
+    EXPECT_EQ(runInChild(
+                  [&] {
+                      const auto opened = shop::ShopReader::open(shopPath(), tablePath());
+                      return !opened && opened.error().kind == shop::ShopReadError::Kind::Unreadable ? 0 : 1;
+                  },
+                  true),
+              0);
+    const auto missing = shop::ShopReader::open(dir / "itemshop/none.shp", tablePath());
+    ASSERT_FALSE(missing.has_value());
+    EXPECT_EQ(missing.error().kind, shop::ShopReadError::Kind::Missing);
+}
+
+// The table becomes unreadable between the open and the save: the save reads it again, fails,
+// and writes neither file.
+TEST_F(Unreadable, ASaveNeverWritesATableBuiltFromAFailedRead)
+{
+    auto document = shop::ShopReader::open(shopPath(), tablePath()).value();
+    document.captions[0] = "改名";
+    const auto tableBefore = readFile(tablePath());
+    // The lock file is there already and open to everyone, as after any earlier save.
+    writeFile(shop::ShopWriter::lockFileFor(tablePath()), "");
+    fs::permissions(shop::ShopWriter::lockFileFor(tablePath()), fs::perms::all);
+    fs::permissions(tablePath(), kWriteOnly);
+    const int code = runInChild(
+        [&] {
+            io::AtomicFileWriter disk;
+            shop::ShopWriter writer;
+            const auto saved = writer.save(document, tablePath(), disk);
+            if (saved)
+                return 1;
+            return saved.error().kind == shop::SaveError::Kind::TableUnreadable ? 0 : 2;
+        },
+        true);
+    EXPECT_EQ(code, 0);
+    fs::permissions(tablePath(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(tablePath()), tableBefore);
+    EXPECT_EQ(readFile(shopPath()), kShop);
+
+    // Where permissions cannot stop a read, a folder in the table's place does.
+    fs::remove(tablePath());
+    fs::create_directory(tablePath());
+    io::AtomicFileWriter disk;
+    shop::ShopWriter writer;
+    const auto saved = writer.save(document, tablePath(), disk);
+    ASSERT_FALSE(saved.has_value());
+    EXPECT_EQ(saved.error().kind, shop::SaveError::Kind::TableUnreadable);
+    EXPECT_EQ(readFile(shopPath()), kShop);
+}
+
+TEST_F(Unreadable, TheLoadNamesTheFileThatCouldNotBeRead)
+{
+    TempDir root;
+    ASSERT_TRUE(generator::generateWorkspace(root.path(), {.shops = 4, .npcs = 4, .seed = 3}).has_value());
+    const workspace::Workspace ws(root.path());
+    ASSERT_TRUE(workspace::loadWorkspace(ws).has_value());
+    const auto someShop = io::listFiles(ws.shopFolder(), "*.shp").front();
+    for (const auto& file : {ws.shopIndexPath(), ws.npcStringTablePath(), someShop}) {
+        SCOPED_TRACE(file.string());
+        fs::permissions(file, kNoAccess);
+        const int code = runInChild(
+            [&] {
+                const auto state = workspace::loadWorkspace(ws);
+                if (state)
+                    return 1;
+                if (state.error().kind != workspace::LoadError::Kind::UnreadableFile ||
+                    state.error().file != file)
+                    return 2;
+                return state.error().message.find(io::displayPath(file.filename())) != std::string::npos ? 0
+                                                                                                         : 3;
+            },
+            true);
+        EXPECT_EQ(code, 0);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    }
+}
