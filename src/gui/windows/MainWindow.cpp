@@ -4,6 +4,7 @@
 #include "capture/LiveCapture.h"
 #include "grid/PageGridModel.h"
 #include "grid/PageGridView.h"
+#include "shop/ShopPage.h"
 #include "widgets/FramelessChrome.h"
 #include "widgets/PictureButton.h"
 #include "widgets/QtText.h"
@@ -523,12 +524,21 @@ void MainWindow::editPageNames()
     auto names = session_.pageNames();
     for (int k = 0; k < shop::kPageCount; ++k) {
         auto& name = names[static_cast<std::size_t>(k)];
-        const auto answer =
-            dialogs_.input(this, QStringLiteral("请输入第") + pageTitleOrdinal(k) + QStringLiteral("页名称"),
-                           QStringLiteral("删除页名称请输入-1"), name);
-        if (!answer)
-            continue;
-        name = *answer == QStringLiteral("-1") ? ShopSession::defaultPageName(k + 1) : *answer;
+        const QString title = QStringLiteral("请输入第") + pageTitleOrdinal(k) + QStringLiteral("页名称");
+        QString initial = name;
+        while (true) {
+            const auto answer = dialogs_.input(this, title, QStringLiteral("删除页名称请输入-1"), initial);
+            if (!answer)
+                break;
+            // A name the string table cannot hold as one line is refused, and asked again.
+            if (const auto ok = shop::checkPageName(u8(*answer)); !ok) {
+                dialogs_.message(this, kNotice, qs(ok.error().message), Dialogs::Icon::Warning);
+                initial = *answer;
+                continue;
+            }
+            name = *answer == QStringLiteral("-1") ? ShopSession::defaultPageName(k + 1) : *answer;
+            break;
+        }
     }
     session_.renamePages(names);
     returnFocus();

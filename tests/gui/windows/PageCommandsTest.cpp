@@ -123,6 +123,14 @@ TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)
     w.session().undoStack()->undo();
     EXPECT_EQ(tabs->tabText(0), "第一页");
     EXPECT_EQ(tabs->tabText(2), "卷轴");
+    // A name the table cannot hold as one line is refused with the character named, and asked again.
+    dialogs.inputAnswers = {QString("A\r\ntab_name_1>B"), QString("甲>乙"), QString("甲乙")};
+    w.editPageNames();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.inputs[6].text, "删除页名称请输入-1|A\r\ntab_name_1>B");
+    EXPECT_TRUE(dialogs.messages[1].text.contains(">"));
+    EXPECT_EQ(w.session().pageNames()[0], "甲乙");
+    w.session().undoStack()->undo();
     // A name with "&" shows as typed, not as a shortcut marker.
     dialogs.inputAnswers = {QString("刀&剑")};
     w.editPageNames();
