@@ -318,3 +318,28 @@ TEST_F(EditCycle, AShopChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo
     EXPECT_EQ(readShop(dir.path(), path).pages[0].cell(0, 0), "6464");
     EXPECT_FALSE(w.session().isModified());
 }
+
+// A page-name table that exists but cannot be read must not open the shop: its save would
+// write a table without every other shop's names.
+TEST_F(EditCycle, AnUnreadablePageNameTableKeepsTheShopClosed)
+{
+    makeWorkspace(4, 4);
+    ASSERT_TRUE(load());
+    const auto table = dir / "itemshop/itemshop.kor.str";
+    const auto bytes = readFile(table);
+    // A folder in the table's place cannot be read, also by root.
+    std::filesystem::remove(table);
+    std::filesystem::create_directory(table);
+    choose(1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "错误");
+    EXPECT_TRUE(dialogs.messages[0].text.contains("itemshop.kor.str"))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(window().session().isBound());
+    EXPECT_FALSE(child<QPushButton>(&window(), "保存按钮")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>(&window(), "路径框")->text().isEmpty());
+    std::filesystem::remove(table);
+    writeFile(table, bytes);
+    choose(1);
+    EXPECT_TRUE(window().session().isBound());
+}

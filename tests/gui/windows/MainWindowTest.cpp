@@ -132,7 +132,8 @@ TEST_F(LoadFlow, AWorkspaceWithoutNpcShopsLeavesTheEditorEmpty)
         writeFile(path, text);
     }
     child<QPushButton>(&window(), "载入按钮")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), size_t(1), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 10000));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "没有找到可修改的NPC商店文件！");
     EXPECT_EQ(dialogs.messages[0].title, "错误提示");
     EXPECT_EQ(combo()->count(), 0);

@@ -147,7 +147,8 @@ TEST_F(TransferFlow, AShopWithTooManyPagesIsMendedInTheWindowAndSaved)
     makeWorkspace(4, 4);
     const auto path = shopFiles(dir.path())[0];
     const std::string head = "`[etc shop]`\r\n; kept as it is\r\n";
-    writeFile(path, head + "[sell item]\r\n1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t\r\n[/sell item]\r\n[end]\r\n");
+    writeFile(path,
+              head + "[sell item]\r\n1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t\r\n[/sell item]\r\n[end]\r\n");
     ASSERT_TRUE(load());
     withNextModal(
         [&](QWidget* modal) {
