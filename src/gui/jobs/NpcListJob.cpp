@@ -3,51 +3,24 @@
 #include "widgets/QtText.h"
 #include "workspace/NpcDiscovery.h"
 
-#include <QMetaObject>
-
 namespace shopkeeper::gui {
 
-NpcListJob::NpcListJob(QObject* parent) : QObject(parent) {}
+NpcListJob::NpcListJob(QObject* parent) : WorkerJob(parent) {}
 
 NpcListJob::~NpcListJob()
 {
     cancel();
 }
 
-void NpcListJob::join()
-{
-    if (worker_.joinable())
-        worker_.join();
-}
-
-void NpcListJob::cancel()
-{
-    run_.cancel();
-    join();
-}
-
-template <typename F> void NpcListJob::deliver(quint64 ticket, F&& action)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, ticket, action = std::forward<F>(action)]() mutable {
-            if (run_.isCurrent(ticket))
-                action();
-        },
-        Qt::QueuedConnection);
-}
-
 void NpcListJob::start(const workspace::Workspace& workspace)
 {
-    cancel();
-    const auto ticket = run_.begin();
-    worker_ = std::thread([this, workspace, ticket] {
+    WorkerJob::start([this, workspace](const JobRun::Ticket& ticket) {
         auto state = workspace::loadWorkspace(workspace);
         if (ticket.isCancelled())
             return;
         if (!state) {
             deliver(ticket.id, [this, message = qs(state.error().message)] {
-                run_.cancel();
+                endRun();
                 emit failed(message);
             });
             return;
@@ -64,7 +37,7 @@ void NpcListJob::start(const workspace::Workspace& workspace)
         if (ticket.isCancelled())
             return;
         deliver(ticket.id, [this] {
-            run_.cancel(); // the run is over; nothing of it is pending any more
+            endRun();
             emit finished();
         });
     });

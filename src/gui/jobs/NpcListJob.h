@@ -1,11 +1,9 @@
 #pragma once
 
-#include "jobs/JobRun.h"
+#include "jobs/WorkerJob.h"
 #include "workspace/Workspace.h"
 
-#include <QObject>
 #include <QString>
-#include <thread>
 
 namespace shopkeeper::gui {
 
@@ -13,7 +11,7 @@ namespace shopkeeper::gui {
 // reading the NPC files and the tables, and naming each shop. Results reach the window as
 // signals on the window's thread, and only those of the current run: a cancelled or replaced
 // run delivers nothing more, whatever it had already queued.
-class NpcListJob : public QObject
+class NpcListJob : public WorkerJob
 {
     Q_OBJECT
 public:
@@ -21,9 +19,6 @@ public:
     ~NpcListJob() override;
 
     void start(const workspace::Workspace& workspace);
-    // Asks the worker to stop at its next step and waits for it.
-    void cancel();
-    bool isRunning() const { return run_.isActive(); }
 
 signals:
     // The shop files are known and the naming begins.
@@ -32,14 +27,6 @@ signals:
     // Nothing to list; message is the user's text.
     void failed(const QString& message);
     void finished();
-
-private:
-    // Runs deliver on this object's thread when ticket is still the current run.
-    template <typename F> void deliver(quint64 ticket, F&& action);
-    void join();
-
-    std::thread worker_;
-    JobRun run_;
 };
 
 } // namespace shopkeeper::gui
