@@ -24,12 +24,16 @@ public:
     void cancel()
     {
         run_.cancel();
+        wakeWorker();
         if (worker_.joinable())
             worker_.join();
     }
     bool isRunning() const { return run_.isActive(); }
 
 protected:
+    // Wakes a worker that waits for the window (for an answer, say), after its run was cancelled.
+    virtual void wakeWorker() {}
+
     // Starts work on a new worker as a new run.
     void start(std::function<void(const JobRun::Ticket&)> work)
     {

@@ -201,6 +201,14 @@ void ShopSession::setEditable(bool editable)
     emit editableChanged(editable);
 }
 
+void ShopSession::setPreviewing(bool previewing)
+{
+    if (previewing == previewing_)
+        return;
+    previewing_ = previewing;
+    emit previewingChanged(previewing);
+}
+
 void ShopSession::addTwoRows(int page)
 {
     if (!editable_ || page < 0 || page >= shop::kPageCount)

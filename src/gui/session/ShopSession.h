@@ -102,6 +102,9 @@ public:
     void renamePages(const PageNames& names);
     void setRepairable(bool repairable);
     void setEditable(bool editable);
+    // The preview is reading the pages: the window keeps the commands that change them off.
+    void setPreviewing(bool previewing);
+    bool isPreviewing() const { return previewing_; }
 
     // Spreads a pasted item list over the five pages. In Read mode the editor then leaves file
     // mode; in Batch mode (a shop whose block had to be mended) the file stays bound and the
@@ -122,6 +125,7 @@ signals:
     // A shop was opened, or the binding went: path() and isBound() have changed.
     void bindingChanged();
     void editableChanged(bool editable);
+    void previewingChanged(bool previewing);
 
 private:
     void bind(shop::ShopDocument document);
@@ -139,6 +143,7 @@ private:
     PageNames names_;
     bool repairable_ = false;
     bool editable_ = true;
+    bool previewing_ = false;
     bool dirty_ = false; // a change made outside the undo history (a mended block)
     bool lastModified_ = false;
     QString pendingBlock_;

@@ -11,6 +11,8 @@
 #include "widgets/SoundPlayer.h"
 #include "widgets/SqueezedLabel.h"
 #include "windows/HelpWindow.h"
+#include "windows/PreviewWindow.h"
+#include "windows/SearchWindow.h"
 #include "windows/TransferWindow.h"
 
 #include <QAction>
@@ -61,12 +63,22 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
-    : QWidget(parent), session_(std::move(workspace)), dialogs_(dialogs)
+    : QWidget(parent), session_(workspace), catalogue_(std::move(workspace)), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("主窗口"));
     setFixedSize(700, 560);
     chrome_ = new FramelessChrome(this, productTitle());
     buildControls();
+    for (int k = 0; k < shop::kPageCount; ++k) {
+        session_.model(k)->setNameLookup([this](const QString& id) {
+            // The built-in list is read on first use, off this thread; until then no name.
+            if (!catalogue_.isReady()) {
+                catalogue_.prepare();
+                return QString();
+            }
+            return catalogue_.lookup()->nameOf(id);
+        });
+    }
     capture_ = std::make_unique<LiveCapture>(
         std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_}, dialogs_,
         [this](const QString& text) { return fillSelectedCell(text); }, this);
@@ -198,8 +210,8 @@ void MainWindow::buildControls()
     addRowsButton_ = button(this, "增加按钮", QStringLiteral("↑增加两行↑"), {470, 477, 101, 31});
 
     auto* single = group("分组框1", "标签10", QStringLiteral("单文件修改"), {11, 473, 96, 80});
-    auto* readButton = button(single, "读取按钮", QStringLiteral("读取数据"), {3, 19, 88, 25});
-    auto* outputButton = button(single, "输出按钮", QStringLiteral("输出数据"), {3, 50, 88, 25});
+    readButton_ = button(single, "读取按钮", QStringLiteral("读取数据"), {3, 19, 88, 25});
+    outputButton_ = button(single, "输出按钮", QStringLiteral("输出数据"), {3, 50, 88, 25});
 
     auto* pages = group("分组框2", "标签11", QStringLiteral("分页操作"), {116, 473, 96, 80});
     clearPageButton_ = button(pages, "清空本页按钮", QStringLiteral("清空本页"), {4, 19, 88, 25});
@@ -253,14 +265,11 @@ void MainWindow::buildControls()
     connect(addRowsButton_, &QPushButton::clicked, this, &MainWindow::addTwoRows);
     connect(clearPageButton_, &QPushButton::clicked, this, &MainWindow::clearThisPage);
     connect(clearAllButton_, &QPushButton::clicked, this, &MainWindow::clearAllPages);
-    connect(readButton, &QPushButton::clicked, this, &MainWindow::openForRead);
-    connect(outputButton, &QPushButton::clicked, this, &MainWindow::openForOutput);
-    connect(preview, &QPushButton::clicked, this, &MainWindow::notYetAvailable);
-    connect(search, &QPushButton::clicked, this, &MainWindow::notYetAvailable);
-    connect(externalBox_, &QCheckBox::clicked, this, [this] {
-        externalBox_->setChecked(false);
-        notYetAvailable();
-    });
+    connect(readButton_, &QPushButton::clicked, this, &MainWindow::openForRead);
+    connect(outputButton_, &QPushButton::clicked, this, &MainWindow::openForOutput);
+    connect(preview, &QPushButton::clicked, this, &MainWindow::showPreview);
+    connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
+    connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(minimise, &PictureButton::clicked, this, &QWidget::showMinimized);
     connect(close, &PictureButton::clicked, this, &QWidget::close);
@@ -272,17 +281,59 @@ void MainWindow::connectSession()
     connect(&session_, &ShopSession::pageNamesChanged, this, &MainWindow::showPageNames);
     connect(&session_, &ShopSession::repairableChanged, this, &MainWindow::showRepairFlag);
     connect(&session_, &ShopSession::bindingChanged, this, &MainWindow::showBinding);
+    connect(&session_, &ShopSession::previewingChanged, this, &MainWindow::showPreviewing);
     connect(&session_, &ShopSession::editableChanged, this, [this](bool editable) {
         for (auto* b : {addRowsButton_, clearPageButton_, clearAllButton_})
             b->setEnabled(editable);
     });
 }
 
-void MainWindow::notYetAvailable()
+void MainWindow::showPreview()
 {
-    dialogs_.message(this, kNotice, QStringLiteral("这个功能还在制作中，下一个版本提供。"),
-                     Dialogs::Icon::Information);
+    if (!preview_) {
+        preview_ = new PreviewWindow(session_, catalogue_, this);
+        catalogue_.prepare();
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void MainWindow::showSearch()
+{
+    if (!search_) {
+        search_ = new SearchWindow(catalogue_, dialogs_, this);
+        catalogue_.prepare();
+    }
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+}
+
+void MainWindow::loadExternalTable(bool checked)
+{
+    if (const auto failure = catalogue_.useExternalTable(checked)) {
+        externalBox_->setChecked(false);
+        dialogs_.message(this, failure->title, failure->message, Dialogs::Icon::Error);
+    }
     returnFocus();
+}
+
+void MainWindow::showPreviewing(bool previewing)
+{
+    // While the preview reads the pages nothing may replace or clear them.
+    for (QWidget* control : std::initializer_list<QWidget*>{clearPageButton_, clearAllButton_, readButton_,
+                                                            outputButton_, externalBox_})
+        control->setEnabled(!previewing);
+    if (previewing) {
+        npcCombo_->setEnabled(false);
+        saveButton_->setEnabled(false);
+        return;
+    }
+    // The NPC list and the save come back only in the workspace mode.
+    const bool workspaceMode = transferMode_ == TransferMode::Batch && !listing_;
+    npcCombo_->setEnabled(workspaceMode);
+    saveButton_->setEnabled(workspaceMode && session_.isBound());
 }
 
 void MainWindow::updateTitle()

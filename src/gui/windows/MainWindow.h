@@ -1,10 +1,14 @@
 #pragma once
 
 #include "capture/CaptureBackends.h"
+#include "catalogue/CatalogueService.h"
 #include "jobs/NpcListJob.h"
 #include "session/ShopSession.h"
 #include "widgets/Dialogs.h"
+#include "windows/PreviewWindow.h"
+#include "windows/SearchWindow.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -40,6 +44,9 @@ public:
 
     ShopSession& session() { return session_; }
     LiveCapture& liveCapture() { return *capture_; }
+    CatalogueService& catalogue() { return catalogue_; }
+    PreviewWindow* previewWindow() const { return preview_; }
+    SearchWindow* searchWindow() const { return search_; }
 
     // The control handlers.
     void loadWorkspace();
@@ -87,9 +94,13 @@ private:
     bool settleUnsavedChanges();
     void updateTitle();
     void returnFocus();
-    void notYetAvailable();
+    void showPreview();
+    void showSearch();
+    void loadExternalTable(bool checked);
+    void showPreviewing(bool previewing);
 
     ShopSession session_;
+    CatalogueService catalogue_;
     Dialogs& dialogs_;
     FramelessChrome* chrome_ = nullptr;
     NpcListJob job_;
@@ -116,6 +127,10 @@ private:
     QCheckBox* fillBox_ = nullptr;
     QLineEdit* idBox_ = nullptr;
     QCheckBox* externalBox_ = nullptr;
+    QPushButton* readButton_ = nullptr;
+    QPushButton* outputButton_ = nullptr;
+    QPointer<PreviewWindow> preview_;
+    QPointer<SearchWindow> search_;
     std::array<PageGridView*, shop::kPageCount> grids_{};
     // Last, so it goes first: its workers are joined while the controls still exist.
     std::unique_ptr<LiveCapture> capture_;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalogue/ItemLookup.h"
+
+#include <QObject>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace shopkeeper::gui {
+
+// The item catalogue as the windows use it: whether the user's table id-name.txt is in use
+// (the main window's 外置ID选择框), the status text the preview and search windows show, and
+// the current lookup view. The built-in list is loaded once per process on a worker thread;
+// ready() tells when it is there, and until then views only know the user's table.
+class CatalogueService : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CatalogueService(std::filesystem::path workspace, QObject* parent = nullptr);
+    ~CatalogueService() override;
+
+    struct LoadFailure
+    {
+        QString title;
+        QString message;
+    };
+    // The check box's new state. Checking reads the file again; a file that is missing or has
+    // no TAB gives the failure to show, and the table stays out of use.
+    std::optional<LoadFailure> useExternalTable(bool use);
+    bool externalInUse() const { return externalInUse_; }
+    QString statusText() const;
+
+    // Starts loading the built-in list unless it is loaded or loading.
+    void prepare();
+    bool isReady() const { return builtinReady_; }
+
+    // The tables as they are now; never null.
+    std::shared_ptr<const ItemLookup> lookup() const { return lookup_; }
+
+    // For tests: a view of given tables instead of the real ones.
+    void setLookupForTesting(std::shared_ptr<const ItemLookup> lookup);
+
+signals:
+    void statusChanged(const QString& text);
+    void lookupChanged();
+    void ready();
+
+private:
+    void rebuildLookup();
+
+    std::filesystem::path workspace_;
+    bool externalInUse_ = false;
+    bool builtinReady_ = false;
+    bool loading_ = false;
+    bool testing_ = false;
+    std::shared_ptr<const void> external_; // the user's table while it is in use
+    std::shared_ptr<const ItemLookup> lookup_;
+    std::thread loader_;
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "catalogue/ItemLookup.h"
+#include "jobs/WorkerJob.h"
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace shopkeeper::gui {
+
+// Turns the item IDs of the five pages into names on a worker thread. The pages are a copy
+// taken when the run starts, so the grids can go on being used; names come back to the
+// window's thread in blocks of rows, and finished() ends the run.
+class PreviewFillJob : public WorkerJob
+{
+    Q_OBJECT
+public:
+    // Each page's cells in row-major order, seven per row.
+    using Pages = std::array<std::vector<QString>, 5>;
+
+    explicit PreviewFillJob(QObject* parent = nullptr);
+    ~PreviewFillJob() override;
+
+    void start(Pages pages, std::shared_ptr<const ItemLookup> lookup);
+
+signals:
+    void namesReady(int page, int firstRow, const std::vector<QString>& names);
+    void finished();
+};
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "jobs/ItemSearchJob.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace shopkeeper::gui {
+
+class CatalogueService;
+class Dialogs;
+
+// The item search: finds item IDs by part of a name, over the user's table first and then the
+// built-in list, and hands the chosen ID over on the clipboard. The search runs on a worker
+// and the list grows as it goes; a new search or closing the window stops the one running.
+class SearchWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner);
+    ~SearchWindow() override;
+
+    void search();
+    bool isSearching() const { return job_.isRunning() || waitingForCatalogue_; }
+    QListWidget* results() const { return results_; }
+
+    static constexpr const char* kTooShortMessage = "请输入要搜索的物品名,至少2个汉字长度！";
+    static constexpr const char* kTooManyQuestion =
+        "已找到的物品超过100个，建议输入详细物品名再搜索！是否停止查找？";
+
+signals:
+    void searchFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void startSearch();
+    void showCount();
+    void take(QListWidgetItem* item);
+
+    CatalogueService& catalogue_;
+    Dialogs& dialogs_;
+    QWidget* owner_;
+    ItemSearchJob job_;
+    QString searchText_;
+    bool waitingForCatalogue_ = false;
+    bool placed_ = false;
+    QListWidget* results_ = nullptr;
+    QLineEdit* searchBox_ = nullptr;
+    QLineEdit* idBox_ = nullptr;
+    QPushButton* searchButton_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+};
+
+} // namespace shopkeeper::gui
