@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/ExternalItemTable.h"
 #include "catalogue/ItemLookup.h"
 
 #include <QObject>
@@ -55,7 +56,7 @@ private:
     bool builtinReady_ = false;
     bool loading_ = false;
     bool testing_ = false;
-    std::shared_ptr<const void> external_; // the user's table while it is in use
+    std::shared_ptr<const catalogue::ExternalItemTable> external_; // the user's table while in use
     std::shared_ptr<const ItemLookup> lookup_;
     std::thread loader_;
 };
