@@ -1,6 +1,6 @@
 // Opens the editor on a workspace, loads it, chooses an NPC and saves pictures of the window:
 //   shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]
-// writes OUT_DIR/main.png, OUT_DIR/page2.png, OUT_DIR/output.png and OUT_DIR/help.png.
+// writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR.
 #include "grid/PageGridView.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/QtText.h"
@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -78,6 +80,38 @@ int main(int argc, char** argv)
     window.showHelp();
     grabNextModal(out + "/output.png");
     window.openForOutput();
+
+    // The preview, filled, and the search window with results.
+    window.findChild<QTabWidget*>(QStringLiteral("选择夹1"))->setCurrentIndex(0);
+    window.findChild<QPushButton*>(QStringLiteral("预览按钮"))->click();
+    auto* preview = window.previewWindow();
+    bool refreshed = false;
+    QObject::connect(preview, &PreviewWindow::refreshed, [&] { refreshed = true; });
+    preview->findChild<QPushButton*>(QStringLiteral("刷新按钮"))->click();
+    for (int i = 0; i < 200 && !refreshed; ++i)
+        wait(50);
+    wait(300);
+    ok = grab(preview, out + "/preview.png") && ok;
+    window.findChild<QPushButton*>(QStringLiteral("搜索按钮"))->click();
+    auto* search = window.searchWindow();
+    search->move(window.pos() + QPoint(40, 60));
+    search->findChild<QLineEdit*>(QStringLiteral("搜索编辑框"))->setText(QStringLiteral("药水"));
+    bool found = false;
+    QObject::connect(search, &SearchWindow::searchFinished, [&] { found = true; });
+    // The 100-hit question, if it comes, is answered No: the search goes on to the end.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    answer.start(200);
+    search->search();
+    for (int i = 0; i < 200 && !found; ++i)
+        wait(50);
+    if (search->results()->count() > 3)
+        search->results()->setCurrentRow(2);
+    wait(300);
+    ok = grab(search, out + "/search.png") && ok;
     std::cout << (ok ? "saved pictures in " : "could not grab the window into ") << out.toStdString() << "\n";
     return ok ? 0 : 1;
 }

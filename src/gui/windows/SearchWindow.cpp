@@ -161,6 +161,7 @@ void SearchWindow::take(QListWidgetItem* item)
         return;
     const QString id = entry.left(cut);
     searchBox_->setText(entry.mid(cut + kSeparator.size()));
+    searchBox_->setCursorPosition(0);
     idBox_->setText(id);
     QApplication::clipboard()->setText(id);
 }
