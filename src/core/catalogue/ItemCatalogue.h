@@ -1,0 +1,64 @@
+#pragma once
+
+#include "catalogue/BuiltinItemList.h"
+#include "catalogue/ExternalItemTable.h"
+
+#include <expected>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace shopkeeper::catalogue {
+
+inline constexpr const char* kExternalStatusText = "已加载外置物品ID表！";
+inline constexpr const char* kBuiltinStatusText = "内置物品ID仅供参考！";
+
+// Item ID to name over the user's table id-name.txt (while it is in use) and the built-in list.
+//
+// A catalogue is a small value: copying it copies two shared pointers to read-only tables. The
+// main window keeps one, and hands a copy to each worker (preview fill, search) when it starts,
+// so a worker keeps reading the tables it started with even if the user unchecks or reloads
+// the external table meanwhile. Every const member may be called from any number of threads.
+class ItemCatalogue
+{
+public:
+    // Over the process-wide built-in list, loaded on first use (see BuiltinItemList::preload).
+    ItemCatalogue() = default;
+    // Over another built-in list (tests, benchmarks).
+    explicit ItemCatalogue(std::shared_ptr<const BuiltinItemList> builtin);
+
+    const BuiltinItemList& builtin() const;
+
+    // The click of 外置ID选择框. Checked: loadExternalTable(workspace folder) reads
+    // folder/id-name.txt; on success the table is in use and the caller sets the status labels
+    // of the open windows to kExternalStatusText (no message). On failure the catalogue holds
+    // the built-in list only and the caller does what ExternalTableError says.
+    // Unchecked: clearExternalTable(). Checking again reads the file again.
+    std::expected<void, ExternalTableError> loadExternalTable(const std::filesystem::path& folder);
+    void clearExternalTable() { external_.reset(); }
+    void setExternalTable(ExternalItemTable table);
+    bool usesExternalTable() const { return external_ != nullptr; }
+    const ExternalItemTable* externalTable() const { return external_.get(); }
+
+    // The status label text of the preview and search windows.
+    std::string_view statusText() const
+    {
+        return usesExternalTable() ? kExternalStatusText : kBuiltinStatusText;
+    }
+
+    // The name of an item: "" for an empty slot ("-1", or an empty cell); the external table's
+    // name when it is in use and has a line with this ID; else the built-in name of the first
+    // entry with this ID; else kUnknownItemName ("未知物品"). For the preview fill and the grid
+    // tooltip alike.
+    std::string idToName(std::string_view id) const;
+
+private:
+    std::shared_ptr<const BuiltinItemList> builtin_; // null: the process-wide list
+    std::shared_ptr<const ExternalItemTable> external_;
+};
+
+// The path of the user's table in a workspace folder.
+std::filesystem::path externalTablePath(const std::filesystem::path& folder);
+
+} // namespace shopkeeper::catalogue
