@@ -101,6 +101,8 @@ inline bool decimalLess(std::string_view a, std::string_view b)
 // "" when names is a valid name text, else what is wrong; count gets the number of entries.
 inline std::string checkItemNames(std::string_view names, std::size_t& count)
 {
+    if (names.substr(0, 3) == "\xEF\xBB\xBF")
+        return detail::forEachEntry(names, count, [](std::string_view, std::size_t) { return std::string(); });
     if (detail::looksLikeUtf8(names))
         return "the file is UTF-8; the list must be GBK (code page 936)";
     return detail::forEachEntry(names, count, [](std::string_view entry, std::size_t) -> std::string {
