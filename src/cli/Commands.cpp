@@ -1,3 +1,4 @@
+#include "CatalogueCommands.h"
 #include "Command.h"
 #include "ShopJson.h"
 #include "generator/WorkspaceGenerator.h"
@@ -258,6 +259,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<SaveCommand>());
     commands.push_back(std::make_unique<BlockCommand>());
     commands.push_back(std::make_unique<MakeWorkspaceCommand>());
+    addCatalogueCommands(commands);
     return commands;
 }
 

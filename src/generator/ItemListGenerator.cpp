@@ -109,18 +109,18 @@ std::string level(Random& random)
 std::string equipment(Random& random)
 {
     std::string name;
-    if (random.chance(15))
+    if (random.chance(25))
         name += random.pick(kQualities);
-    if (random.chance(30))
+    if (random.chance(45))
         name += std::string(random.pick(kOwners)) + "的";
     name += random.pick(kAdjectives);
-    if (random.chance(55))
+    if (random.chance(75))
         name += random.pick(kMaterials);
     const int kind = static_cast<int>(random.below(10));
     name += kind < 5 ? random.pick(kWeapons) : kind < 8 ? random.pick(kArmour) : random.pick(kJewels);
-    if (random.chance(15))
+    if (random.chance(25))
         name += random.pick(kSuffixes);
-    if (random.chance(30))
+    if (random.chance(40))
         name += level(random);
     else if (random.chance(10))
         name += random.pick(kRoman);
@@ -129,7 +129,10 @@ std::string equipment(Random& random)
 
 std::string potion(Random& random)
 {
-    std::string name = std::string(random.pick(kPotionSizes)) + std::string(random.pick(kPotionEffects));
+    std::string name;
+    if (random.chance(40))
+        name += random.pick(kQualities);
+    name += std::string(random.pick(kPotionSizes)) + std::string(random.pick(kPotionEffects));
     name += random.pick(kPotions);
     if (random.chance(25))
         name += "(绑定)";
@@ -141,7 +144,7 @@ std::string potion(Random& random)
 std::string material(Random& random)
 {
     std::string name;
-    if (random.chance(40))
+    if (random.chance(70))
         name += random.pick(kAdjectives);
     name += std::string(random.pick(kMaterials)) + std::string(random.pick(kMaterialForms));
     if (random.chance(30))
@@ -155,7 +158,7 @@ std::string scroll(Random& random)
     if (random.chance(30))
         name += random.pick(kQualities);
     name += random.pick(kScrolls);
-    if (random.chance(60))
+    if (random.chance(75))
         name += random.pick(kDurations);
     if (random.chance(20))
         name += "x" + std::to_string(1 + random.below(99));
@@ -164,9 +167,12 @@ std::string scroll(Random& random)
 
 std::string mount(Random& random)
 {
-    std::string name = std::string(random.pick(kAdjectives)) + std::string(random.pick(kBeasts));
+    std::string name;
+    if (random.chance(30))
+        name += random.pick(kQualities);
+    name += std::string(random.pick(kAdjectives)) + std::string(random.pick(kBeasts));
     name += random.pick(kMounts);
-    if (random.chance(40))
+    if (random.chance(60))
         name += random.pick(kDurations);
     return name;
 }
@@ -363,15 +369,21 @@ ItemLists generateItemLists(std::uint64_t seed)
         total += gbkBytes(unique[i]);
     if (total > target)
         throw std::runtime_error("the item word lists make names longer than the sample allows");
-    constexpr std::array<std::string_view, 5> endings = {"(绑定)", "·改", "Ⅱ", "2", "(旧)"};
+    constexpr std::array<std::string_view, 8> endings = {"(绑定)", "(非绑)", "(活动)", "·改",
+                                                         "(旧)",   "Ⅱ",      "·真",    "2"};
     for (std::size_t step = 0; total < target; ++step) {
         if (step > 4 * singles)
             throw std::runtime_error("the item names cannot be brought to their sample size");
         const std::size_t i = (step * 7919) % singles;
         if (!padable[i])
             continue;
-        for (auto ending : endings) {
+        for (std::size_t e = 0; e < endings.size(); ++e) {
+            // Mostly the next ending in turn; the short ones close the last few bytes.
+            const auto ending = endings[(e + step) % endings.size()];
             const std::size_t extra = gbkBytes(ending);
+            const unsigned char last = static_cast<unsigned char>(unique[i].back());
+            if (extra < 4 && (target - total >= 6 || (last >= '0' && last <= '9') || last >= 0x80))
+                continue;
             std::string longer = unique[i] + std::string(ending);
             if (extra <= target - total && gbkBytes(longer) <= kMaxNameBytes && !seen.contains(longer)) {
                 seen.erase(unique[i]);

@@ -5,47 +5,80 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace shopkeeper::catalogue {
 
-inline constexpr const char* kExternalTableFile = "id-name.txt";
+inline constexpr const char* kExternalTableFileName = "id-name.txt";
 inline constexpr const char* kLoadFailedTitle = "加载失败";
-inline constexpr const char* kExternalTableMissingMessage =
+inline constexpr const char* kMissingTableMessage =
     "请将你的物品ID文件以'ID (制表符) "
     "物品名'的格式放置到与本工具同目录下，并命名为'id-name.txt'[文本编码为Ansi]";
-inline constexpr const char* kExternalTableFormatMessage =
+inline constexpr const char* kUnsupportedTableMessage =
     "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。";
+inline constexpr const char* kUnknownItemName = "未知物品";
 
+// Why id-name.txt was not taken. Whatever the reason, the caller (the check box 外置ID选择框)
+// unchecks the box, sets the status labels of the open preview and search windows to the
+// built-in text, and shows title and message in an error box; the catalogue keeps the
+// built-in list only.
 struct ExternalTableError
 {
-    enum class Kind
+    enum class Reason
     {
-        Missing, // no id-name.txt
-        NoTab,   // the file holds no TAB at all (an empty file included)
+        Missing,     // no file at the path: kMissingTableMessage
+        Unsupported, // no TAB anywhere in the text (an empty file included): kUnsupportedTableMessage
+        Unreadable,  // the file exists but cannot be read: a message that names it and the reason
     };
-    Kind kind = Kind::Missing;
+    Reason reason = Reason::Missing;
+    std::string title = kLoadFailedTitle;
     std::string message;
 };
 
-// The user's own item table id-name.txt: one item per line, ID TAB name. The game's tools save
-// it as GBK, many editors as UTF-8: a file that starts with a UTF-8 byte-order mark or is valid
-// UTF-8 throughout is read as UTF-8, any other as GBK.
+// The user's own item table, one item per line: ID, TAB, name. Held as UTF-8 lines.
+//
+// Encoding: a file that starts with a UTF-8 byte-order mark, or is well-formed UTF-8 throughout,
+// is read as UTF-8 (many users save it so); any other file is GBK, code page 936.
+// Lines: split at line breaks (CR LF, or a bare LF of a file saved with Unix line ends, which
+// would otherwise make the whole file one line); a text without any line break is one line.
 class ExternalItemTable
 {
 public:
-    static std::expected<ExternalItemTable, ExternalTableError> load(const std::filesystem::path& path);
+    enum class Encoding
+    {
+        Utf8,
+        Gbk
+    };
+
+    // Reads file (the text up to its first zero byte).
+    static std::expected<ExternalItemTable, ExternalTableError> read(const std::filesystem::path& file);
     static std::expected<ExternalItemTable, ExternalTableError> fromBytes(std::string_view bytes);
 
     const std::vector<std::string>& lines() const { return lines_; }
+    // The same lines with ASCII letters lowered, for the search.
+    const std::vector<std::string>& loweredLines() const { return lowered_; }
+    Encoding encoding() const { return encoding_; }
 
-    // The name on the first line whose ID field (the text before its first TAB, white space
-    // trimmed) is id: the text between the first and the second TAB. A line holding "21" never
-    // names item 1.
+    // The name of the first line whose ID field (the text before its first TAB, white space
+    // around it trimmed) equals id, ASCII letters without case: the text between the line's
+    // first and second TAB, or kUnknownItemName when nothing follows the first TAB. Nothing
+    // when no line has that ID. (Matching the whole field, so item 1 never takes the name of a
+    // line "21".)
     std::optional<std::string> nameOf(std::string_view id) const;
 
+    // The two pieces of a line split at TAB that a search shows ("ID---name"): the text before
+    // the first TAB and the text between the first and second TAB; nothing when the line has
+    // fewer than two pieces.
+    static std::optional<std::pair<std::string_view, std::string_view>> idAndName(std::string_view line);
+
 private:
+    ExternalItemTable() = default;
+
     std::vector<std::string> lines_;
+    std::vector<std::string> lowered_;
+    std::unordered_map<std::string, std::size_t> firstLineOfId_; // lowered ID field -> line
+    Encoding encoding_ = Encoding::Gbk;
 };
 
 } // namespace shopkeeper::catalogue

@@ -1,45 +1,64 @@
 #pragma once
 
-#include "Result.h"
 #include "catalogue/BuiltinItemList.h"
 #include "catalogue/ExternalItemTable.h"
 
-#include <atomic>
-#include <functional>
+#include <expected>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace shopkeeper::catalogue {
 
-inline constexpr const char* kUnknownItem = "未知物品";
-inline constexpr const char* kSearchTooShortMessage = "请输入要搜索的物品名,至少2个汉字长度！";
+inline constexpr const char* kExternalStatusText = "已加载外置物品ID表！";
+inline constexpr const char* kBuiltinStatusText = "内置物品ID仅供参考！";
 
-// Item IDs to names and back, over the user's table (while it is in use) and the built-in list.
-// A catalogue never changes once made and may be used from several threads at once.
+// Item ID to name over the user's table id-name.txt (while it is in use) and the built-in list.
+//
+// A catalogue is a small value: copying it copies two shared pointers to read-only tables. The
+// main window keeps one, and hands a copy to each worker (preview fill, search) when it starts,
+// so a worker keeps reading the tables it started with even if the user unchecks or reloads
+// the external table meanwhile. Every const member may be called from any number of threads.
 class ItemCatalogue
 {
 public:
-    ItemCatalogue(const BuiltinItemList* builtin, std::shared_ptr<const ExternalItemTable> external);
+    // Over the process-wide built-in list, loaded on first use (see BuiltinItemList::preload).
+    ItemCatalogue() = default;
+    // Over another built-in list (tests, benchmarks).
+    explicit ItemCatalogue(std::shared_ptr<const BuiltinItemList> builtin);
 
-    // "" for "-1" (an empty slot), the user's name first, then the built-in one, else "未知物品".
+    const BuiltinItemList& builtin() const;
+
+    // The click of 外置ID选择框. Checked: loadExternalTable(workspace folder) reads
+    // folder/id-name.txt; on success the table is in use and the caller sets the status labels
+    // of the open windows to kExternalStatusText (no message). On failure the catalogue holds
+    // the built-in list only and the caller does what ExternalTableError says.
+    // Unchecked: clearExternalTable(). Checking again reads the file again.
+    std::expected<void, ExternalTableError> loadExternalTable(const std::filesystem::path& folder);
+    void clearExternalTable() { external_.reset(); }
+    void setExternalTable(ExternalItemTable table);
+    bool usesExternalTable() const { return external_ != nullptr; }
+    const ExternalItemTable* externalTable() const { return external_.get(); }
+
+    // The status label text of the preview and search windows.
+    std::string_view statusText() const
+    {
+        return usesExternalTable() ? kExternalStatusText : kBuiltinStatusText;
+    }
+
+    // The name of an item: "" for an empty slot ("-1", or an empty cell); the external table's
+    // name when it is in use and has a line with this ID; else the built-in name of the first
+    // entry with this ID; else kUnknownItemName ("未知物品"). For the preview fill and the grid
+    // tooltip alike.
     std::string idToName(std::string_view id) const;
 
-    // A search text must be at least four bytes the way GBK counts them: two Chinese characters
-    // or four ASCII letters.
-    static Status checkSearchText(std::string_view text);
-
-    // The hits for text, in the search window's order: lines of the user's table that contain
-    // it (the whole line is searched, so an ID is found too), then built-in entries whose name
-    // contains it and was not already listed from the user's table. ASCII letters match
-    // without case. onHit returns false to stop; cancel is checked after every entry.
-    using HitHandler = std::function<bool(std::string_view id, std::string_view name)>;
-    void search(std::string_view text, const HitHandler& onHit,
-                const std::atomic<bool>* cancel = nullptr) const;
-
 private:
-    const BuiltinItemList* builtin_;
+    std::shared_ptr<const BuiltinItemList> builtin_; // null: the process-wide list
     std::shared_ptr<const ExternalItemTable> external_;
 };
+
+// The path of the user's table in a workspace folder.
+std::filesystem::path externalTablePath(const std::filesystem::path& folder);
 
 } // namespace shopkeeper::catalogue

@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueService.h"
 
-#include "catalogue/ItemCatalogue.h"
+#include "catalogue/BuiltinItemList.h"
+#include "catalogue/ItemSearch.h"
 #include "widgets/QtText.h"
 
 #include <QMetaObject>
@@ -9,10 +10,13 @@ namespace shopkeeper::gui {
 
 namespace {
 
-const QString kExternalInUse = QStringLiteral("已加载外置物品ID表！");
-const QString kBuiltinOnly = QStringLiteral("内置物品ID仅供参考！");
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-// The core catalogue as the windows see it.
+// The core catalogue as the windows see it: a copy of the catalogue, which shares its
+// read-only tables, so a worker keeps the tables it started with.
 class CoreLookup : public ItemLookup
 {
 public:
@@ -22,11 +26,14 @@ public:
     void search(const QString& text, const std::function<bool(const SearchHit&)>& onHit,
                 const std::atomic<bool>& cancel) const override
     {
-        catalogue_.search(
-            u8(text),
-            [&](std::string_view id, std::string_view name) {
-                return onHit(SearchHit{QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())),
-                                       QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))});
+        (void)catalogue::searchItems(
+            catalogue_, u8(text),
+            [&](std::vector<catalogue::ItemHit>&& batch, std::size_t) {
+                for (const auto& hit : batch) {
+                    if (!onHit(SearchHit{qs(hit.id), qs(hit.name)}))
+                        return false;
+                }
+                return true;
             },
             &cancel);
     }
@@ -38,7 +45,7 @@ private:
 } // namespace
 
 CatalogueService::CatalogueService(std::filesystem::path workspace, QObject* parent)
-    : QObject(parent), workspace_(std::move(workspace))
+    : QObject(parent), workspace_(std::move(workspace)), builtinReady_(catalogue::BuiltinItemList::isLoaded())
 {
     rebuildLookup();
 }
@@ -51,23 +58,17 @@ CatalogueService::~CatalogueService()
 
 QString CatalogueService::statusText() const
 {
-    return externalInUse_ ? kExternalInUse : kBuiltinOnly;
+    return fromView(catalogue_.statusText());
 }
 
 std::optional<CatalogueService::LoadFailure> CatalogueService::useExternalTable(bool use)
 {
     std::optional<LoadFailure> failure;
-    external_.reset();
-    externalInUse_ = false;
+    catalogue_.clearExternalTable();
     if (use) {
         // Read afresh at every check: the user may have changed the file meanwhile.
-        auto table = catalogue::ExternalItemTable::load(workspace_ / catalogue::kExternalTableFile);
-        if (table) {
-            external_ = std::make_shared<const catalogue::ExternalItemTable>(std::move(*table));
-            externalInUse_ = true;
-        } else {
-            failure = LoadFailure{QString::fromUtf8(catalogue::kLoadFailedTitle), qs(table.error().message)};
-        }
+        if (auto loaded = catalogue_.loadExternalTable(workspace_); !loaded)
+            failure = LoadFailure{qs(loaded.error().title), qs(loaded.error().message)};
     }
     rebuildLookup();
     emit statusChanged(statusText());
@@ -81,7 +82,7 @@ void CatalogueService::prepare()
     loading_ = true;
     // The built-in list takes a moment to read: the window goes on meanwhile.
     loader_ = std::thread([this] {
-        (void)catalogue::BuiltinItemList::shared();
+        catalogue::BuiltinItemList::preload();
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -106,9 +107,23 @@ void CatalogueService::rebuildLookup()
 {
     if (testing_)
         return;
-    const catalogue::BuiltinItemList* builtin = builtinReady_ ? &catalogue::BuiltinItemList::shared() : nullptr;
-    lookup_ = std::make_shared<CoreLookup>(catalogue::ItemCatalogue(builtin, external_));
+    // Until the built-in list is loaded, a view knows only the user's table: none of its
+    // names may load the list on this thread.
+    if (builtinReady_) {
+        lookup_ = std::make_shared<CoreLookup>(catalogue_);
+    } else {
+        catalogue::ItemCatalogue userTableOnly(emptyList());
+        if (const auto* table = catalogue_.externalTable())
+            userTableOnly.setExternalTable(*table);
+        lookup_ = std::make_shared<CoreLookup>(std::move(userTableOnly));
+    }
     emit lookupChanged();
+}
+
+std::shared_ptr<const catalogue::BuiltinItemList> CatalogueService::emptyList()
+{
+    static const auto list = catalogue::BuiltinItemList::fromGbk({}, {});
+    return list;
 }
 
 } // namespace shopkeeper::gui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/ExternalItemTable.h"
+#include "catalogue/ItemCatalogue.h"
 #include "catalogue/ItemLookup.h"
 
 #include <QObject>
@@ -30,7 +30,7 @@ public:
     // The check box's new state. Checking reads the file again; a file that is missing or has
     // no TAB gives the failure to show, and the table stays out of use.
     std::optional<LoadFailure> useExternalTable(bool use);
-    bool externalInUse() const { return externalInUse_; }
+    bool externalInUse() const { return catalogue_.usesExternalTable(); }
     QString statusText() const;
 
     // Starts loading the built-in list unless it is loaded or loading.
@@ -50,13 +50,13 @@ signals:
 
 private:
     void rebuildLookup();
+    static std::shared_ptr<const catalogue::BuiltinItemList> emptyList();
 
     std::filesystem::path workspace_;
-    bool externalInUse_ = false;
     bool builtinReady_ = false;
     bool loading_ = false;
     bool testing_ = false;
-    std::shared_ptr<const catalogue::ExternalItemTable> external_; // the user's table while in use
+    catalogue::ItemCatalogue catalogue_;
     std::shared_ptr<const ItemLookup> lookup_;
     std::thread loader_;
 };
