@@ -1,0 +1,28 @@
+// The string table and its codec: table bytes, form feed, a key, form feed, a name (UTF-8).
+#include "FuzzInput.h"
+#include "text/StringTable.h"
+#include "text/StringTableCodec.h"
+
+using namespace shopkeeper;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto input = fuzz::parts(fuzz::asText(data, size), 3);
+    auto table = text::StringTable::fromBytes(input[0]);
+    auto untouched = table.encoded();
+    if (!untouched || *untouched != input[0])
+        fuzz::broken("an untouched table does not write back as read");
+    (void)table.lookup(input[1]);
+    (void)table.hasKey(input[1]);
+    (void)table.containsText(input[2]);
+    (void)table.text();
+    table.setLine(input[1], input[2]);
+    (void)table.encoded();
+
+    (void)text::StringTableCodec::decode(input[0]);
+    if (auto big5 = text::StringTableCodec::encode(input[2]))
+        (void)text::StringTableCodec::decode(*big5);
+    (void)text::StringTableCodec::toSimplified(input[1]);
+    (void)text::StringTableCodec::toTraditional(input[1]);
+    return 0;
+}
