@@ -33,6 +33,41 @@ inline std::vector<std::string_view> parts(std::string_view input, std::size_t c
     return out;
 }
 
+// Whether s is well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF), for
+// entry points whose callers promise UTF-8.
+inline bool isUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c < 0x80)
+            length = 1;
+        else if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else
+            return false;
+        if (length > s.size() - i)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(s[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 // A property the code promises does not hold: say which, and stop so the fuzzer keeps the input.
 [[noreturn]] inline void broken(const char* what, std::string_view detail = {})
 {
