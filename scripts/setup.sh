@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
+  clang-16 libclang-rt-16-dev
   xvfb xauth x11-apps imagemagick
   libx11-dev libxtst-dev g++-mingw-w64-x86-64 wine64
   fonts-wqy-microhei
