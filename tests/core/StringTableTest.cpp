@@ -41,6 +41,16 @@ TEST(StringTableCodecTest, ACharacterBig5CannotHoldIsAnErrorThatNamesIt)
     EXPECT_FALSE(StringTableCodec::encode("bad\xFF").has_value());
 }
 
+// A text that ends inside a cut UTF-8 sequence (found by fuzzing: the converter read past its
+// end) converts with the cut bytes as U+FFFD.
+TEST(StringTableCodecTest, ACutUtf8SequenceBecomesAReplacementCharacter)
+{
+    const std::string cut = std::string("面包面包面包面包面包") + "\xE9\x9D";
+    const auto traditional = StringTableCodec::toTraditional(cut);
+    EXPECT_TRUE(traditional.ends_with("\xEF\xBF\xBD")) << traditional;
+    EXPECT_EQ(StringTableCodec::toSimplified(cut), std::string("面包面包面包面包面包") + "\xEF\xBF\xBD");
+}
+
 TEST(StringTableLookup, MatchesTheWholeKeyNotASubstring)
 {
     // A prefix search would find name_10's line for name_1.

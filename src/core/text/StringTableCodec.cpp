@@ -66,6 +66,19 @@ std::string toUtf8(std::u16string_view utf16)
     return out;
 }
 
+// The text itself when it is valid UTF-8, else the same with every invalid sequence as U+FFFD.
+std::string wellFormed(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    int32_t substitutions = 0;
+    u_strFromUTF8WithSub(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), 0xFFFD,
+                         &substitutions, &status);
+    if (substitutions == 0)
+        return std::string(text);
+    return toUtf8(toUtf16(text));
+}
+
 class ChineseConverter
 {
 public:
@@ -83,10 +96,13 @@ public:
     ChineseConverter(const ChineseConverter&) = delete;
     ChineseConverter& operator=(const ChineseConverter&) = delete;
 
-    std::string convert(std::string_view utf8)
+    std::string convert(std::string_view text)
     {
-        if (utf8.empty())
+        if (text.empty())
             return {};
+        // OpenCC reads past the end of a text that ends inside a cut UTF-8 sequence: such bytes
+        // become U+FFFD before it sees them.
+        const std::string utf8 = wellFormed(text);
         std::lock_guard lock(mutex_);
         char* converted = opencc_convert_utf8(handle_, utf8.data(), utf8.size());
         if (!converted)
