@@ -5,6 +5,7 @@
 #include "catalogue/ItemCatalogue.h"
 #include "catalogue/ItemPreview.h"
 #include "catalogue/ItemSearch.h"
+#include "text/ScriptText.h"
 
 #include <benchmark/benchmark.h>
 #include <string>
@@ -17,22 +18,6 @@ namespace {
 
 constexpr int kPages = 5;
 constexpr int kRows = 100;
-
-std::vector<std::string> splitAt(std::string_view text, std::string_view separator)
-{
-    std::vector<std::string> pieces;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const auto at = text.find(separator, begin);
-        if (at == std::string_view::npos) {
-            pieces.emplace_back(text.substr(begin));
-            break;
-        }
-        pieces.emplace_back(text.substr(begin, at - begin));
-        begin = at + separator.size();
-    }
-    return pieces;
-}
 
 // Five pages of 100 rows: IDs from all over the list, some empty slots and unknown IDs.
 std::vector<shop::ShopPage> fullPages()
@@ -55,8 +40,8 @@ std::vector<shop::ShopPage> fullPages()
 // The reference: split both built-in texts, then for each cell scan the ID list from the top.
 std::vector<std::string> literalPreview(const std::vector<shop::ShopPage>& pages)
 {
-    const auto names = splitAt(itemdata::builtinItemNames(), "\r\n");
-    const auto ids = splitAt(itemdata::builtinItemIds(), "\r\n");
+    const auto names = text::splitText(itemdata::builtinItemNames(), "\r\n");
+    const auto ids = text::splitText(itemdata::builtinItemIds(), "\r\n");
     std::vector<std::string> cells;
     for (const auto& page : pages) {
         for (const auto& row : page.rows()) {

@@ -2,7 +2,7 @@
 // loads 1,000 NPC shops and 10,000 NPC files while a 5 ms timer on the UI thread notes the
 // longest gap between its ticks. The load itself runs on the NPC-list job; what the UI thread
 // still does is taking the entries into the combo box. Counters: longest_gap_ms, load_ms.
-#include "generator/WorkspaceGenerator.h"
+#include "BenchWorkspace.h"
 #include "widgets/Dialogs.h"
 #include "windows/MainWindow.h"
 
@@ -32,22 +32,9 @@ public:
     }
 };
 
-std::filesystem::path workspaceFolder()
-{
-    const auto folder = std::filesystem::temp_directory_path() / "shopkeeper-bench-npcs";
-    if (!std::filesystem::exists(folder / "npc/npc.kor.str")) {
-        auto ok = generator::generateWorkspace(folder, {.shops = 1000, .npcs = 10000, .seed = 99});
-        if (!ok) {
-            std::cerr << ok.error().message << "\n";
-            std::exit(1);
-        }
-    }
-    return folder;
-}
-
 void LoadLargeWorkspace(benchmark::State& state)
 {
-    const auto folder = workspaceFolder();
+    const auto folder = bench::largeWorkspace();
     SilentDialogs dialogs;
     gui::MainWindow window(folder, dialogs);
     window.show();

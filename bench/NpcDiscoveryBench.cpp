@@ -2,7 +2,7 @@
 //  - RereadPerShop: the literal rule, every NPC file read again for every shop (the reference);
 //  - ReadEveryFileOnce: only reading each NPC file once, the floor for any approach;
 //  - BuildNpcList: what the editor does.
-#include "generator/WorkspaceGenerator.h"
+#include "BenchWorkspace.h"
 #include "text/ScriptText.h"
 #include "text/ScriptTextFile.h"
 #include "workspace/NpcDiscovery.h"
@@ -19,15 +19,7 @@ namespace {
 const workspace::WorkspaceState& state()
 {
     static const auto loaded = [] {
-        const auto folder = std::filesystem::temp_directory_path() / "shopkeeper-bench-npcs";
-        if (!std::filesystem::exists(folder / "npc/npc.kor.str")) {
-            auto ok = generator::generateWorkspace(folder, {.shops = 1000, .npcs = 10000, .seed = 99});
-            if (!ok) {
-                std::cerr << ok.error().message << "\n";
-                std::exit(1);
-            }
-        }
-        return workspace::loadWorkspace(workspace::Workspace(folder)).value();
+        return workspace::loadWorkspace(workspace::Workspace(bench::largeWorkspace())).value();
     }();
     return loaded;
 }

@@ -1,5 +1,7 @@
 #include "generator/ItemListGenerator.h"
 
+#include "generator/SplitMix64.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -13,21 +15,11 @@ namespace shopkeeper::generator {
 
 namespace {
 
-// splitmix64: the same sequence on every platform and standard library, unlike <random>'s
-// distributions.
-class Random
+// Draws from the shared sequence, with the picks the item names need.
+class Random : public SplitMix64
 {
 public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
+    using SplitMix64::SplitMix64;
     template <typename List> std::string_view pick(const List& list)
     {
         return list[static_cast<std::size_t>(below(list.size()))];
@@ -37,9 +29,6 @@ public:
         for (std::size_t i = items.size(); i > 1; --i)
             std::swap(items[i - 1], items[static_cast<std::size_t>(below(i))]);
     }
-
-private:
-    std::uint64_t state_;
 };
 
 // Our own item vocabulary, in the style of a Chinese fantasy game.

@@ -1,5 +1,6 @@
 #include "generator/WorkspaceGenerator.h"
 
+#include "generator/SplitMix64.h"
 #include "io/FileSystem.h"
 #include "text/StringTableCodec.h"
 
@@ -15,24 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// splitmix64: the same sequence on every platform and standard library.
-class Random
+// Draws from the shared sequence, in the int ranges a workspace needs.
+class Random : public SplitMix64
 {
 public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+    using SplitMix64::SplitMix64;
+    int below(int n) { return static_cast<int>(SplitMix64::below(static_cast<std::uint64_t>(n))); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
     bool chance(int percent) { return below(100) < percent; }
-
-private:
-    std::uint64_t state_;
 };
 
 constexpr std::array kNpcNames = {"武器商人", "杂货商",   "药剂师",   "铁匠", "裁缝",

@@ -33,4 +33,10 @@ inline QString nativePath(const std::filesystem::path& path)
     return QDir::toNativeSeparators(fromPath(path));
 }
 
+// A tab caption that shows "&" as typed: the tab bar would take a lone "&" as a shortcut marker.
+inline QString tabCaption(QString name)
+{
+    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace shopkeeper::gui

@@ -48,12 +48,6 @@ QString pageTitleOrdinal(int page)
     return QString::fromUtf8(ordinals[page]);
 }
 
-// A tab caption shows "&" as typed: the tab bar would take a lone "&" as a shortcut marker.
-QString tabCaption(QString name)
-{
-    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent)

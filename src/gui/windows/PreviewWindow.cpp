@@ -6,6 +6,7 @@
 #include "session/ShopSession.h"
 #include "widgets/FramelessChrome.h"
 #include "widgets/PictureButton.h"
+#include "widgets/QtText.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -16,15 +17,6 @@
 #include <QVBoxLayout>
 
 namespace shopkeeper::gui {
-
-namespace {
-
-QString tabCaption(QString name)
-{
-    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
-} // namespace
 
 PreviewWindow::PreviewWindow(ShopSession& session, CatalogueService& catalogue, QWidget* owner)
     : QWidget(owner, Qt::Window), session_(session), catalogue_(catalogue), owner_(owner)

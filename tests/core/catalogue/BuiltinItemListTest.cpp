@@ -43,8 +43,8 @@ TEST_F(BuiltinItemListTest, HasTheShapeOfTheGamesList)
 TEST_F(BuiltinItemListTest, EveryEntryIsItsGbkPieceInUtf8)
 {
     const auto& list = BuiltinItemList::instance();
-    const auto names = test::splitAt(itemdata::builtinItemNames(), "\r\n");
-    const auto ids = test::splitAt(itemdata::builtinItemIds(), "\r\n");
+    const auto names = text::splitText(itemdata::builtinItemNames(), "\r\n");
+    const auto ids = text::splitText(itemdata::builtinItemIds(), "\r\n");
     ASSERT_EQ(names.size(), list.size());
     ASSERT_EQ(ids.size(), list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {

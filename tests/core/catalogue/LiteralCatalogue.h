@@ -4,27 +4,13 @@
 // match: both lists split anew for every search, every line and entry tested with a GBK-aware
 // find (double-byte characters stepped over as units, ASCII letters without case), and the
 // names already listed kept in one text of "@name@" CR LF lines.
+#include "text/ScriptText.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace shopkeeper::test {
-
-inline std::vector<std::string> splitAt(std::string_view text, std::string_view separator)
-{
-    std::vector<std::string> pieces;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const auto at = text.find(separator, begin);
-        if (at == std::string_view::npos) {
-            pieces.emplace_back(text.substr(begin));
-            break;
-        }
-        pieces.emplace_back(text.substr(begin, at - begin));
-        begin = at + separator.size();
-    }
-    return pieces;
-}
 
 inline char lower(char c)
 {
@@ -48,18 +34,18 @@ inline bool gbkContains(std::string_view text, std::string_view needle)
 inline std::vector<std::string> literalSearch(std::string_view namesText, std::string_view idsText,
                                               std::string_view externalText, std::string_view query)
 {
-    const auto names = splitAt(namesText, "\r\n");
-    const auto ids = splitAt(idsText, "\r\n");
+    const auto names = text::splitText(namesText, "\r\n");
+    const auto ids = text::splitText(idsText, "\r\n");
     std::vector<std::string> out;
     if (!externalText.empty()) {
         std::vector<std::string> lines = externalText.find('\n') == std::string_view::npos
                                              ? std::vector<std::string>{std::string(externalText)}
-                                             : splitAt(externalText, "\r\n");
+                                             : text::splitText(externalText, "\r\n");
         std::string seen;
         for (const auto& line : lines) {
             if (!gbkContains(line, query))
                 continue;
-            const auto pieces = splitAt(line, "\t");
+            const auto pieces = text::splitText(line, "\t");
             if (pieces.size() < 2)
                 continue;
             out.push_back(pieces[0] + "---" + pieces[1]);
