@@ -25,7 +25,7 @@ class SilentDialogs : public gui::Dialogs
 {
 public:
     void message(QWidget*, const QString&, const QString&, Icon) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
+    bool question(QWidget*, const QString&, const QString&, Icon) override { return true; }
     SaveChoice askToSave(QWidget*, const QString&, const QString&) override { return SaveChoice::Discard; }
     std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override
     {

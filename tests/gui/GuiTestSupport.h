@@ -37,9 +37,9 @@ public:
     {
         messages.push_back({title, text, icon});
     }
-    bool question(QWidget*, const QString& title, const QString& text) override
+    bool question(QWidget*, const QString& title, const QString& text, Icon icon) override
     {
-        questions.push_back({title, text, Icon::None});
+        questions.push_back({title, text, icon});
         if (answers.empty())
             return true;
         const bool answer = answers.front();

@@ -16,6 +16,7 @@ public:
     {
         None,
         Information,
+        Question,
         Warning,
         Error
     };
@@ -31,7 +32,7 @@ public:
     // A message with one OK button.
     virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
     // Yes and No; true for Yes.
-    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual bool question(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
     // Save, Discard and Cancel, for unsaved changes.
     virtual SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
     // OK and Cancel; nothing on Cancel.

@@ -6,29 +6,36 @@
 
 namespace shopkeeper::gui {
 
+namespace {
+
+QMessageBox::Icon shownIcon(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::None:
+        return QMessageBox::NoIcon;
+    case Dialogs::Icon::Information:
+        return QMessageBox::Information;
+    case Dialogs::Icon::Question:
+        return QMessageBox::Question;
+    case Dialogs::Icon::Warning:
+        return QMessageBox::Warning;
+    case Dialogs::Icon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox::Icon shown = QMessageBox::NoIcon;
-    switch (icon) {
-    case Icon::None:
-        break;
-    case Icon::Information:
-        shown = QMessageBox::Information;
-        break;
-    case Icon::Warning:
-        shown = QMessageBox::Warning;
-        break;
-    case Icon::Error:
-        shown = QMessageBox::Critical;
-        break;
-    }
-    QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(shownIcon(icon), title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text)
+bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(shownIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -9,7 +9,7 @@ class QtDialogs : public Dialogs
 {
 public:
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
-    bool question(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                  const QString& initial) override;

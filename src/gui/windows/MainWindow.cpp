@@ -389,8 +389,8 @@ bool MainWindow::settleUnsavedChanges()
     if (!session_.isModified())
         return true;
     if (!session_.isBound()) {
-        const bool discard =
-            dialogs_.question(this, kNotice, QStringLiteral("表格中的数据尚未输出，是否放弃？"));
+        const bool discard = dialogs_.question(
+            this, kNotice, QStringLiteral("表格中的数据尚未输出，是否放弃？"), Dialogs::Icon::Question);
         returnFocus();
         return discard;
     }
@@ -495,7 +495,8 @@ bool MainWindow::save()
 
     auto result = session_.save(false);
     if (result.status == ShopSession::SaveStatus::ChangedOnDisk) {
-        if (dialogs_.question(this, kNotice, QStringLiteral("文件已被其他程序修改，是否覆盖？")))
+        if (dialogs_.question(this, kNotice, QStringLiteral("文件已被其他程序修改，是否覆盖？"),
+                              Dialogs::Icon::Warning))
             result = session_.save(true);
     }
     if (result.status == ShopSession::SaveStatus::Saved) {
@@ -551,7 +552,8 @@ void MainWindow::addTwoRows()
 
 void MainWindow::clearThisPage()
 {
-    const bool yes = dialogs_.question(this, kNotice, QStringLiteral("确定要清空本页的数据吗？"));
+    const bool yes =
+        dialogs_.question(this, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None);
     if (yes && currentPage() >= 0)
         session_.clearPage(currentPage());
     returnFocus();
@@ -559,7 +561,7 @@ void MainWindow::clearThisPage()
 
 void MainWindow::clearAllPages()
 {
-    if (dialogs_.question(this, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？")))
+    if (dialogs_.question(this, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？"), Dialogs::Icon::None))
         session_.clearAllPages();
     returnFocus();
 }

@@ -93,7 +93,8 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
         showCount();
     });
     connect(&job_, &ItemSearchJob::questionDue, this, [this] {
-        job_.answer(dialogs_.question(this, QStringLiteral("提示"), QString::fromUtf8(kTooManyQuestion)));
+        job_.answer(dialogs_.question(this, QStringLiteral("提示"), QString::fromUtf8(kTooManyQuestion),
+                                      Dialogs::Icon::Question));
     });
     connect(&job_, &ItemSearchJob::finished, this, &SearchWindow::searchFinished);
     connect(&catalogue_, &CatalogueService::ready, this, [this] {

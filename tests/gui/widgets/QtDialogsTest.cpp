@@ -43,7 +43,7 @@ TEST(QtDialogs, BoxesSpeakTheWindowsLanguageAndOfferSaveDiscardCancel)
             buttons << button->text();
         box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_TRUE(dialogs.question(nullptr, "提示", "确定要清空本页的数据吗？"));
+    EXPECT_TRUE(dialogs.question(nullptr, "提示", "确定要清空本页的数据吗？", gui::Dialogs::Icon::None));
     EXPECT_TRUE(buttons.join("|").contains("是")) << buttons.join("|").toStdString();
     EXPECT_TRUE(buttons.join("|").contains("否")) << buttons.join("|").toStdString();
 

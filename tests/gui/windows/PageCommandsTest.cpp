@@ -155,6 +155,7 @@ TEST_F(PageGrid, ClearingAsksFirstAndKeepsPageNames)
     ASSERT_EQ(dialogs.questions.size(), 2u);
     EXPECT_EQ(dialogs.questions[1].text, "确定要清空 所有页 的数据吗？");
     EXPECT_EQ(dialogs.questions[1].title, "提示");
+    EXPECT_EQ(dialogs.questions[1].icon, gui::Dialogs::Icon::None);
     for (int k = 0; k < 5; ++k)
         EXPECT_EQ(w.grid(k)->model()->rowCount(), 0);
     EXPECT_EQ(tabs->tabText(1), "药水");

@@ -70,6 +70,7 @@ TEST_F(Search, TheHundredHitQuestionStopsOnYesAndIsAskedOnceOnNo)
     ASSERT_TRUE(find("铁剑"));
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0].text, "已找到的物品超过100个，建议输入详细物品名再搜索！是否停止查找？");
+    EXPECT_EQ(dialogs.questions[0].icon, gui::Dialogs::Icon::Question);
     EXPECT_EQ(list()->count(), 101);
     EXPECT_EQ(count()->text(), "已找到101个物品");
 
