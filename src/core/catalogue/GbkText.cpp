@@ -1,5 +1,7 @@
 #include "catalogue/GbkText.h"
 
+#include "text/IcuConverter.h"
+
 #include <memory>
 #include <stdexcept>
 #include <unicode/ucnv.h>
@@ -9,23 +11,10 @@ namespace shopkeeper::catalogue {
 
 namespace {
 
-struct ConverterCloser
-{
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-// ICU converters keep state, so each thread has its own.
+// Microsoft's code page 936.
 UConverter* gbkConverter()
 {
-    thread_local ConverterPtr converter = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        ConverterPtr c(ucnv_open("windows-936-2000", &status));
-        if (U_FAILURE(status))
-            throw std::runtime_error("ICU has no converter windows-936-2000");
-        return c;
-    }();
-    return converter.get();
+    return text::threadConverter("windows-936-2000");
 }
 
 } // namespace

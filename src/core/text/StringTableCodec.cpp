@@ -1,5 +1,7 @@
 #include "text/StringTableCodec.h"
 
+#include "text/IcuConverter.h"
+
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -17,23 +19,9 @@ namespace {
 // Microsoft's code page 950; ICU's "cp950" is IBM's table, which maps differently.
 constexpr const char* kBig5Converter = "windows-950-2000";
 
-struct ConverterCloser
-{
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-// ICU converters keep state, so each thread has its own.
 UConverter* big5Converter()
 {
-    thread_local ConverterPtr converter = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        ConverterPtr c(ucnv_open(kBig5Converter, &status));
-        if (U_FAILURE(status))
-            throw std::runtime_error("ICU has no converter windows-950-2000");
-        return c;
-    }();
-    return converter.get();
+    return threadConverter(kBig5Converter);
 }
 
 std::u16string toUtf16(std::string_view utf8)

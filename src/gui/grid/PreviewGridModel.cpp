@@ -1,5 +1,6 @@
 #include "grid/PreviewGridModel.h"
 
+#include "grid/PageGridModel.h"
 #include "shop/ShopPage.h"
 
 #include <QColor>
@@ -32,7 +33,7 @@ QVariant PreviewGridModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return name(index.row(), index.column());
     case Qt::BackgroundRole:
-        return QColor(isRowShaded(index.row()) ? QColor(kShadeColour) : QColor(Qt::white));
+        return QColor(isRowShaded(index.row()) ? QColor(PageGridModel::kShadeColour) : QColor(Qt::white));
     case Qt::ForegroundRole:
         return QColor(Qt::black);
     case Qt::TextAlignmentRole:

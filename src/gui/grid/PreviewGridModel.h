@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QRgb>
 #include <vector>
 
 namespace shopkeeper::gui {
@@ -12,8 +11,6 @@ class PreviewGridModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    static constexpr QRgb kShadeColour = 0xC0C0C0;
-
     explicit PreviewGridModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;

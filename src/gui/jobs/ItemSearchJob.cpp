@@ -1,5 +1,7 @@
 #include "jobs/ItemSearchJob.h"
 
+#include "catalogue/ItemSearch.h"
+
 #include <chrono>
 
 namespace shopkeeper::gui {
@@ -44,7 +46,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
     WorkerJob::start([this, text, lookup](const JobRun::Ticket& ticket) {
         std::vector<SearchHit> batch;
         auto batchStarted = std::chrono::steady_clock::now();
-        int hits = 0;
+        std::size_t hits = 0;
         bool askPending = true;
         const auto flush = [&] {
             if (batch.empty())
@@ -58,7 +60,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
             [&](const SearchHit& hit) {
                 batch.push_back(hit);
                 ++hits;
-                if (hits > kQuestionLimit && askPending) {
+                if (hits > catalogue::kHitQuestionThreshold && askPending) {
                     askPending = false;
                     flush();
                     deliver(ticket.id, [this] { emit questionDue(); });

@@ -20,9 +20,6 @@ class ItemSearchJob : public WorkerJob
 {
     Q_OBJECT
 public:
-    // More hits than this and the user is asked whether to stop.
-    static constexpr int kQuestionLimit = 100;
-
     explicit ItemSearchJob(QObject* parent = nullptr);
     ~ItemSearchJob() override;
 

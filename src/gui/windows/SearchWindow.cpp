@@ -1,7 +1,7 @@
 #include "windows/SearchWindow.h"
 
 #include "catalogue/CatalogueService.h"
-#include "text/ScriptText.h"
+#include "catalogue/ItemSearch.h"
 #include "widgets/Dialogs.h"
 #include "widgets/FramelessChrome.h"
 #include "widgets/PictureButton.h"
@@ -93,8 +93,8 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
         showCount();
     });
     connect(&job_, &ItemSearchJob::questionDue, this, [this] {
-        job_.answer(dialogs_.question(this, QStringLiteral("提示"), QString::fromUtf8(kTooManyQuestion),
-                                      Dialogs::Icon::Question));
+        job_.answer(dialogs_.question(this, qs(catalogue::kTooManyHitsTitle),
+                                      qs(catalogue::kTooManyHitsQuestion), Dialogs::Icon::Question));
     });
     connect(&job_, &ItemSearchJob::finished, this, &SearchWindow::searchFinished);
     connect(&catalogue_, &CatalogueService::ready, this, [this] {
@@ -122,8 +122,8 @@ void SearchWindow::search()
 {
     const QString text = searchBox_->text();
     // At least two Chinese characters: four bytes the way the game's files count them.
-    if (text::gbkWidth(u8(text)) < 4) {
-        dialogs_.message(this, QStringLiteral("提示"), QString::fromUtf8(kTooShortMessage),
+    if (!catalogue::isSearchTextLongEnough(u8(text))) {
+        dialogs_.message(this, qs(catalogue::kSearchTooShortTitle), qs(catalogue::kSearchTooShortMessage),
                          Dialogs::Icon::Error);
         return;
     }
@@ -131,7 +131,7 @@ void SearchWindow::search()
     results_->clear();
     searchText_ = text;
     setColour(countLabel_, QColor(255, 0, 0));
-    countLabel_->setText(QStringLiteral("已找到0个物品"));
+    countLabel_->setText(qs(catalogue::foundCountText(0)));
     if (catalogue_.isReady()) {
         startSearch();
     } else {
@@ -149,7 +149,7 @@ void SearchWindow::startSearch()
 
 void SearchWindow::showCount()
 {
-    countLabel_->setText(QStringLiteral("已找到%1个物品").arg(results_->count()));
+    countLabel_->setText(qs(catalogue::foundCountText(static_cast<std::size_t>(results_->count()))));
 }
 
 void SearchWindow::take(QListWidgetItem* item)

@@ -29,10 +29,6 @@ public:
     bool isSearching() const { return job_.isRunning() || waitingForCatalogue_; }
     QListWidget* results() const { return results_; }
 
-    static constexpr const char* kTooShortMessage = "请输入要搜索的物品名,至少2个汉字长度！";
-    static constexpr const char* kTooManyQuestion =
-        "已找到的物品超过100个，建议输入详细物品名再搜索！是否停止查找？";
-
 signals:
     void searchFinished();
 
