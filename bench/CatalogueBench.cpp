@@ -1,11 +1,11 @@
 // The item catalogue's speed: loading the built-in list, the preview fill of five full pages
 // against the literal method, and one search over every built-in name.
 #include "BuiltinItemData.h"
-#include "catalogue/BuiltinItemList.h"
-#include "catalogue/ItemCatalogue.h"
-#include "catalogue/ItemPreview.h"
-#include "catalogue/ItemSearch.h"
-#include "text/ScriptText.h"
+#include "core/catalogue/BuiltinItemList.h"
+#include "core/catalogue/ItemCatalogue.h"
+#include "core/catalogue/ItemPreview.h"
+#include "core/catalogue/ItemSearch.h"
+#include "core/text/ScriptText.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

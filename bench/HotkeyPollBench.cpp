@@ -3,9 +3,9 @@
 //  - PollHotkeys: what the 10 ms timer does on the UI thread;
 //  - QueryKeyState: the X11 query alone (one XQueryKeymap round trip).
 #include "XvfbServer.h"
-#include "capture/CaptureConstants.h"
-#include "capture/HotkeyTable.h"
-#include "capture/X11KeyState.h"
+#include "core/capture/CaptureConstants.h"
+#include "core/capture/HotkeyTable.h"
+#include "core/capture/X11KeyState.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 // longest gap between its ticks. The load itself runs on the NPC-list job; what the UI thread
 // still does is taking the entries into the combo box. Counters: longest_gap_ms, load_ms.
 #include "BenchWorkspace.h"
-#include "grid/PageGridModel.h"
-#include "widgets/Dialogs.h"
-#include "windows/MainWindow.h"
+#include "gui/grid/PageGridModel.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 //  - ReadEveryFileOnce: only reading each NPC file once, the floor for any approach;
 //  - BuildNpcList: what the editor does.
 #include "BenchWorkspace.h"
-#include "text/ScriptText.h"
-#include "text/ScriptTextFile.h"
-#include "workspace/NpcDiscovery.h"
-#include "workspace/Workspace.h"
+#include "core/text/ScriptText.h"
+#include "core/text/ScriptTextFile.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/Workspace.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // Read and save of a five-page shop with 500 rows a page.
-#include "io/AtomicFile.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
-#include "text/StringTable.h"
+#include "core/io/AtomicFile.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+#include "core/text/StringTable.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

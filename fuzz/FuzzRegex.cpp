@@ -1,7 +1,7 @@
 // The regular expressions: an options byte, then pattern, form feed, subject, form feed,
 // replacement. Bits of the options byte: case-sensitive, multi-line, global, quote placeholder.
 #include "FuzzInput.h"
-#include "regex/RegexObject.h"
+#include "core/regex/RegexObject.h"
 
 using namespace shopkeeper;
 

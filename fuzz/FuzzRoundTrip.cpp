@@ -1,8 +1,8 @@
 // Read -> save with no edits -> read gives the same pages, page names and repair flag, and a
 // second save plans the very same bytes. Input: shop bytes, form feed, string-table bytes.
 #include "FuzzInput.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
 
 #include <optional>
 #include <random>

@@ -1,6 +1,6 @@
 // The script text primitives: a text, form feed, a needle, form feed, a replacement.
 #include "FuzzInput.h"
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 using namespace shopkeeper;
 

@@ -1,6 +1,6 @@
 // The sell-item block: read any text, lay it out as pages, write it back.
 #include "FuzzInput.h"
-#include "shop/SellItemBlock.h"
+#include "core/shop/SellItemBlock.h"
 
 using namespace shopkeeper;
 

@@ -1,6 +1,6 @@
 // The shop index itemshop.lst: index text, form feed, a shop file name to look up.
 #include "FuzzInput.h"
-#include "workspace/ShopIndex.h"
+#include "core/workspace/ShopIndex.h"
 
 using namespace shopkeeper;
 

@@ -1,6 +1,6 @@
 // The shop reader: shop bytes, form feed, string-table bytes.
 #include "FuzzInput.h"
-#include "shop/ShopReader.h"
+#include "core/shop/ShopReader.h"
 
 using namespace shopkeeper;
 

@@ -1,7 +1,7 @@
 // The string table and its codec: table bytes, form feed, a key, form feed, a name (UTF-8).
 #include "FuzzInput.h"
-#include "text/StringTable.h"
-#include "text/StringTableCodec.h"
+#include "core/text/StringTable.h"
+#include "core/text/StringTableCodec.h"
 
 using namespace shopkeeper;
 

@@ -1,9 +1,9 @@
 // Writes the seed corpus of every fuzz target from a generated workspace:
 //   shopkeeper-fuzz-seeds OUT   gives OUT/workspace and OUT/<target>/ for each target.
 #include "ShopJson.h"
+#include "core/shop/ShopReader.h"
+#include "core/text/StringTable.h"
 #include "generator/WorkspaceGenerator.h"
-#include "shop/ShopReader.h"
-#include "text/StringTable.h"
 
 #include <algorithm>
 #include <cstdio>

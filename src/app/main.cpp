@@ -1,8 +1,8 @@
 #include "Version.h"
-#include "widgets/QtDialogs.h"
-#include "widgets/QtText.h"
-#include "widgets/Translations.h"
-#include "windows/MainWindow.h"
+#include "gui/widgets/QtDialogs.h"
+#include "gui/widgets/QtText.h"
+#include "gui/widgets/Translations.h"
+#include "gui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "CatalogueCommands.h"
 
-#include "catalogue/ItemCatalogue.h"
-#include "catalogue/ItemSearch.h"
-#include "io/FileSystem.h"
+#include "core/catalogue/ItemCatalogue.h"
+#include "core/catalogue/ItemSearch.h"
+#include "core/io/FileSystem.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>

@@ -1,15 +1,15 @@
 #include "CatalogueCommands.h"
 #include "Command.h"
 #include "ShopJson.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+#include "core/text/StringTable.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/Workspace.h"
 #include "generator/WorkspaceGenerator.h"
-#include "io/AtomicFile.h"
-#include "io/FileSystem.h"
-#include "shop/SellItemBlock.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
-#include "text/StringTable.h"
-#include "workspace/NpcDiscovery.h"
-#include "workspace/Workspace.h"
 
 #include <iostream>
 #include <iterator>

@@ -1,8 +1,8 @@
 #include "ShopJson.h"
 
-#include "io/FileSystem.h"
-#include "shop/CellRule.h"
-#include "text/ScriptText.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/CellRule.h"
+#include "core/text/ScriptText.h"
 
 #include <cmath>
 #include <cstdint>

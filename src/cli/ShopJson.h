@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Result.h"
-#include "shop/ShopDocument.h"
+#include "core/Result.h"
+#include "core/shop/ShopDocument.h"
 
 #include <array>
 #include <nlohmann/json.hpp>

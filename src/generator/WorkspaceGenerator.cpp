@@ -1,8 +1,8 @@
 #include "generator/WorkspaceGenerator.h"
 
+#include "core/io/FileSystem.h"
+#include "core/text/StringTableCodec.h"
 #include "generator/SplitMix64.h"
-#include "io/FileSystem.h"
-#include "text/StringTableCodec.h"
 
 #include <array>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Runs the built shopkeeper-cli's name and search commands on real folders.
 #include "TestFiles.h"
-#include "catalogue/GbkText.h"
-#include "catalogue/ItemCatalogue.h"
-#include "catalogue/ItemSearch.h"
+#include "core/catalogue/GbkText.h"
+#include "core/catalogue/ItemCatalogue.h"
+#include "core/catalogue/ItemSearch.h"
 
 #include <algorithm>
 #include <cstdlib>

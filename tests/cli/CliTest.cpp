@@ -1,7 +1,7 @@
 // Runs the built shopkeeper-cli on fixture folders and compares its output with the expected
 // files beside them.
 #include "TestFiles.h"
-#include "io/FileLock.h"
+#include "core/io/FileLock.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "regex/RegexObject.h"
+#include "core/regex/RegexObject.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Bad input must load without a crash or a hang: every reader gets the same hostile files.
 #include "TestFiles.h"
-#include "shop/SellItemBlock.h"
-#include "shop/ShopReader.h"
-#include "text/StringTable.h"
-#include "workspace/NpcDiscovery.h"
-#include "workspace/ShopIndex.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopReader.h"
+#include "core/text/StringTable.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/ShopIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 // the same repair flag, and a second save writes the same bytes into both files.
 // Drop a file into tests/data/fuzz-findings/ and RoundTripPropertyTest runs it through this.
 #include "TestFiles.h"
-#include "io/AtomicFile.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
+#include "core/io/AtomicFile.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
 
 #include <gtest/gtest.h>
 #include <random>

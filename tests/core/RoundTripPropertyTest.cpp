@@ -2,7 +2,7 @@
 // the round-trip property, with an empty page-name table and with one that names every key.
 #include "RoundTripProperty.h"
 
-#include "text/StringTableCodec.h"
+#include "core/text/StringTableCodec.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // and two saves of one workspace never run at once. Other writers are real processes.
 #include "TestFiles.h"
 #include "TestProcesses.h"
-#include "io/AtomicFile.h"
-#include "io/FileLock.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
-#include "text/StringTableCodec.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/FileLock.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+#include "core/text/StringTableCodec.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 #include "TestFiles.h"
-#include "text/ScriptTextFile.h"
+#include "core/text/ScriptTextFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "shop/SellItemBlock.h"
+#include "core/shop/SellItemBlock.h"
 
-#include "shop/CellRule.h"
+#include "core/shop/CellRule.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "workspace/ShopIndex.h"
+#include "core/workspace/ShopIndex.h"
 
 #include <gtest/gtest.h>
 

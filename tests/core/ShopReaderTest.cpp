@@ -1,7 +1,7 @@
-#include "shop/ShopReader.h"
+#include "core/shop/ShopReader.h"
 
 #include "TestFiles.h"
-#include "text/StringTableCodec.h"
+#include "core/text/StringTableCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "shop/ShopWriter.h"
+#include "core/shop/ShopWriter.h"
 
 #include "TestFiles.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/ShopReader.h"
+#include "core/text/ScriptText.h"
+#include "core/text/StringTableCodec.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/Workspace.h"
 #include "generator/WorkspaceGenerator.h"
-#include "io/AtomicFile.h"
-#include "io/FileSystem.h"
-#include "shop/ShopReader.h"
-#include "text/ScriptText.h"
-#include "text/StringTableCodec.h"
-#include "workspace/NpcDiscovery.h"
-#include "workspace/Workspace.h"
 
 #include <gtest/gtest.h>
 

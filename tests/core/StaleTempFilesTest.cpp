@@ -2,7 +2,7 @@
 // removes such files of dead writers, and nothing else.
 #include "TestFiles.h"
 #include "TestProcesses.h"
-#include "io/AtomicFile.h"
+#include "core/io/AtomicFile.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "text/StringTable.h"
+#include "core/text/StringTable.h"
 
-#include "text/StringTableCodec.h"
+#include "core/text/StringTableCodec.h"
 
 #include <gtest/gtest.h>
 

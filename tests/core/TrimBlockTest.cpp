@@ -1,4 +1,4 @@
-#include "shop/TrimBlock.h"
+#include "core/shop/TrimBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 // Permission cases run in a child process as the user nobody when the tests run as root.
 #include "TestFiles.h"
 #include "TestProcesses.h"
+#include "core/io/AtomicFile.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+#include "core/text/StringTableCodec.h"
+#include "core/workspace/Workspace.h"
 #include "generator/WorkspaceGenerator.h"
-#include "io/AtomicFile.h"
-#include "io/FileSystem.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopWriter.h"
-#include "text/StringTableCodec.h"
-#include "workspace/Workspace.h"
 
 #include <gtest/gtest.h>
 

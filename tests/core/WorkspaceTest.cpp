@@ -1,9 +1,9 @@
-#include "workspace/Workspace.h"
+#include "core/workspace/Workspace.h"
 
 #include "TestFiles.h"
-#include "io/FileSystem.h"
-#include "text/StringTableCodec.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/io/FileSystem.h"
+#include "core/text/StringTableCodec.h"
+#include "core/workspace/NpcDiscovery.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "generator/WorkspaceGenerator.h"
 
 #include "TestFiles.h"
-#include "workspace/NpcDiscovery.h"
-#include "workspace/Workspace.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/Workspace.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/ItemLookup.h"
+#include "gui/catalogue/ItemLookup.h"
 
 #include <chrono>
 #include <map>

@@ -2,11 +2,11 @@
 
 #include "TestFiles.h"
 #include "generator/WorkspaceGenerator.h"
-#include "grid/PageGridModel.h"
-#include "grid/PageGridView.h"
-#include "widgets/Dialogs.h"
-#include "widgets/QtText.h"
-#include "windows/MainWindow.h"
+#include "gui/grid/PageGridModel.h"
+#include "gui/grid/PageGridView.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/widgets/QtText.h"
+#include "gui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>

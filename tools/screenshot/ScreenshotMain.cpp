@@ -1,11 +1,11 @@
 // Opens the editor on a workspace, loads it, chooses an NPC and saves pictures of the window:
 //   shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]
 // writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR.
-#include "grid/PageGridView.h"
-#include "widgets/QtDialogs.h"
-#include "widgets/QtText.h"
-#include "widgets/Translations.h"
-#include "windows/MainWindow.h"
+#include "gui/grid/PageGridView.h"
+#include "gui/widgets/QtDialogs.h"
+#include "gui/widgets/QtText.h"
+#include "gui/widgets/Translations.h"
+#include "gui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>

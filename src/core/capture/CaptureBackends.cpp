@@ -1,13 +1,13 @@
-#include "capture/CaptureBackends.h"
+#include "core/capture/CaptureBackends.h"
 
 #if defined(_WIN32)
-#include "capture/WindowsKeyState.h"
-#include "capture/WindowsProcessSource.h"
+#include "core/capture/WindowsKeyState.h"
+#include "core/capture/WindowsProcessSource.h"
 #elif defined(__linux__)
-#include "capture/LinuxProcessSource.h"
-#include "capture/X11KeyState.h"
+#include "core/capture/LinuxProcessSource.h"
+#include "core/capture/X11KeyState.h"
 #else
-#include "capture/NoCaptureBackend.h"
+#include "core/capture/NoCaptureBackend.h"
 #endif
 
 namespace shopkeeper::capture {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/KeyStateSource.h"
-#include "capture/ProcessSource.h"
+#include "core/capture/KeyStateSource.h"
+#include "core/capture/ProcessSource.h"
 
 #include <memory>
 

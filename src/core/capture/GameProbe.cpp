@@ -1,4 +1,4 @@
-#include "capture/GameProbe.h"
+#include "core/capture/GameProbe.h"
 
 namespace shopkeeper::capture {
 

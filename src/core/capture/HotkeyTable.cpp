@@ -1,4 +1,4 @@
-#include "capture/HotkeyTable.h"
+#include "core/capture/HotkeyTable.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureConstants.h"
-#include "capture/KeyStateSource.h"
+#include "core/capture/CaptureConstants.h"
+#include "core/capture/KeyStateSource.h"
 
 #include <cstdint>
 #include <functional>

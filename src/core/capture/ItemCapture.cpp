@@ -1,6 +1,6 @@
-#include "capture/ItemCapture.h"
+#include "core/capture/ItemCapture.h"
 
-#include "capture/GameProbe.h"
+#include "core/capture/GameProbe.h"
 
 namespace shopkeeper::capture {
 

@@ -1,4 +1,4 @@
-#include "capture/LinuxProcessSource.h"
+#include "core/capture/LinuxProcessSource.h"
 
 #include <charconv>
 #include <cstring>

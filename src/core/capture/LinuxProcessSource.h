@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/ProcessSource.h"
+#include "core/capture/ProcessSource.h"
 
 namespace shopkeeper::capture {
 

@@ -1,4 +1,4 @@
-#include "capture/NoCaptureBackend.h"
+#include "core/capture/NoCaptureBackend.h"
 
 namespace shopkeeper::capture {
 

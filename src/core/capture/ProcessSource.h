@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureConstants.h"
+#include "core/capture/CaptureConstants.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "capture/WindowsKeyState.h"
+#include "core/capture/WindowsKeyState.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

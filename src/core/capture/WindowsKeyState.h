@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/KeyStateSource.h"
+#include "core/capture/KeyStateSource.h"
 
 namespace shopkeeper::capture {
 

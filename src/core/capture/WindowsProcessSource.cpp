@@ -1,4 +1,4 @@
-#include "capture/WindowsProcessSource.h"
+#include "core/capture/WindowsProcessSource.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,6 +1,6 @@
-#include "capture/X11KeyState.h"
+#include "core/capture/X11KeyState.h"
 
-#include "capture/CaptureConstants.h"
+#include "core/capture/CaptureConstants.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>

@@ -1,8 +1,8 @@
-#include "catalogue/BuiltinItemList.h"
+#include "core/catalogue/BuiltinItemList.h"
 
 #include "BuiltinItemData.h"
-#include "catalogue/GbkText.h"
-#include "text/ScriptText.h"
+#include "core/catalogue/GbkText.h"
+#include "core/text/ScriptText.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,8 +1,8 @@
-#include "catalogue/ExternalItemTable.h"
+#include "core/catalogue/ExternalItemTable.h"
 
-#include "catalogue/GbkText.h"
-#include "io/FileSystem.h"
-#include "text/ScriptText.h"
+#include "core/catalogue/GbkText.h"
+#include "core/io/FileSystem.h"
+#include "core/text/ScriptText.h"
 
 namespace shopkeeper::catalogue {
 

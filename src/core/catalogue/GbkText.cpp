@@ -1,6 +1,6 @@
-#include "catalogue/GbkText.h"
+#include "core/catalogue/GbkText.h"
 
-#include "text/IcuConverter.h"
+#include "core/text/IcuConverter.h"
 
 #include <memory>
 #include <stdexcept>

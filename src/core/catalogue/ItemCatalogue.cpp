@@ -1,6 +1,6 @@
-#include "catalogue/ItemCatalogue.h"
+#include "core/catalogue/ItemCatalogue.h"
 
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
 namespace shopkeeper::catalogue {
 

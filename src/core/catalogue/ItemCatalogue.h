@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/BuiltinItemList.h"
-#include "catalogue/ExternalItemTable.h"
+#include "core/catalogue/BuiltinItemList.h"
+#include "core/catalogue/ExternalItemTable.h"
 
 #include <expected>
 #include <filesystem>

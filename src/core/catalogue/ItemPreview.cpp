@@ -1,4 +1,4 @@
-#include "catalogue/ItemPreview.h"
+#include "core/catalogue/ItemPreview.h"
 
 namespace shopkeeper::catalogue {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/ItemCatalogue.h"
-#include "shop/ShopPage.h"
+#include "core/catalogue/ItemCatalogue.h"
+#include "core/shop/ShopPage.h"
 
 #include <array>
 #include <atomic>

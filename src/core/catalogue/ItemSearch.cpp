@@ -1,6 +1,6 @@
-#include "catalogue/ItemSearch.h"
+#include "core/catalogue/ItemSearch.h"
 
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 #include <unordered_set>
 

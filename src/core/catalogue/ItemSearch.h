@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Result.h"
-#include "catalogue/ItemCatalogue.h"
+#include "core/Result.h"
+#include "core/catalogue/ItemCatalogue.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "io/AtomicFile.h"
+#include "core/io/AtomicFile.h"
 
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "io/FileLock.h"
+#include "core/io/FileLock.h"
 
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
 #include <cerrno>
 #include <system_error>

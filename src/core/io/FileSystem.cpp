@@ -1,6 +1,6 @@
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 #include <algorithm>
 #include <cerrno>

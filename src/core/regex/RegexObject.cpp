@@ -1,4 +1,4 @@
-#include "regex/RegexObject.h"
+#include "core/regex/RegexObject.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

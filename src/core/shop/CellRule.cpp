@@ -1,6 +1,6 @@
-#include "shop/CellRule.h"
+#include "core/shop/CellRule.h"
 
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "shop/SellItemBlock.h"
+#include "core/shop/SellItemBlock.h"
 
-#include "shop/CellRule.h"
-#include "text/ScriptText.h"
+#include "core/shop/CellRule.h"
+#include "core/text/ScriptText.h"
 
 namespace shopkeeper::shop {
 

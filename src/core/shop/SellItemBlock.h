@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Result.h"
-#include "shop/ShopPage.h"
+#include "core/Result.h"
+#include "core/shop/ShopPage.h"
 
 #include <expected>
 #include <string>

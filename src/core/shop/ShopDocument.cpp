@@ -1,4 +1,4 @@
-#include "shop/ShopDocument.h"
+#include "core/shop/ShopDocument.h"
 
 namespace shopkeeper::shop {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "io/FileSystem.h"
-#include "shop/ShopPage.h"
-#include "text/ScriptTextFile.h"
-#include "text/StringTable.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/ShopPage.h"
+#include "core/text/ScriptTextFile.h"
+#include "core/text/StringTable.h"
 
 #include <array>
 #include <filesystem>

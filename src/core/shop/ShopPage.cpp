@@ -1,7 +1,7 @@
-#include "shop/ShopPage.h"
+#include "core/shop/ShopPage.h"
 
-#include "shop/CellRule.h"
-#include "text/ScriptText.h"
+#include "core/shop/CellRule.h"
+#include "core/text/ScriptText.h"
 
 #include <stdexcept>
 

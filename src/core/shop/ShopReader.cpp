@@ -1,11 +1,11 @@
-#include "shop/ShopReader.h"
+#include "core/shop/ShopReader.h"
 
-#include "io/FileSystem.h"
-#include "regex/RegexObject.h"
-#include "shop/SellItemBlock.h"
-#include "shop/ShopWriter.h"
-#include "shop/TrimBlock.h"
-#include "text/ScriptText.h"
+#include "core/io/FileSystem.h"
+#include "core/regex/RegexObject.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopWriter.h"
+#include "core/shop/TrimBlock.h"
+#include "core/text/ScriptText.h"
 
 #include <random>
 

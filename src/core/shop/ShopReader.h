@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shop/ShopDocument.h"
+#include "core/shop/ShopDocument.h"
 
 #include <cstddef>
 #include <expected>

@@ -1,7 +1,7 @@
-#include "shop/ShopRepair.h"
+#include "core/shop/ShopRepair.h"
 
-#include "io/FileSystem.h"
-#include "text/ScriptTextFile.h"
+#include "core/io/FileSystem.h"
+#include "core/text/ScriptTextFile.h"
 
 namespace shopkeeper::shop {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shop/ShopReader.h"
+#include "core/shop/ShopReader.h"
 
 #include <filesystem>
 #include <string_view>

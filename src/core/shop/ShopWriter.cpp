@@ -1,13 +1,13 @@
-#include "shop/ShopWriter.h"
+#include "core/shop/ShopWriter.h"
 
-#include "io/FileLock.h"
-#include "io/FileSystem.h"
-#include "shop/CellRule.h"
-#include "shop/SellItemBlock.h"
-#include "shop/ShopReader.h"
-#include "shop/TrimBlock.h"
-#include "text/ScriptText.h"
-#include "text/StringTableCodec.h"
+#include "core/io/FileLock.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/CellRule.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/TrimBlock.h"
+#include "core/text/ScriptText.h"
+#include "core/text/StringTableCodec.h"
 
 #include <unordered_set>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "io/AtomicFile.h"
-#include "shop/ShopDocument.h"
+#include "core/io/AtomicFile.h"
+#include "core/shop/ShopDocument.h"
 
 #include <chrono>
 #include <expected>

@@ -1,6 +1,6 @@
-#include "shop/TrimBlock.h"
+#include "core/shop/TrimBlock.h"
 
-#include "regex/RegexObject.h"
+#include "core/regex/RegexObject.h"
 
 namespace shopkeeper::shop {
 

@@ -1,4 +1,4 @@
-#include "text/IcuConverter.h"
+#include "core/text/IcuConverter.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 namespace shopkeeper::text {
 

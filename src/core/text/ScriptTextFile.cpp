@@ -1,6 +1,6 @@
-#include "text/ScriptTextFile.h"
+#include "core/text/ScriptTextFile.h"
 
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
 namespace shopkeeper::text {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/FileSystem.h"
+#include "core/io/FileSystem.h"
 
 #include <filesystem>
 #include <string>

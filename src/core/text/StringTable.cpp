@@ -1,8 +1,8 @@
-#include "text/StringTable.h"
+#include "core/text/StringTable.h"
 
-#include "io/FileSystem.h"
-#include "text/ScriptText.h"
-#include "text/StringTableCodec.h"
+#include "core/io/FileSystem.h"
+#include "core/text/ScriptText.h"
+#include "core/text/StringTableCodec.h"
 
 #include <algorithm>
 

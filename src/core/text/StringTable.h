@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Result.h"
-#include "io/FileSystem.h"
+#include "core/Result.h"
+#include "core/io/FileSystem.h"
 
 #include <filesystem>
 #include <optional>

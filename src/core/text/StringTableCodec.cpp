@@ -1,6 +1,6 @@
-#include "text/StringTableCodec.h"
+#include "core/text/StringTableCodec.h"
 
-#include "text/IcuConverter.h"
+#include "core/text/IcuConverter.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "workspace/NpcDiscovery.h"
+#include "core/workspace/NpcDiscovery.h"
 
-#include "io/FileSystem.h"
-#include "text/ScriptText.h"
-#include "text/ScriptTextFile.h"
+#include "core/io/FileSystem.h"
+#include "core/text/ScriptText.h"
+#include "core/text/ScriptTextFile.h"
 
 namespace shopkeeper::workspace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/Workspace.h"
+#include "core/workspace/Workspace.h"
 
 #include <atomic>
 #include <functional>

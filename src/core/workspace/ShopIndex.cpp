@@ -1,7 +1,7 @@
-#include "workspace/ShopIndex.h"
+#include "core/workspace/ShopIndex.h"
 
-#include "text/ScriptText.h"
-#include "text/ScriptTextFile.h"
+#include "core/text/ScriptText.h"
+#include "core/text/ScriptTextFile.h"
 
 namespace shopkeeper::workspace {
 

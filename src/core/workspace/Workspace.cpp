@@ -1,7 +1,7 @@
-#include "workspace/Workspace.h"
+#include "core/workspace/Workspace.h"
 
-#include "io/FileSystem.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/io/FileSystem.h"
+#include "core/workspace/NpcDiscovery.h"
 
 namespace shopkeeper::workspace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Result.h"
-#include "text/StringTable.h"
-#include "workspace/ShopIndex.h"
+#include "core/Result.h"
+#include "core/text/StringTable.h"
+#include "core/workspace/ShopIndex.h"
 
 #include <filesystem>
 #include <string>

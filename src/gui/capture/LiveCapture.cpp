@@ -1,6 +1,6 @@
-#include "capture/LiveCapture.h"
+#include "gui/capture/LiveCapture.h"
 
-#include "widgets/QtText.h"
+#include "gui/widgets/QtText.h"
 
 #include <QCheckBox>
 #include <QClipboard>

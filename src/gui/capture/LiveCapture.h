@@ -1,10 +1,10 @@
 #pragma once
 
-#include "capture/CaptureBackends.h"
-#include "capture/HotkeyTable.h"
-#include "capture/ItemCapture.h"
-#include "jobs/JobRun.h"
-#include "widgets/Dialogs.h"
+#include "core/capture/CaptureBackends.h"
+#include "core/capture/HotkeyTable.h"
+#include "core/capture/ItemCapture.h"
+#include "gui/jobs/JobRun.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "catalogue/CatalogueService.h"
+#include "gui/catalogue/CatalogueService.h"
 
-#include "catalogue/BuiltinItemList.h"
-#include "catalogue/ItemSearch.h"
-#include "widgets/QtText.h"
+#include "core/catalogue/BuiltinItemList.h"
+#include "core/catalogue/ItemSearch.h"
+#include "gui/widgets/QtText.h"
 
 #include <QMetaObject>
 

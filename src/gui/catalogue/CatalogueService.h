@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/ItemCatalogue.h"
-#include "catalogue/ItemLookup.h"
+#include "core/catalogue/ItemCatalogue.h"
+#include "gui/catalogue/ItemLookup.h"
 
 #include <QObject>
 #include <filesystem>

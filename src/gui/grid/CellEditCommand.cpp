@@ -1,6 +1,6 @@
-#include "grid/CellEditCommand.h"
+#include "gui/grid/CellEditCommand.h"
 
-#include "grid/PageGridModel.h"
+#include "gui/grid/PageGridModel.h"
 
 namespace shopkeeper::gui {
 

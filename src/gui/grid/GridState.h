@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shop/ShopPage.h"
+#include "core/shop/ShopPage.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "grid/GridStateCommand.h"
+#include "gui/grid/GridStateCommand.h"
 
-#include "grid/PageGridModel.h"
+#include "gui/grid/PageGridModel.h"
 
 #include <QUndoStack>
 

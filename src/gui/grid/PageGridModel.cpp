@@ -1,9 +1,9 @@
-#include "grid/PageGridModel.h"
+#include "gui/grid/PageGridModel.h"
 
-#include "grid/CellEditCommand.h"
-#include "grid/GridStateCommand.h"
-#include "shop/CellRule.h"
-#include "widgets/QtText.h"
+#include "core/shop/CellRule.h"
+#include "gui/grid/CellEditCommand.h"
+#include "gui/grid/GridStateCommand.h"
+#include "gui/widgets/QtText.h"
 
 #include <QColor>
 #include <QUndoStack>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/GridState.h"
+#include "gui/grid/GridState.h"
 
 #include <QAbstractTableModel>
 #include <QModelIndexList>

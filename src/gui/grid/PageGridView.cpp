@@ -1,7 +1,7 @@
-#include "grid/PageGridView.h"
+#include "gui/grid/PageGridView.h"
 
-#include "grid/PageGridModel.h"
-#include "widgets/QtText.h"
+#include "gui/grid/PageGridModel.h"
+#include "gui/widgets/QtText.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "grid/PreviewGridModel.h"
+#include "gui/grid/PreviewGridModel.h"
 
-#include "grid/PageGridModel.h"
-#include "shop/ShopPage.h"
+#include "core/shop/ShopPage.h"
+#include "gui/grid/PageGridModel.h"
 
 #include <QColor>
 

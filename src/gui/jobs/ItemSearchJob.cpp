@@ -1,6 +1,6 @@
-#include "jobs/ItemSearchJob.h"
+#include "gui/jobs/ItemSearchJob.h"
 
-#include "catalogue/ItemSearch.h"
+#include "core/catalogue/ItemSearch.h"
 
 #include <chrono>
 

@@ -1,7 +1,7 @@
-#include "jobs/NpcListJob.h"
+#include "gui/jobs/NpcListJob.h"
 
-#include "widgets/QtText.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "gui/widgets/QtText.h"
 
 namespace shopkeeper::gui {
 

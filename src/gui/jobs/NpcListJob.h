@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jobs/WorkerJob.h"
-#include "workspace/Workspace.h"
+#include "core/workspace/Workspace.h"
+#include "gui/jobs/WorkerJob.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "jobs/PreviewFillJob.h"
+#include "gui/jobs/PreviewFillJob.h"
 
-#include "shop/ShopPage.h"
+#include "core/shop/ShopPage.h"
 
 namespace shopkeeper::gui {
 

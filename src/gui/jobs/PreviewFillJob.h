@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/ItemLookup.h"
-#include "jobs/WorkerJob.h"
+#include "gui/catalogue/ItemLookup.h"
+#include "gui/jobs/WorkerJob.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/JobRun.h"
+#include "gui/jobs/JobRun.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -1,14 +1,14 @@
-#include "session/ShopSession.h"
+#include "gui/session/ShopSession.h"
 
-#include "grid/GridStateCommand.h"
-#include "grid/PageGridModel.h"
-#include "grid/ValueCommand.h"
-#include "io/AtomicFile.h"
-#include "shop/SellItemBlock.h"
-#include "shop/ShopReader.h"
-#include "shop/ShopRepair.h"
-#include "shop/ShopWriter.h"
-#include "widgets/QtText.h"
+#include "core/io/AtomicFile.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopRepair.h"
+#include "core/shop/ShopWriter.h"
+#include "gui/grid/GridStateCommand.h"
+#include "gui/grid/PageGridModel.h"
+#include "gui/grid/ValueCommand.h"
+#include "gui/widgets/QtText.h"
 
 namespace shopkeeper::gui {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "session/TransferMode.h"
-#include "shop/ShopDocument.h"
-#include "workspace/Workspace.h"
+#include "core/shop/ShopDocument.h"
+#include "core/workspace/Workspace.h"
+#include "gui/session/TransferMode.h"
 
 #include <QObject>
 #include <QUndoStack>

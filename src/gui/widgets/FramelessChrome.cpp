@@ -1,4 +1,4 @@
-#include "widgets/FramelessChrome.h"
+#include "gui/widgets/FramelessChrome.h"
 
 #include <QEvent>
 #include <QMouseEvent>

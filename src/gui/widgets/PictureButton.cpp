@@ -1,6 +1,6 @@
-#include "widgets/PictureButton.h"
+#include "gui/widgets/PictureButton.h"
 
-#include "widgets/FramelessChrome.h"
+#include "gui/widgets/FramelessChrome.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "widgets/QtDialogs.h"
+#include "gui/widgets/QtDialogs.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

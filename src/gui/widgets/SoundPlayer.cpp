@@ -1,4 +1,4 @@
-#include "widgets/SoundPlayer.h"
+#include "gui/widgets/SoundPlayer.h"
 
 #include <QDir>
 #include <QFile>

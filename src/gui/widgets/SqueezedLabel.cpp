@@ -1,4 +1,4 @@
-#include "widgets/SqueezedLabel.h"
+#include "gui/widgets/SqueezedLabel.h"
 
 #include <QPainter>
 

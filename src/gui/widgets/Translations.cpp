@@ -1,4 +1,4 @@
-#include "widgets/Translations.h"
+#include "gui/widgets/Translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

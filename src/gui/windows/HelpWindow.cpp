@@ -1,8 +1,8 @@
-#include "windows/HelpWindow.h"
+#include "gui/windows/HelpWindow.h"
 
-#include "widgets/FramelessChrome.h"
-#include "widgets/PictureButton.h"
-#include "widgets/WindowPlacement.h"
+#include "gui/widgets/FramelessChrome.h"
+#include "gui/widgets/PictureButton.h"
+#include "gui/widgets/WindowPlacement.h"
 
 #include <QPlainTextEdit>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "capture/CaptureBackends.h"
-#include "catalogue/CatalogueService.h"
-#include "jobs/NpcListJob.h"
-#include "session/ShopSession.h"
-#include "widgets/Dialogs.h"
-#include "windows/PreviewWindow.h"
-#include "windows/SearchWindow.h"
+#include "core/capture/CaptureBackends.h"
+#include "gui/catalogue/CatalogueService.h"
+#include "gui/jobs/NpcListJob.h"
+#include "gui/session/ShopSession.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/windows/PreviewWindow.h"
+#include "gui/windows/SearchWindow.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,12 +1,12 @@
-#include "windows/PreviewWindow.h"
+#include "gui/windows/PreviewWindow.h"
 
-#include "catalogue/CatalogueService.h"
-#include "grid/PageGridModel.h"
-#include "grid/PreviewGridModel.h"
-#include "session/ShopSession.h"
-#include "widgets/FramelessChrome.h"
-#include "widgets/PictureButton.h"
-#include "widgets/QtText.h"
+#include "gui/catalogue/CatalogueService.h"
+#include "gui/grid/PageGridModel.h"
+#include "gui/grid/PreviewGridModel.h"
+#include "gui/session/ShopSession.h"
+#include "gui/widgets/FramelessChrome.h"
+#include "gui/widgets/PictureButton.h"
+#include "gui/widgets/QtText.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/PreviewFillJob.h"
+#include "gui/jobs/PreviewFillJob.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,12 +1,12 @@
-#include "windows/SearchWindow.h"
+#include "gui/windows/SearchWindow.h"
 
-#include "catalogue/CatalogueService.h"
-#include "catalogue/ItemSearch.h"
-#include "widgets/Dialogs.h"
-#include "widgets/FramelessChrome.h"
-#include "widgets/PictureButton.h"
-#include "widgets/QtText.h"
-#include "widgets/WindowPlacement.h"
+#include "core/catalogue/ItemSearch.h"
+#include "gui/catalogue/CatalogueService.h"
+#include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FramelessChrome.h"
+#include "gui/widgets/PictureButton.h"
+#include "gui/widgets/QtText.h"
+#include "gui/widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/ItemSearchJob.h"
+#include "gui/jobs/ItemSearchJob.h"
 
 #include <QWidget>
 

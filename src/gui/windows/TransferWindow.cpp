@@ -1,9 +1,9 @@
-#include "windows/TransferWindow.h"
+#include "gui/windows/TransferWindow.h"
 
-#include "shop/ShopPage.h"
-#include "widgets/FramelessChrome.h"
-#include "widgets/PictureButton.h"
-#include "widgets/WindowPlacement.h"
+#include "core/shop/ShopPage.h"
+#include "gui/widgets/FramelessChrome.h"
+#include "gui/widgets/PictureButton.h"
+#include "gui/widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QClipboard>

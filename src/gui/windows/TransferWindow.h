@@ -1,8 +1,8 @@
 #pragma once
 
-#include "session/ShopSession.h"
-#include "session/TransferMode.h"
-#include "widgets/Dialogs.h"
+#include "gui/session/ShopSession.h"
+#include "gui/session/TransferMode.h"
+#include "gui/widgets/Dialogs.h"
 
 #include <QDialog>
 #include <functional>

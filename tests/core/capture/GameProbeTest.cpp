@@ -1,7 +1,7 @@
-#include "capture/GameProbe.h"
+#include "core/capture/GameProbe.h"
 
-#include "capture/ItemCapture.h"
-#include "capture/NoCaptureBackend.h"
+#include "core/capture/ItemCapture.h"
+#include "core/capture/NoCaptureBackend.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,7 +1,7 @@
-#include "capture/LinuxProcessSource.h"
+#include "core/capture/LinuxProcessSource.h"
 
-#include "capture/GameProbe.h"
-#include "capture/ItemCapture.h"
+#include "core/capture/GameProbe.h"
+#include "core/capture/ItemCapture.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,12 +2,12 @@
 // (or on Windows). The program is its own stand-in game: it copies itself to KVX.exe and starts
 // that copy as "child", which reserves the page at 0x1AE4000 and stores P at 0x1AE45B4 and the
 // item ID at P + 0x1C.
-#include "capture/CaptureBackends.h"
-#include "capture/GameProbe.h"
-#include "capture/HotkeyTable.h"
-#include "capture/ItemCapture.h"
-#include "capture/WindowsKeyState.h"
-#include "capture/WindowsProcessSource.h"
+#include "core/capture/CaptureBackends.h"
+#include "core/capture/GameProbe.h"
+#include "core/capture/HotkeyTable.h"
+#include "core/capture/ItemCapture.h"
+#include "core/capture/WindowsKeyState.h"
+#include "core/capture/WindowsProcessSource.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

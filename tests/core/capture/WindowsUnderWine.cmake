@@ -22,7 +22,7 @@ if(SHOPKEEPER_MINGW_CXX)
         OUTPUT ${windows_exe}
         COMMAND ${SHOPKEEPER_MINGW_CXX} -std=c++23 -O1 -Wall -Wextra -Wpedantic -Werror -Wshadow
                 -Wconversion -Wno-sign-conversion -static
-                -I${PROJECT_SOURCE_DIR}/src/core ${windows_sources} -o ${windows_exe}
+                -I${PROJECT_SOURCE_DIR}/src ${windows_sources} -o ${windows_exe}
         DEPENDS ${windows_sources} ${capture_headers}
         COMMENT "Cross-building WindowsCaptureTest.exe with MinGW-w64"
         VERBATIM)

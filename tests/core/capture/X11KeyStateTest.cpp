@@ -1,8 +1,8 @@
-#include "capture/X11KeyState.h"
+#include "core/capture/X11KeyState.h"
 
 #include "XvfbServer.h"
-#include "capture/HotkeyTable.h"
-#include "capture/ItemCapture.h"
+#include "core/capture/HotkeyTable.h"
+#include "core/capture/ItemCapture.h"
 
 #include <gtest/gtest.h>
 #include <vector>

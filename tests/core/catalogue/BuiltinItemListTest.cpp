@@ -1,9 +1,9 @@
-#include "catalogue/BuiltinItemList.h"
+#include "core/catalogue/BuiltinItemList.h"
 
 #include "BuiltinItemData.h"
 #include "LiteralCatalogue.h"
-#include "catalogue/GbkText.h"
-#include "catalogue/ItemCatalogue.h"
+#include "core/catalogue/GbkText.h"
+#include "core/catalogue/ItemCatalogue.h"
 
 #include <gtest/gtest.h>
 #include <thread>

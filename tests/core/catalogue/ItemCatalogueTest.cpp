@@ -1,8 +1,8 @@
-#include "catalogue/ItemCatalogue.h"
+#include "core/catalogue/ItemCatalogue.h"
 
 #include "TestFiles.h"
-#include "catalogue/GbkText.h"
-#include "catalogue/ItemPreview.h"
+#include "core/catalogue/GbkText.h"
+#include "core/catalogue/ItemPreview.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "catalogue/ItemSearch.h"
+#include "core/catalogue/ItemSearch.h"
 
 #include "BuiltinItemData.h"
 #include "LiteralCatalogue.h"
-#include "catalogue/GbkText.h"
+#include "core/catalogue/GbkText.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // match: both lists split anew for every search, every line and entry tested with a GBK-aware
 // find (double-byte characters stepped over as units, ASCII letters without case), and the
 // names already listed kept in one text of "@name@" CR LF lines.
-#include "text/ScriptText.h"
+#include "core/text/ScriptText.h"
 
 #include <string>
 #include <string_view>

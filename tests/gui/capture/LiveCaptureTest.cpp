@@ -1,7 +1,7 @@
-#include "capture/LiveCapture.h"
+#include "gui/capture/LiveCapture.h"
 
 #include "GuiTestSupport.h"
-#include "capture/CaptureConstants.h"
+#include "core/capture/CaptureConstants.h"
 
 #include <QCheckBox>
 #include <QClipboard>

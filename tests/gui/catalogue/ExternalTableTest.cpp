@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
-#include "catalogue/CatalogueService.h"
-#include "windows/PreviewWindow.h"
-#include "windows/SearchWindow.h"
+#include "gui/catalogue/CatalogueService.h"
+#include "gui/windows/PreviewWindow.h"
+#include "gui/windows/SearchWindow.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "grid/PreviewGridModel.h"
+#include "gui/grid/PreviewGridModel.h"
 
 #include "GuiTestSupport.h"
 

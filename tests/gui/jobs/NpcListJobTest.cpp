@@ -1,4 +1,4 @@
-#include "jobs/NpcListJob.h"
+#include "gui/jobs/NpcListJob.h"
 
 #include "GuiTestSupport.h"
 

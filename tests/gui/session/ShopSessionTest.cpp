@@ -1,8 +1,8 @@
-#include "session/ShopSession.h"
+#include "gui/session/ShopSession.h"
 
 #include "GuiTestSupport.h"
-#include "shop/ShopReader.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/shop/ShopReader.h"
+#include "core/workspace/NpcDiscovery.h"
 
 #include <QSignalSpy>
 

@@ -1,7 +1,7 @@
-#include "widgets/QtDialogs.h"
+#include "gui/widgets/QtDialogs.h"
 
 #include "GuiTestSupport.h"
-#include "widgets/Translations.h"
+#include "gui/widgets/Translations.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
-#include "io/FileSystem.h"
-#include "shop/ShopReader.h"
-#include "text/ScriptText.h"
-#include "windows/TransferWindow.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/io/FileSystem.h"
+#include "core/shop/ShopReader.h"
+#include "core/text/ScriptText.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "gui/windows/TransferWindow.h"
 
 #include <QCheckBox>
 #include <QClipboard>

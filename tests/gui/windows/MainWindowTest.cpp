@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
-#include "io/FileSystem.h"
-#include "windows/HelpWindow.h"
-#include "workspace/NpcDiscovery.h"
+#include "core/io/FileSystem.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "gui/windows/HelpWindow.h"
 
 #include <QCheckBox>
 #include <QLabel>

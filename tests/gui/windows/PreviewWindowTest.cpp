@@ -1,8 +1,8 @@
-#include "windows/PreviewWindow.h"
+#include "gui/windows/PreviewWindow.h"
 
 #include "FakeLookup.h"
 #include "GuiTestSupport.h"
-#include "grid/PreviewGridModel.h"
+#include "gui/grid/PreviewGridModel.h"
 
 #include <QCheckBox>
 #include <QLabel>

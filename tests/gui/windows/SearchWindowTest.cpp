@@ -1,4 +1,4 @@
-#include "windows/SearchWindow.h"
+#include "gui/windows/SearchWindow.h"
 
 #include "FakeLookup.h"
 #include "GuiTestSupport.h"
