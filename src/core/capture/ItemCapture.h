@@ -7,15 +7,9 @@
 #include <optional>
 #include <string>
 
-// How the main window wires the capture (on the UI thread unless said otherwise):
-//  - Once per run: backends = makeCaptureBackends(); a HotkeyTable over *backends.keys whose
-//    timer callback starts a QTimer; the timer's timeout calls pollHotkeys().
-//  - 选择框1 checked: when captureSwitchOnProblem() gives a text, uncheck 选择框1, show it in a
-//    "提示" message box, removeHotkey(0) and disable ID框 and 选择框2; otherwise
-//    addHotkey(onF12, kCaptureKey, 0, 0, 0, 0) and enable ID框 and 选择框2.
-//  - 选择框1 unchecked: removeHotkey(0), disable ID框, uncheck and disable 选择框2.
-//  - onF12, called by pollHotkeys(): runs captureItemId() on a worker and hands the result back
-//    to the UI thread, which applies it by its outcome (below).
+// Switching the capture on asks captureSwitchOnProblem() first; while it is on, a HotkeyTable
+// polls the capture key, and each press runs captureItemId() off the caller's thread (it walks
+// the process list and reads another process, which can block).
 namespace shopkeeper::capture {
 
 // What one F12 capture found.

@@ -47,11 +47,6 @@ bool BuiltinItemList::isLoaded()
     return g_loaded.load(std::memory_order_acquire);
 }
 
-bool BuiltinItemList::isSample()
-{
-    return itemdata::builtinItemListIsSample();
-}
-
 std::shared_ptr<const BuiltinItemList> BuiltinItemList::fromGbk(std::string_view names, std::string_view ids)
 {
     return std::make_shared<const BuiltinItemList>(Token{}, names, ids, true);

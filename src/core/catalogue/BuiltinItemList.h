@@ -28,8 +28,6 @@ public:
     static void preload() { (void)instance(); }
     // True once the process-wide list is loaded; never blocks.
     static bool isLoaded();
-    // True when the compiled-in list is the generated sample, not the game's own list.
-    static bool isSample();
 
     // A list from two GBK texts in the built-in format (entries separated by CR LF), for tests
     // and benchmarks. The texts are copied.

@@ -19,10 +19,8 @@ inline constexpr const char* kUnsupportedTableMessage =
     "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。";
 inline constexpr const char* kUnknownItemName = "未知物品";
 
-// Why id-name.txt was not taken. Whatever the reason, the caller (the check box 外置ID选择框)
-// unchecks the box, sets the status labels of the open preview and search windows to the
-// built-in text, and shows title and message in an error box; the catalogue keeps the
-// built-in list only.
+// Why id-name.txt was not taken, with a title and a message for the user; the catalogue then
+// keeps the built-in list only.
 struct ExternalTableError
 {
     enum class Reason

@@ -30,18 +30,16 @@ public:
 
     const BuiltinItemList& builtin() const;
 
-    // The click of 外置ID选择框. Checked: loadExternalTable(workspace folder) reads
-    // folder/id-name.txt; on success the table is in use and the caller sets the status labels
-    // of the open windows to kExternalStatusText (no message). On failure the catalogue holds
-    // the built-in list only and the caller does what ExternalTableError says.
-    // Unchecked: clearExternalTable(). Checking again reads the file again.
+    // Reads folder/id-name.txt and puts it in use; on failure the catalogue holds the built-in
+    // list only and the error says why. clearExternalTable() takes the user's table out of use;
+    // loading again reads the file again.
     std::expected<void, ExternalTableError> loadExternalTable(const std::filesystem::path& folder);
     void clearExternalTable() { external_.reset(); }
     void setExternalTable(ExternalItemTable table);
     bool usesExternalTable() const { return external_ != nullptr; }
     const ExternalItemTable* externalTable() const { return external_.get(); }
 
-    // The status label text of the preview and search windows.
+    // Which tables name the items, as a short status text.
     std::string_view statusText() const
     {
         return usesExternalTable() ? kExternalStatusText : kBuiltinStatusText;

@@ -23,7 +23,6 @@ bool RegexObject::create(std::string_view pattern, std::string_view subject, Opt
 {
     code_.reset();
     matches_.clear();
-    error_.clear();
     options_ = options;
     pattern_ = std::string(pattern);
     subject_ = std::string(subject);
@@ -46,12 +45,8 @@ bool RegexObject::create(std::string_view pattern, std::string_view subject, Opt
     PCRE2_SIZE errorOffset = 0;
     pcre2_code* code =
         pcre2_compile(units(pattern_), pattern_.size(), flags, &errorCode, &errorOffset, nullptr);
-    if (!code) {
-        PCRE2_UCHAR buffer[256];
-        pcre2_get_error_message(errorCode, buffer, sizeof buffer);
-        error_ = reinterpret_cast<const char*>(buffer);
+    if (!code)
         return false;
-    }
     code_ = std::shared_ptr<void>(code, [](void* c) { pcre2_code_free(static_cast<pcre2_code*>(c)); });
 
     std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
@@ -71,12 +66,8 @@ bool RegexObject::create(std::string_view pattern, std::string_view subject, Opt
                 ++offset;
             continue;
         }
-        if (rc < 0) {
-            PCRE2_UCHAR buffer[256];
-            pcre2_get_error_message(rc, buffer, sizeof buffer);
-            error_ = reinterpret_cast<const char*>(buffer);
+        if (rc < 0)
             return false;
-        }
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
         uint32_t groupCount = 0;
         pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &groupCount);

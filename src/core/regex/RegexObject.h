@@ -47,8 +47,6 @@ public:
     // Number of capture groups, read from the first match; 0 when nothing matched.
     int subMatchCount() const;
 
-    const std::string& errorMessage() const { return error_; }
-
 private:
     struct Span
     {
@@ -67,7 +65,6 @@ private:
     std::string subject_;
     Options options_;
     std::vector<Match> matches_;
-    std::string error_;
 };
 
 } // namespace shopkeeper::regex

@@ -80,4 +80,28 @@ std::string SellItemBlock::serialise(ShopPages& pages)
     return body;
 }
 
+std::string SellItemBlock::rowsPerLine(std::string_view block)
+{
+    std::string out;
+    int inRow = 0;
+    for (const auto& item : text::splitText(block, "\t")) {
+        if (item.empty())
+            continue;
+        if (item == "-2") {
+            if (!out.empty() && out.back() != '\n')
+                out += '\n';
+            out += "-2\t\n";
+            inRow = 0;
+            continue;
+        }
+        out.append(item);
+        out += '\t';
+        if (++inRow == kColumns) {
+            out += '\n';
+            inRow = 0;
+        }
+    }
+    return out;
+}
+
 } // namespace shopkeeper::shop

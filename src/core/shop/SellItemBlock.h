@@ -51,6 +51,10 @@ public:
 
     // Whether the text holds a TAB: a pasted text without one is not a block.
     static bool hasTab(std::string_view text) { return text.find('\t') != std::string_view::npos; }
+
+    // A block laid out for reading: seven items a line, as the grids show them, and each page
+    // break "-2" on a line of its own. Only line breaks are added; TABs and items stay.
+    static std::string rowsPerLine(std::string_view block);
 };
 
 } // namespace shopkeeper::shop

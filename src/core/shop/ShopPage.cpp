@@ -18,6 +18,13 @@ ShopPage ShopPage::fromItems(const std::vector<std::string>& items)
     return page;
 }
 
+ShopPage ShopPage::fromRows(std::vector<Row> rows)
+{
+    ShopPage page;
+    page.rows_ = std::move(rows);
+    return page;
+}
+
 const std::string& ShopPage::cell(int row, int column) const
 {
     return rows_.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
@@ -41,13 +48,6 @@ void ShopPage::appendRows(int count)
 {
     for (int i = 0; i < count; ++i)
         rows_.emplace_back();
-}
-
-void ShopPage::insertRow(int at, Row row)
-{
-    if (at < 0 || at > rowCount())
-        throw std::out_of_range("row out of range");
-    rows_.insert(rows_.begin() + at, std::move(row));
 }
 
 void ShopPage::removeRow(int at)

@@ -22,6 +22,7 @@ public:
     // A page laid out from a list of items: as many rows as the items need, and one empty row
     // when there is no item.
     static ShopPage fromItems(const std::vector<std::string>& items);
+    static ShopPage fromRows(std::vector<Row> rows);
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const std::string& cell(int row, int column) const;
@@ -33,7 +34,6 @@ public:
     void setCellText(int row, int column, std::string text);
 
     void appendRows(int count);
-    void insertRow(int at, Row row);
     void removeRow(int at);
     void clear() { rows_.clear(); }
 

@@ -158,11 +158,6 @@ std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string byt
     return document;
 }
 
-void ShopReader::readTabNames(ShopDocument& document)
-{
-    readTabNamesFrom(document, document.table);
-}
-
 bool isOwnKey(std::string_view key)
 {
     static constexpr std::string_view prefix = "tab_name_";

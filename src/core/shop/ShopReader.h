@@ -61,10 +61,6 @@ public:
                                                            text::StringTable table);
     static std::expected<ShopDocument, ShopReadError> fromBytes(std::string bytes, text::StringTable table);
 
-    // The tab-name part: tabSection, tabKeys, pageNames, pageKeys and the captions, from
-    // document.table.
-    static void readTabNames(ShopDocument& document);
-
     // The shop as fromBytes reads it, without the round-trip check and with names from table,
     // which the document does not keep. The writer checks its plan with this.
     static std::expected<ShopDocument, ShopReadError> parse(std::string bytes,

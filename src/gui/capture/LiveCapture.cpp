@@ -31,9 +31,7 @@ LiveCapture::LiveCapture(capture::CaptureBackends backends, Controls controls, D
 LiveCapture::~LiveCapture()
 {
     // A probe only reads; it ends by itself soon, and what it still posts dies with this object.
-    run_.cancel();
-    for (auto& worker : workers_)
-        worker.thread.join();
+    reader_.stop();
 }
 
 bool LiveCapture::isOn() const
@@ -61,7 +59,6 @@ void LiveCapture::onCaptureToggled()
 void LiveCapture::switchOff()
 {
     hotkeys_.removeHotkey(0);
-    run_.cancel();
     controls_.captureBox->setChecked(false);
     controls_.idBox->setEnabled(false);
     controls_.fillBox->setChecked(false);
@@ -70,43 +67,25 @@ void LiveCapture::switchOff()
 
 void LiveCapture::onHotkey()
 {
-    // The table calls this from its poll on the UI thread; the reading of the game goes to a worker.
-    const JobRun::Ticket ticket = run_.begin();
+    // The table calls this from its poll on the UI thread; the reading of the game is queued.
     capture::ProcessSource* processes = backends_.processes.get();
+    ++pending_;
     try {
-        workers_.push_back({ticket.id, std::thread([this, ticket, processes] {
-                                capture::CaptureResult result;
-                                if (!ticket.isCancelled())
-                                    result = capture::captureItemId(*processes);
-                                // Always report back, so the UI thread joins this worker.
-                                QMetaObject::invokeMethod(
-                                    this, [this, id = ticket.id, result] { apply(id, result); },
-                                    Qt::QueuedConnection);
-                            })});
+        reader_.enqueue([this, processes](const JobRun::Ticket& ticket) {
+            reader_.deliver(ticket.id,
+                            [this, result = capture::captureItemId(*processes)] { apply(result); });
+        });
     } catch (const std::system_error&) {
         // No thread to be had: this press reads nothing.
-        run_.cancel();
+        --pending_;
         controls_.idBox->setText(QString::fromUtf8(
             capture::kCaptureFailedText.data(), static_cast<qsizetype>(capture::kCaptureFailedText.size())));
     }
 }
 
-void LiveCapture::joinWorker(quint64 ticket)
+void LiveCapture::apply(const capture::CaptureResult& result)
 {
-    const auto it = std::find_if(workers_.begin(), workers_.end(),
-                                 [ticket](const Worker& worker) { return worker.ticket == ticket; });
-    if (it == workers_.end())
-        return;
-    it->thread.join();
-    workers_.erase(it);
-}
-
-void LiveCapture::apply(quint64 ticket, const capture::CaptureResult& result)
-{
-    joinWorker(ticket);
-    if (!run_.isCurrent(ticket))
-        return; // switched off, or a newer press, since this read began
-    run_.cancel();
+    --pending_;
 
     using Outcome = capture::CaptureResult::Outcome;
     switch (result.outcome) {

@@ -3,15 +3,13 @@
 #include "core/capture/CaptureBackends.h"
 #include "core/capture/HotkeyTable.h"
 #include "core/capture/ItemCapture.h"
-#include "gui/jobs/JobRun.h"
+#include "gui/jobs/JobRunner.h"
 #include "gui/widgets/Dialogs.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <thread>
-#include <vector>
 
 class QCheckBox;
 class QLineEdit;
@@ -23,11 +21,12 @@ namespace shopkeeper::gui {
 // ID, and 选择框2, which asks for each ID to go into the grid as well.
 //
 // The hot-key table is polled every 10 ms by a timer on the UI thread, started once, at the
-// first switch-on, and never again. Each F12 press reads the game on a worker thread, because
-// walking the process list and reading another process can block; the result comes back to
-// the UI thread, which alone touches the controls, the clipboard and the grid. Only the result
-// of the latest press while the capture is on is shown: switching off, or a newer press,
-// makes an earlier result stale, and it is dropped.
+// first switch-on, and never again. Each F12 press queues a read of the game on the job
+// runner, because walking the process list and reading another process can block; the
+// results come back to the UI thread, which alone touches the controls, the clipboard and the
+// grid. Every press counts: reads are done and applied in press order, so two quick presses
+// with "ID填充到表格" fill two cells, and a read under way when the capture is switched off
+// still shows what the game held when F12 was pressed.
 class LiveCapture : public QObject
 {
     Q_OBJECT
@@ -53,7 +52,7 @@ public:
     void onCaptureToggled();
     bool isOn() const;
     // Whether a read of the game is under way or its result not yet taken in.
-    bool isCapturing() const { return !workers_.empty(); }
+    bool isCapturing() const { return pending_ > 0; }
 
     const capture::HotkeyTable& hotkeys() const { return hotkeys_; }
     const QTimer& pollTimer() const { return pollTimer_; }
@@ -65,16 +64,9 @@ signals:
     void resultApplied();
 
 private:
-    struct Worker
-    {
-        quint64 ticket = 0;
-        std::thread thread;
-    };
-
     void onHotkey();
-    void apply(quint64 ticket, const capture::CaptureResult& result);
+    void apply(const capture::CaptureResult& result);
     void switchOff();
-    void joinWorker(quint64 ticket);
 
     capture::CaptureBackends backends_;
     capture::HotkeyTable hotkeys_;
@@ -84,8 +76,8 @@ private:
     Dialogs& dialogs_;
     CellFiller fillCell_;
     QWidget* dialogParent_ = nullptr;
-    JobRun run_;
-    std::vector<Worker> workers_;
+    JobRunner reader_;
+    int pending_ = 0; // presses whose result has not been applied yet
 };
 
 } // namespace shopkeeper::gui

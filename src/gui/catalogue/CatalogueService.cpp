@@ -1,10 +1,9 @@
 #include "gui/catalogue/CatalogueService.h"
 
 #include "core/catalogue/BuiltinItemList.h"
+#include "core/catalogue/ItemPreview.h"
 #include "core/catalogue/ItemSearch.h"
 #include "gui/widgets/QtText.h"
-
-#include <QMetaObject>
 
 namespace shopkeeper::gui {
 
@@ -23,6 +22,20 @@ public:
     explicit CoreLookup(catalogue::ItemCatalogue catalogue) : catalogue_(std::move(catalogue)) {}
 
     QString nameOf(const QString& id) const override { return qs(catalogue_.idToName(u8(id))); }
+    std::optional<std::vector<QString>> namesOf(const std::vector<shop::ShopPage::Row>& rows,
+                                                const std::atomic<bool>& cancel) const override
+    {
+        const auto preview = catalogue::previewPage(catalogue_, shop::ShopPage::fromRows(rows), &cancel);
+        if (!preview)
+            return std::nullopt;
+        std::vector<QString> names;
+        names.reserve(preview->size() * shop::kColumns);
+        for (const auto& row : *preview) {
+            for (const auto& name : row)
+                names.push_back(qs(name));
+        }
+        return names;
+    }
     void search(const QString& text, const std::function<bool(const SearchHit&)>& onHit,
                 const std::atomic<bool>& cancel) const override
     {
@@ -52,8 +65,7 @@ CatalogueService::CatalogueService(std::filesystem::path workspace, QObject* par
 
 CatalogueService::~CatalogueService()
 {
-    if (loader_.joinable())
-        loader_.join();
+    loader_.stop();
 }
 
 QString CatalogueService::statusText() const
@@ -81,17 +93,15 @@ void CatalogueService::prepare()
         return;
     loading_ = true;
     // The built-in list takes a moment to read: the window goes on meanwhile.
-    loader_ = std::thread([this] {
+    loader_.start([this](const JobRun::Ticket& ticket) {
         catalogue::BuiltinItemList::preload();
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                loading_ = false;
-                builtinReady_ = true;
-                rebuildLookup();
-                emit ready();
-            },
-            Qt::QueuedConnection);
+        loader_.deliver(ticket.id, [this] {
+            loader_.endRun();
+            loading_ = false;
+            builtinReady_ = true;
+            rebuildLookup();
+            emit ready();
+        });
     });
 }
 

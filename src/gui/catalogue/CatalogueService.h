@@ -2,18 +2,18 @@
 
 #include "core/catalogue/ItemCatalogue.h"
 #include "gui/catalogue/ItemLookup.h"
+#include "gui/jobs/JobRunner.h"
 
 #include <QObject>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace shopkeeper::gui {
 
 // The item catalogue as the windows use it: whether the user's table id-name.txt is in use
 // (the main window's 外置ID选择框), the status text the preview and search windows show, and
-// the current lookup view. The built-in list is loaded once per process on a worker thread;
+// the current lookup view. The built-in list is loaded once per process by a job runner;
 // ready() tells when it is there, and until then views only know the user's table.
 class CatalogueService : public QObject
 {
@@ -58,7 +58,7 @@ private:
     bool testing_ = false;
     catalogue::ItemCatalogue catalogue_;
     std::shared_ptr<const ItemLookup> lookup_;
-    std::thread loader_;
+    JobRunner loader_;
 };
 
 } // namespace shopkeeper::gui

@@ -1,6 +1,7 @@
 #include "gui/grid/PageGridView.h"
 
 #include "gui/grid/PageGridModel.h"
+#include "gui/session/ShopSession.h"
 #include "gui/widgets/QtText.h"
 
 #include <QApplication>
@@ -30,7 +31,11 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setTabKeyNavigation(true);
     setWordWrap(true);
-    connect(model_, &PageGridModel::cellRefused, this, &PageGridView::showRefusal);
+    connect(&model_->session(), &ShopSession::cellRefused, this,
+            [this](int page, int row, int column, const QString& reason) {
+                if (page == model_->pageIndex())
+                    showRefusal(row, column, reason);
+            });
 }
 
 void PageGridView::keyPressEvent(QKeyEvent* event)
@@ -67,14 +72,17 @@ void PageGridView::paste()
     const QModelIndex at = currentIndex();
     const int row = at.isValid() ? at.row() : 0;
     const int column = at.isValid() ? at.column() : 0;
-    model_->paste(row, column, QApplication::clipboard()->text());
+    model_->session().paste(model_->pageIndex(), {row, column}, QApplication::clipboard()->text());
     if (model_->rowCount() > 0)
         setCurrentIndex(model_->index(std::min(row, model_->rowCount() - 1), column));
 }
 
 void PageGridView::clearSelectedCells()
 {
-    model_->clearCells(selectionModel()->selectedIndexes());
+    std::vector<shop::CellPosition> cells;
+    for (const auto& cell : selectionModel()->selectedIndexes())
+        cells.push_back({cell.row(), cell.column()});
+    model_->session().clearCells(model_->pageIndex(), cells);
 }
 
 bool PageGridView::fillSelectedCell(const QString& text)
@@ -82,14 +90,10 @@ bool PageGridView::fillSelectedCell(const QString& text)
     const QModelIndex at = currentIndex();
     if (!at.isValid())
         return false;
-    if (!model_->cellText(at.row(), at.column()).isEmpty())
-        return false; // a filled cell is never overwritten
-    if (!model_->editCell(at.row(), at.column(), text))
+    const auto next = model_->session().fillSelectedCell(model_->pageIndex(), {at.row(), at.column()}, text);
+    if (!next)
         return false;
-    if (at.column() < model_->columnCount() - 1)
-        setCurrentIndex(model_->index(at.row(), at.column() + 1));
-    else if (at.row() + 1 < model_->rowCount())
-        setCurrentIndex(model_->index(at.row() + 1, 0));
+    setCurrentIndex(model_->index(next->row, next->column));
     return true;
 }
 

@@ -8,7 +8,7 @@ class PageGridModel;
 
 // The grid control of one page: no header cells, rows 24 pixels high and the seven columns
 // sharing the width, grey grid lines, editable in place. Ctrl+C copies the selected cells as
-// TAB-separated text; Ctrl+V and Delete are handed to the model, which owns every rule.
+// TAB-separated text; Ctrl+V and Delete go to the session, whose document owns every rule.
 // A value the model refuses is explained in a tooltip at the cell.
 class PageGridView : public QTableView
 {
@@ -22,8 +22,8 @@ public:
     void paste();
     void clearSelectedCells();
 
-    // Puts text into the cursor cell when that cell is empty, then moves the cursor to the next
-    // cell: along the row, then to the first cell of the next row; at the last cell it stays.
+    // Puts a captured ID into the cursor cell by the document's rule, and moves the cursor
+    // where the document says.
     bool fillSelectedCell(const QString& text);
 
     // The last refusal shown, for the status of the window.

@@ -14,11 +14,11 @@ constexpr auto kBatchAge = std::chrono::milliseconds(30);
 
 } // namespace
 
-ItemSearchJob::ItemSearchJob(QObject* parent) : WorkerJob(parent) {}
+ItemSearchJob::ItemSearchJob(QObject* parent) : JobRunner(parent) {}
 
 ItemSearchJob::~ItemSearchJob()
 {
-    cancel();
+    stop();
 }
 
 void ItemSearchJob::wakeWorker()
@@ -43,7 +43,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
         haveAnswer_ = false;
         stop_ = false;
     }
-    WorkerJob::start([this, text, lookup](const JobRun::Ticket& ticket) {
+    JobRunner::start([this, text, lookup](const JobRun::Ticket& ticket) {
         std::vector<SearchHit> batch;
         auto batchStarted = std::chrono::steady_clock::now();
         std::size_t hits = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/catalogue/ItemLookup.h"
-#include "gui/jobs/WorkerJob.h"
+#include "gui/jobs/JobRunner.h"
 
 #include <condition_variable>
 #include <memory>
@@ -16,7 +16,7 @@ namespace shopkeeper::gui {
 // questionDue() and waits for answer(): stopping ends the search, going on lets it run to the
 // end without asking again. Cancelling (a new search, the window closing) wakes a waiting
 // worker too.
-class ItemSearchJob : public WorkerJob
+class ItemSearchJob : public JobRunner
 {
     Q_OBJECT
 public:

@@ -33,6 +33,7 @@ public:
             current_.cancelFlag->store(true);
         current_ = Ticket{};
     }
+    const Ticket& current() const { return current_; }
     // Only called on the thread that starts and cancels runs.
     bool isCurrent(quint64 id) const { return id != 0 && id == current_.id; }
     bool isActive() const { return current_.id != 0; }

@@ -5,16 +5,16 @@
 
 namespace shopkeeper::gui {
 
-NpcListJob::NpcListJob(QObject* parent) : WorkerJob(parent) {}
+NpcListJob::NpcListJob(QObject* parent) : JobRunner(parent) {}
 
 NpcListJob::~NpcListJob()
 {
-    cancel();
+    stop();
 }
 
 void NpcListJob::start(const workspace::Workspace& workspace)
 {
-    WorkerJob::start([this, workspace](const JobRun::Ticket& ticket) {
+    JobRunner::start([this, workspace](const JobRun::Ticket& ticket) {
         auto state = workspace::loadWorkspace(workspace);
         if (ticket.isCancelled())
             return;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/workspace/Workspace.h"
-#include "gui/jobs/WorkerJob.h"
+#include "gui/jobs/JobRunner.h"
 
 #include <QString>
 
@@ -11,7 +11,7 @@ namespace shopkeeper::gui {
 // reading the NPC files and the tables, and naming each shop. Results reach the window as
 // signals on the window's thread, and only those of the current run: a cancelled or replaced
 // run delivers nothing more, whatever it had already queued.
-class NpcListJob : public WorkerJob
+class NpcListJob : public JobRunner
 {
     Q_OBJECT
 public:

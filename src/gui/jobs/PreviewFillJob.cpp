@@ -11,33 +11,28 @@ constexpr std::size_t kRowsPerBlock = 40;
 
 } // namespace
 
-PreviewFillJob::PreviewFillJob(QObject* parent) : WorkerJob(parent) {}
+PreviewFillJob::PreviewFillJob(QObject* parent) : JobRunner(parent) {}
 
 PreviewFillJob::~PreviewFillJob()
 {
-    cancel();
+    stop();
 }
 
-void PreviewFillJob::start(Pages pages, std::shared_ptr<const ItemLookup> lookup)
+void PreviewFillJob::start(shop::ShopPages pages, std::shared_ptr<const ItemLookup> lookup)
 {
-    WorkerJob::start([this, pages = std::move(pages), lookup](const JobRun::Ticket& ticket) {
-        const std::size_t block = kRowsPerBlock * shop::kColumns;
+    JobRunner::start([this, pages = std::move(pages), lookup](const JobRun::Ticket& ticket) {
         for (int page = 0; page < static_cast<int>(pages.size()); ++page) {
-            const auto& cells = pages[static_cast<std::size_t>(page)];
-            for (std::size_t first = 0; first < cells.size(); first += block) {
-                if (ticket.isCancelled())
+            const auto& rows = pages[static_cast<std::size_t>(page)].rows();
+            for (std::size_t first = 0; first < rows.size(); first += kRowsPerBlock) {
+                const std::size_t end = std::min(rows.size(), first + kRowsPerBlock);
+                auto names = lookup->namesOf({rows.begin() + static_cast<std::ptrdiff_t>(first),
+                                              rows.begin() + static_cast<std::ptrdiff_t>(end)},
+                                             *ticket.cancelFlag);
+                if (!names || ticket.isCancelled())
                     return;
-                std::vector<QString> names;
-                const std::size_t end = std::min(cells.size(), first + block);
-                names.reserve(end - first);
-                for (std::size_t i = first; i < end; ++i) {
-                    if (ticket.isCancelled())
-                        return;
-                    names.push_back(lookup->nameOf(cells[i]));
-                }
-                const int row = static_cast<int>(first / shop::kColumns);
+                const int row = static_cast<int>(first);
                 deliver(ticket.id,
-                        [this, page, row, names = std::move(names)] { emit namesReady(page, row, names); });
+                        [this, page, row, names = std::move(*names)] { emit namesReady(page, row, names); });
             }
         }
         deliver(ticket.id, [this] {

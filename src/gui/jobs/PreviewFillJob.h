@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/shop/ShopPage.h"
 #include "gui/catalogue/ItemLookup.h"
-#include "gui/jobs/WorkerJob.h"
+#include "gui/jobs/JobRunner.h"
 
 #include <QString>
 #include <array>
@@ -13,17 +14,14 @@ namespace shopkeeper::gui {
 // Turns the item IDs of the five pages into names on a worker thread. The pages are a copy
 // taken when the run starts, so the grids can go on being used; names come back to the
 // window's thread in blocks of rows, and finished() ends the run.
-class PreviewFillJob : public WorkerJob
+class PreviewFillJob : public JobRunner
 {
     Q_OBJECT
 public:
-    // Each page's cells in row-major order, seven per row.
-    using Pages = std::array<std::vector<QString>, 5>;
-
     explicit PreviewFillJob(QObject* parent = nullptr);
     ~PreviewFillJob() override;
 
-    void start(Pages pages, std::shared_ptr<const ItemLookup> lookup);
+    void start(shop::ShopPages pages, std::shared_ptr<const ItemLookup> lookup);
 
 signals:
     void namesReady(int page, int firstRow, const std::vector<QString>& names);

@@ -5,9 +5,9 @@
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopRepair.h"
 #include "core/shop/ShopWriter.h"
-#include "gui/grid/GridStateCommand.h"
 #include "gui/grid/PageGridModel.h"
-#include "gui/grid/ValueCommand.h"
+#include "gui/session/PageEditCommand.h"
+#include "gui/session/ValueCommand.h"
 #include "gui/widgets/QtText.h"
 
 namespace shopkeeper::gui {
@@ -16,6 +16,16 @@ namespace {
 
 // Undo steps of one kind that follow each other merge (ticking and unticking the repair box).
 constexpr int kRepairStepId = 100;
+
+std::vector<int> allPages()
+{
+    return {0, 1, 2, 3, 4};
+}
+
+bool validPage(int page)
+{
+    return page >= 0 && page < shop::kPageCount;
+}
 
 } // namespace
 
@@ -27,18 +37,26 @@ QString ShopSession::defaultPageName(int page)
 ShopSession::ShopSession(std::filesystem::path workspace, QObject* parent)
     : QObject(parent), workspace_(std::move(workspace))
 {
-    for (auto& model : models_) {
-        model = new PageGridModel(this);
-        model->setUndoStack(&undo_);
-    }
-    resetNames();
+    // A new grid has one empty row.
+    for (int k = 0; k < shop::kPageCount; ++k)
+        document_.addRows(k, 1);
+    for (int k = 0; k < shop::kPageCount; ++k)
+        models_[static_cast<std::size_t>(k)] = new PageGridModel(*this, k, this);
     connect(&undo_, &QUndoStack::cleanChanged, this, [this] { setDirty(dirty_); });
 }
 
 ShopSession::~ShopSession()
 {
-    // The models' undo commands must go before the models.
+    // The commands call back into the session: they go first.
     undo_.clear();
+}
+
+PageNames ShopSession::pageNames() const
+{
+    PageNames names;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        names[k] = qs(document_.captions[k]);
+    return names;
 }
 
 void ShopSession::setDirty(bool dirty)
@@ -51,44 +69,63 @@ void ShopSession::setDirty(bool dirty)
     }
 }
 
-void ShopSession::resetNames()
+void ShopSession::applyToPages(const std::vector<int>& pages,
+                               const std::function<void(shop::ShopDocument&)>& change)
 {
-    for (int k = 0; k < shop::kPageCount; ++k)
-        names_[static_cast<std::size_t>(k)] = defaultPageName(k + 1);
+    for (const int page : pages)
+        emit pageAboutToChange(page);
+    change(document_);
+    for (const int page : pages)
+        emit pageChanged(page);
 }
 
-void ShopSession::applyPageNames(const PageNames& names)
+void ShopSession::restorePages(const std::vector<std::pair<int, shop::PageState>>& states)
 {
-    if (names == names_)
+    for (const auto& [page, state] : states) {
+        emit pageAboutToChange(page);
+        document_.restorePage(page, state);
+        emit pageChanged(page);
+    }
+}
+
+void ShopSession::applyCellText(int page, shop::CellPosition at, const std::string& text)
+{
+    if (!validPage(page) || at.row >= document_.page(page).rowCount())
         return;
-    names_ = names;
+    document_.setCellText(page, at, text);
+    emit cellChanged(page, at.row, at.column);
+}
+
+void ShopSession::applyPageNames(const shop::PageNames& names)
+{
+    if (names == document_.captions)
+        return;
+    document_.setCaptions(names);
     emit pageNamesChanged();
 }
 
 void ShopSession::applyRepairable(bool repairable)
 {
-    if (repairable == repairable_)
+    if (repairable == document_.repairable)
         return;
-    repairable_ = repairable;
+    document_.setRepairable(repairable);
     emit repairableChanged(repairable);
 }
 
 void ShopSession::showPages(const shop::ShopPages& pages)
 {
-    for (std::size_t k = 0; k < pages.size(); ++k) {
-        if (pages[k].rowCount() == 0)
-            models_[k]->clearGrid();
-        else
-            models_[k]->fill(pages[k]);
-    }
+    applyToPages(allPages(), [&](shop::ShopDocument& document) { document.showPages(pages); });
 }
 
-shop::ShopPages ShopSession::pages() const
+bool ShopSession::changePages(const QString& text, const std::vector<int>& pages,
+                              const std::function<void(shop::ShopDocument&)>& change)
 {
-    shop::ShopPages out;
-    for (std::size_t k = 0; k < out.size(); ++k)
-        out[k] = models_[k]->page();
-    return out;
+    if (!editable_)
+        return false;
+    const int before = undo_.count();
+    const int index = undo_.index();
+    undo_.push(new PageEditCommand(*this, text, pages, change));
+    return undo_.count() != before || undo_.index() != index;
 }
 
 void ShopSession::reset()
@@ -97,13 +134,9 @@ void ShopSession::reset()
     document_ = shop::ShopDocument{};
     pendingBlock_.clear();
     pendingPath_.clear();
-    for (auto* model : models_)
-        model->clearGrid();
-    PageNames defaults;
-    for (int k = 0; k < shop::kPageCount; ++k)
-        defaults[static_cast<std::size_t>(k)] = defaultPageName(k + 1);
-    applyPageNames(defaults);
-    applyRepairable(false);
+    showPages({});
+    emit pageNamesChanged();
+    emit repairableChanged(false);
     setEditable(true);
     setDirty(false);
     emit bindingChanged();
@@ -111,14 +144,16 @@ void ShopSession::reset()
 
 void ShopSession::leaveFileMode()
 {
+    // The pages stay; everything that tied them to a file goes.
+    auto pages = document_.pages;
+    auto shading = document_.shading;
     document_ = shop::ShopDocument{};
+    document_.pages = std::move(pages);
+    document_.shading = std::move(shading);
     pendingBlock_.clear();
     pendingPath_.clear();
-    PageNames defaults;
-    for (int k = 0; k < shop::kPageCount; ++k)
-        defaults[static_cast<std::size_t>(k)] = defaultPageName(k + 1);
-    applyPageNames(defaults);
-    applyRepairable(false);
+    emit pageNamesChanged();
+    emit repairableChanged(false);
     emit bindingChanged();
 }
 
@@ -140,16 +175,19 @@ ShopSession::OpenResult ShopSession::open(const std::filesystem::path& shopFile)
 
 void ShopSession::bind(shop::ShopDocument document)
 {
+    const auto pages = document.pages;
+    const bool repairable = document.repairable;
+    undo_.clear();
+    for (int k = 0; k < shop::kPageCount; ++k)
+        emit pageAboutToChange(k);
     document_ = std::move(document);
+    document_.showPages(pages);
+    for (int k = 0; k < shop::kPageCount; ++k)
+        emit pageChanged(k);
     pendingBlock_.clear();
     pendingPath_.clear();
-    showPages(document_.pages);
-    PageNames names;
-    for (std::size_t k = 0; k < names.size(); ++k)
-        names[k] = qs(document_.captions[k]);
-    applyPageNames(names);
-    applyRepairable(document_.repairable);
-    undo_.clear();
+    emit pageNamesChanged();
+    emit repairableChanged(repairable);
     setDirty(false);
     emit bindingChanged();
 }
@@ -166,26 +204,23 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
 {
     if (!isBound())
         return {SaveStatus::Failed, QStringLiteral("没有打开商店文件，无法保存。")};
-    shop::ShopDocument edited = document_;
-    edited.pages = pages();
-    for (std::size_t k = 0; k < names_.size(); ++k)
-        edited.captions[k] = u8(names_[k]);
-    edited.repairable = repairable_;
+    shop::ShopDocument written = document_;
     io::AtomicFileWriter disk;
     shop::ShopWriter writer;
     shop::SaveOptions options;
     options.overwriteChanged = overwriteChanged;
-    const auto result = writer.save(edited, workspace_.shopStringTablePath(), disk, options);
+    const auto result = writer.save(written, workspace_.shopStringTablePath(), disk, options);
     if (!result) {
         const bool changed = result.error().kind == shop::SaveError::Kind::ChangedOnDisk;
         return {changed ? SaveStatus::ChangedOnDisk : SaveStatus::Failed, qs(result.error().message)};
     }
-    // The grids show what was written: no empty rows, "-1" in the empty cells.
-    for (std::size_t k = 0; k < edited.pages.size(); ++k) {
-        if (!(models_[k]->page() == edited.pages[k]))
-            models_[k]->fill(edited.pages[k]);
-    }
-    document_ = std::move(edited);
+    // The grids show what was written: no empty rows, "-1" in the empty cells, the grey rows
+    // that stayed as they were.
+    applyToPages(allPages(), [&](shop::ShopDocument& document) {
+        document.tidy();
+        written.shading = std::move(document.shading);
+        document = std::move(written);
+    });
     undo_.setClean();
     setDirty(false);
     return {};
@@ -193,66 +228,108 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
 
 void ShopSession::setEditable(bool editable)
 {
-    for (auto* model : models_)
-        model->setEditable(editable);
     if (editable == editable_)
         return;
     editable_ = editable;
     emit editableChanged(editable);
 }
 
-void ShopSession::setPreviewing(bool previewing)
+std::optional<QString> ShopSession::editCell(int page, shop::CellPosition at, const QString& text)
 {
-    if (previewing == previewing_)
-        return;
-    previewing_ = previewing;
-    emit previewingChanged(previewing);
+    if (!editable_ || !validPage(page) || at.row < 0 || at.row >= document_.page(page).rowCount() ||
+        at.column < 0 || at.column >= shop::kColumns)
+        return std::nullopt;
+    const std::string typed = u8(text);
+    const auto value = shop::cellValue(typed);
+    if (!value) {
+        const QString reason = qs(shop::cellRefusalMessage(value.error(), typed));
+        emit cellRefused(page, at.row, at.column, reason);
+        return reason;
+    }
+    const std::string before = document_.page(page).cell(at.row, at.column);
+    if (before != *value)
+        undo_.push(new CellEditCommand(*this, page, at, before, *value));
+    return std::nullopt;
+}
+
+bool ShopSession::paste(int page, shop::CellPosition at, const QString& text)
+{
+    if (text.isEmpty() || !validPage(page))
+        return false;
+    int refused = 0;
+    const bool changed = changePages(QStringLiteral("粘贴"), {page}, [&](shop::ShopDocument& document) {
+        refused = document.paste(page, at, u8(text));
+    });
+    if (refused > 0)
+        emit cellRefused(page, at.row, at.column,
+                         QStringLiteral("有 %1 个值不是物品ID，没有粘贴。").arg(refused));
+    return changed;
+}
+
+bool ShopSession::clearCells(int page, const std::vector<shop::CellPosition>& cells)
+{
+    if (cells.empty() || !validPage(page))
+        return false;
+    return changePages(QStringLiteral("删除"), {page},
+                       [&](shop::ShopDocument& document) { document.clearCells(page, cells); });
+}
+
+std::optional<shop::CellPosition> ShopSession::fillSelectedCell(int page, shop::CellPosition cursor,
+                                                                const QString& text)
+{
+    if (!editable_ || !validPage(page))
+        return std::nullopt;
+    // The document decides on a copy; the change goes in as an edit of that one cell.
+    shop::ShopDocument trial;
+    trial.pages[static_cast<std::size_t>(page)] = document_.page(page);
+    const auto next = trial.fillSelectedCell(page, cursor, u8(text));
+    if (!next)
+        return std::nullopt;
+    const std::string& after = trial.page(page).cell(cursor.row, cursor.column);
+    const std::string& before = document_.page(page).cell(cursor.row, cursor.column);
+    if (after != before)
+        undo_.push(new CellEditCommand(*this, page, cursor, before, after));
+    return next;
 }
 
 void ShopSession::addTwoRows(int page)
 {
-    if (!editable_ || page < 0 || page >= shop::kPageCount)
-        return;
-    auto* model = models_[static_cast<std::size_t>(page)];
-    GridStateCommand::record(&undo_, QStringLiteral("增加两行"), {model}, [model] {
-        model->appendRows(1);
-        model->appendRows(1);
-        model->shadeRows();
-    });
+    if (validPage(page))
+        changePages(QStringLiteral("增加两行"), {page},
+                    [page](shop::ShopDocument& document) { document.addRows(page, 2); });
 }
 
 void ShopSession::clearPage(int page)
 {
-    if (!editable_ || page < 0 || page >= shop::kPageCount)
-        return;
-    auto* model = models_[static_cast<std::size_t>(page)];
-    GridStateCommand::record(&undo_, QStringLiteral("清空本页"), {model}, [model] { model->clearGrid(); });
+    if (validPage(page))
+        changePages(QStringLiteral("清空本页"), {page},
+                    [page](shop::ShopDocument& document) { document.clearPage(page); });
 }
 
 void ShopSession::clearAllPages()
 {
-    if (!editable_)
-        return;
-    GridStateCommand::record(&undo_, QStringLiteral("清空所有"), models(), [this] {
-        for (auto* model : models_)
-            model->clearGrid();
-    });
+    changePages(QStringLiteral("清空所有"), allPages(),
+                [](shop::ShopDocument& document) { document.clearAllPages(); });
 }
 
 void ShopSession::renamePages(const PageNames& names)
 {
-    if (!editable_ || names == names_)
+    shop::PageNames wanted;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        wanted[k] = u8(names[k]);
+    if (!editable_ || wanted == document_.captions)
         return;
-    undo_.push(new ValueCommand<PageNames>(QStringLiteral("编辑页名称"), names_, names,
-                                           [this](const PageNames& value) { applyPageNames(value); }));
+    undo_.push(
+        new ValueCommand<shop::PageNames>(QStringLiteral("编辑页名称"), document_.captions, wanted,
+                                          [this](const shop::PageNames& value) { applyPageNames(value); }));
 }
 
 void ShopSession::setRepairable(bool repairable)
 {
-    if (!editable_ || repairable == repairable_)
+    if (!editable_ || repairable == document_.repairable)
         return;
     undo_.push(new ValueCommand<bool>(
-        QStringLiteral("可修理装备"), repairable_, repairable,
+        QStringLiteral("可修理装备"), document_.repairable, repairable,
         [this](const bool& value) { applyRepairable(value); }, kRepairStepId));
 }
 
@@ -295,12 +372,7 @@ ShopSession::BlockResult ShopSession::readBlock(const QString& text, TransferMod
 void ShopSession::tidyPages(const QString& stepName)
 {
     const bool wasClean = !isModified();
-    GridStateCommand::record(&undo_, stepName, models(), [this] {
-        for (auto* model : models_) {
-            model->removeEmptyRows();
-            model->fillEmptyCells();
-        }
-    });
+    changePages(stepName, allPages(), [](shop::ShopDocument& document) { document.tidy(); });
     // Without a file there is nothing to save, and tidying is no edit of a shop.
     if (!isBound() && wasClean)
         undo_.setClean();
@@ -309,8 +381,7 @@ void ShopSession::tidyPages(const QString& stepName)
 QString ShopSession::output()
 {
     tidyPages(QStringLiteral("输出数据"));
-    auto current = pages();
-    return qs(shop::SellItemBlock::serialise(current));
+    return qs(shop::SellItemBlock::serialise(document_.pages));
 }
 
 } // namespace shopkeeper::gui

@@ -8,6 +8,8 @@
 #include <QUndoStack>
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace shopkeeper::gui {
@@ -16,10 +18,11 @@ class PageGridModel;
 
 using PageNames = std::array<QString, shop::kPageCount>;
 
-// The one shop being edited, under every window: the document as read from disk, its five
-// page models, the page names and the repair flag as data, and the undo stack that every
-// change goes through. Windows show the session and call its operations; they never hold
-// shop state in their widgets. "Modified" follows the undo stack's clean state.
+// The one shop being edited, under every window. It owns the core's editable shop document
+// and the undo stack: every change is an undo command that calls an operation of the
+// document, and the document's changes reach the views through the signals below (the five
+// page models only adapt the document for the grids). "Modified" follows the undo stack's
+// clean state.
 class ShopSession : public QObject
 {
     Q_OBJECT
@@ -69,12 +72,12 @@ public:
     std::vector<PageGridModel*> models() const { return {models_.begin(), models_.end()}; }
     QUndoStack* undoStack() { return &undo_; }
 
+    const shop::ShopDocument& document() const { return document_; }
     bool isBound() const { return document_.isBound(); }
     const std::filesystem::path& path() const { return document_.path; }
-    const shop::ShopDocument& document() const { return document_; }
     bool isModified() const { return !undo_.isClean() || dirty_; }
-    const PageNames& pageNames() const { return names_; }
-    bool isRepairable() const { return repairable_; }
+    PageNames pageNames() const;
+    bool isRepairable() const { return document_.repairable; }
     // False from the start of a save until the shop has been read again.
     bool isEditable() const { return editable_; }
     // The raw block of a shop whose read stopped at too many pages, for the user to mend.
@@ -87,24 +90,29 @@ public:
     OpenResult reopen();
     // Nothing bound, empty grids, default names, repair flag off, an empty undo history.
     void reset();
-    // The editor leaves the file: no file is bound any more, names back to their defaults and
-    // the repair flag off; the grids keep what they hold.
-    void leaveFileMode();
 
     // Writes the shop back. Unless overwriteChanged, a shop file that changed on disk since it
     // was read is not overwritten.
     SaveResult save(bool overwriteChanged = false);
 
-    // The page commands; each is one undo step, and does nothing while not editable.
+    // The edits. Each is one undo step (none when nothing changed), and does nothing while not
+    // editable. page is 0..4.
+    // A typed value: the reason for the user when the cell rule refuses it (also signalled).
+    std::optional<QString> editCell(int page, shop::CellPosition at, const QString& text);
+    bool paste(int page, shop::CellPosition at, const QString& text);
+    bool clearCells(int page, const std::vector<shop::CellPosition>& cells);
+    // A captured ID into the empty cursor cell; where the cursor goes next, or nothing.
+    std::optional<shop::CellPosition> fillSelectedCell(int page, shop::CellPosition cursor,
+                                                       const QString& text);
     void addTwoRows(int page);
     void clearPage(int page);
     void clearAllPages();
     void renamePages(const PageNames& names);
     void setRepairable(bool repairable);
+    // What the preview does to the pages before it shows them, and the first step of the output.
+    void tidyPages(const QString& stepName);
+
     void setEditable(bool editable);
-    // The preview is reading the pages: the window keeps the commands that change them off.
-    void setPreviewing(bool previewing);
-    bool isPreviewing() const { return previewing_; }
 
     // Spreads a pasted item list over the five pages. In Read mode the editor then leaves file
     // mode; in Batch mode (a shop whose block had to be mended) the file stays bound and the
@@ -113,37 +121,43 @@ public:
     // The output: empty rows go, empty cells become "-1" (one undo step; not an edit when no
     // file is bound), and the pages print as one item list.
     QString output();
-    // What the preview does to the grids before it shows them: the same as the output.
-    void tidyPages(const QString& stepName);
 
     static QString defaultPageName(int page);
 
+    // For the undo commands: the document's operations with the signals that tell the views.
+    void applyToPages(const std::vector<int>& pages, const std::function<void(shop::ShopDocument&)>& change);
+    void restorePages(const std::vector<std::pair<int, shop::PageState>>& states);
+    void applyCellText(int page, shop::CellPosition at, const std::string& text);
+    void applyPageNames(const shop::PageNames& names);
+    void applyRepairable(bool repairable);
+
 signals:
     void modifiedChanged(bool modified);
+    // A page is about to change as a whole (rows added or gone, cleared, tidied), and has.
+    void pageAboutToChange(int page);
+    void pageChanged(int page);
+    void cellChanged(int page, int row, int column);
+    // A value the cell rule refused; reason says why, for the user.
+    void cellRefused(int page, int row, int column, const QString& reason);
     void pageNamesChanged();
     void repairableChanged(bool repairable);
     // A shop was opened, or the binding went: path() and isBound() have changed.
     void bindingChanged();
     void editableChanged(bool editable);
-    void previewingChanged(bool previewing);
 
 private:
     void bind(shop::ShopDocument document);
-    void applyPageNames(const PageNames& names);
-    void applyRepairable(bool repairable);
+    void leaveFileMode();
     void showPages(const shop::ShopPages& pages);
-    shop::ShopPages pages() const;
+    bool changePages(const QString& text, const std::vector<int>& pages,
+                     const std::function<void(shop::ShopDocument&)>& change);
     void setDirty(bool dirty);
-    void resetNames();
 
     workspace::Workspace workspace_;
     shop::ShopDocument document_;
     std::array<PageGridModel*, shop::kPageCount> models_{};
     QUndoStack undo_;
-    PageNames names_;
-    bool repairable_ = false;
     bool editable_ = true;
-    bool previewing_ = false;
     bool dirty_ = false; // a change made outside the undo history (a mended block)
     bool lastModified_ = false;
     QString pendingBlock_;

@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,12 +56,14 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
-    : QWidget(parent), session_(workspace), catalogue_(std::move(workspace)), dialogs_(dialogs)
+    : QWidget(parent), session_(workspace), workspace_(session_), catalogue_(std::move(workspace)),
+      dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("主窗口"));
     setFixedSize(700, 560);
     chrome_ = new FramelessChrome(this, productTitle());
     buildControls();
+    npcCombo_->setModel(workspace_.npcList());
     for (int k = 0; k < shop::kPageCount; ++k) {
         session_.model(k)->setNameLookup([this](const QString& id) {
             // The built-in list is read on first use, off this thread; until then no name.
@@ -78,30 +79,22 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         [this](const QString& text) { return fillSelectedCell(text); }, this);
     connectSession();
 
-    connect(&job_, &NpcListJob::listed, this,
-            [this](int) { npcCombo_->addItem(qs(workspace::kChooseNpcPrompt)); });
-    connect(&job_, &NpcListJob::entryFound, this, [this](const QString& shopFile, const QString& name) {
-        entries_.push_back(toPath(shopFile));
-        npcCombo_->addItem(name);
-    });
-    connect(&job_, &NpcListJob::failed, this, [this](const QString& message) {
-        listing_ = false;
+    connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
+    connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
         loadingLabel_->hide();
         dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
-        setListControlsEnabled(true);
         returnFocus();
     });
-    connect(&job_, &NpcListJob::finished, this, [this] {
-        listing_ = false;
+    connect(&workspace_, &WorkspaceSession::listReady, this, [this] {
         // The prompt is selected without opening a shop.
-        const int prompt = npcCombo_->findText(qs(workspace::kChooseNpcPrompt), Qt::MatchStartsWith);
-        npcCombo_->setCurrentIndex(prompt);
-        openIndex_ = 0;
+        npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
         loadingLabel_->hide();
-        setListControlsEnabled(true);
         returnFocus();
         emit npcListReady();
     });
+
+    confirmation_.setSingleShot(true);
+    connect(&confirmation_, &QTimer::timeout, this, &MainWindow::finishSave);
 
     auto* undoAction = session_.undoStack()->createUndoAction(this, QStringLiteral("撤销"));
     undoAction->setShortcuts(QKeySequence::Undo);
@@ -111,7 +104,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     auto* saveAction = new QAction(QStringLiteral("保存"), this);
     saveAction->setShortcut(QKeySequence::Save);
     connect(saveAction, &QAction::triggered, this, [this] {
-        if (saveButton_->isEnabled())
+        if (actionsFor(workspace_.state()).save)
             save();
     });
     for (auto* action : {undoAction, redoAction, saveAction})
@@ -119,11 +112,15 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     addActions({undoAction, redoAction, saveAction});
 
     updateTitle();
+    updateActions();
 }
 
 MainWindow::~MainWindow()
 {
-    job_.cancel();
+    // The secondary windows read the sessions: they go while the sessions are still there.
+    delete preview_.data();
+    delete search_.data();
+    workspace_.cancelListing();
 }
 
 QGroupBox* MainWindow::group(const char* name, const char* titleName, const QString& title, QRect rect)
@@ -275,20 +272,33 @@ void MainWindow::connectSession()
     connect(&session_, &ShopSession::pageNamesChanged, this, &MainWindow::showPageNames);
     connect(&session_, &ShopSession::repairableChanged, this, &MainWindow::showRepairFlag);
     connect(&session_, &ShopSession::bindingChanged, this, &MainWindow::showBinding);
-    connect(&session_, &ShopSession::previewingChanged, this, &MainWindow::showPreviewing);
-    connect(&session_, &ShopSession::editableChanged, this, [this](bool editable) {
-        for (auto* b : {addRowsButton_, clearPageButton_, clearAllButton_})
-            b->setEnabled(editable);
-    });
+    connect(&session_, &ShopSession::editableChanged, this, &MainWindow::updateActions);
+}
+
+void MainWindow::updateActions()
+{
+    const ActionStates on = actionsFor(workspace_.state());
+    loadButton_->setEnabled(on.load);
+    npcCombo_->setEnabled(on.npcList);
+    saveButton_->setEnabled(on.save);
+    repairBox_->setEnabled(on.repair);
+    editPagesButton_->setEnabled(on.editPageNames);
+    addRowsButton_->setEnabled(on.addRows);
+    clearPageButton_->setEnabled(on.clearPage);
+    clearAllButton_->setEnabled(on.clearAll);
+    readButton_->setEnabled(on.read);
+    outputButton_->setEnabled(on.output);
+    externalBox_->setEnabled(on.externalTable);
 }
 
 void MainWindow::showPreview()
 {
     if (!preview_) {
-        preview_ = new PreviewWindow(session_, catalogue_, this);
+        preview_ = new PreviewWindow(session_, workspace_, catalogue_, this);
         catalogue_.prepare();
     }
-    preview_->show();
+    // A minimised window comes back as it was.
+    preview_->showNormal();
     preview_->raise();
     preview_->activateWindow();
 }
@@ -299,7 +309,7 @@ void MainWindow::showSearch()
         search_ = new SearchWindow(catalogue_, dialogs_, this);
         catalogue_.prepare();
     }
-    search_->show();
+    search_->showNormal();
     search_->raise();
     search_->activateWindow();
 }
@@ -311,23 +321,6 @@ void MainWindow::loadExternalTable(bool checked)
         dialogs_.message(this, failure->title, failure->message, Dialogs::Icon::Error);
     }
     returnFocus();
-}
-
-void MainWindow::showPreviewing(bool previewing)
-{
-    // While the preview reads the pages nothing may replace or clear them.
-    for (QWidget* control : std::initializer_list<QWidget*>{clearPageButton_, clearAllButton_, readButton_,
-                                                            outputButton_, externalBox_})
-        control->setEnabled(!previewing);
-    if (previewing) {
-        npcCombo_->setEnabled(false);
-        saveButton_->setEnabled(false);
-        return;
-    }
-    // The NPC list and the save come back only in the workspace mode.
-    const bool workspaceMode = transferMode_ == TransferMode::Batch && !listing_;
-    npcCombo_->setEnabled(workspaceMode);
-    saveButton_->setEnabled(workspaceMode && session_.isBound());
 }
 
 void MainWindow::updateTitle()
@@ -347,13 +340,6 @@ void MainWindow::returnFocus()
         view->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::setListControlsEnabled(bool enabled)
-{
-    loadButton_->setEnabled(enabled);
-    npcCombo_->setEnabled(enabled);
-    saveButton_->setEnabled(enabled);
-}
-
 void MainWindow::showRepairFlag(bool repairable)
 {
     repairBox_->setChecked(repairable);
@@ -364,8 +350,9 @@ void MainWindow::showRepairFlag(bool repairable)
 
 void MainWindow::showPageNames()
 {
+    const auto names = session_.pageNames();
     for (int k = 0; k < shop::kPageCount; ++k)
-        tabs_->setTabText(k, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
+        tabs_->setTabText(k, tabCaption(names[static_cast<std::size_t>(k)]));
 }
 
 void MainWindow::showBinding()
@@ -386,6 +373,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 bool MainWindow::settleUnsavedChanges()
 {
+    // A save still showing its tick is finished first: the shop is read again now.
+    if (confirmation_.isActive())
+        finishSave();
     if (!session_.isModified())
         return true;
     if (!session_.isBound()) {
@@ -398,8 +388,13 @@ bool MainWindow::settleUnsavedChanges()
         dialogs_.askToSave(this, kNotice, QStringLiteral("当前商店尚未保存，是否先保存修改？"));
     returnFocus();
     switch (choice) {
-    case Dialogs::SaveChoice::Save:
-        return save();
+    case Dialogs::SaveChoice::Save: {
+        const bool saved = save();
+        // What comes next replaces the shop: the save's re-read happens now, not later.
+        if (confirmation_.isActive())
+            finishSave();
+        return saved;
+    }
     case Dialogs::SaveChoice::Discard:
         return true;
     case Dialogs::SaveChoice::Cancel:
@@ -412,59 +407,46 @@ void MainWindow::loadWorkspace()
 {
     if (!settleUnsavedChanges())
         return;
-    setListControlsEnabled(false);
-    if (auto ok = session_.workspace().checkRequiredFiles(); !ok) {
-        dialogs_.message(this, QStringLiteral("错误提示"), qs(ok.error().message), Dialogs::Icon::Error);
-        setListControlsEnabled(true);
+    if (const auto failure = workspace_.load()) {
+        dialogs_.message(this, QStringLiteral("错误提示"), *failure, Dialogs::Icon::Error);
         returnFocus();
         return;
     }
-    // The editor starts afresh.
-    job_.cancel();
-    editPagesButton_->setEnabled(true);
-    repairBox_->setEnabled(true);
-    npcCombo_->clear();
-    entries_.clear();
-    openIndex_ = 0;
-    session_.reset();
     loadingLabel_->show();
-    listing_ = true;
-    job_.start(session_.workspace());
 }
 
 void MainWindow::onNpcSelected(int index)
 {
-    if (index <= 0 || index > static_cast<int>(entries_.size()))
+    if (!workspace_.npcList()->shopFile(index))
         return;
     // Choosing the open NPC again reads its shop again, which loses edits as well.
     if (!settleUnsavedChanges()) {
-        npcCombo_->setCurrentIndex(openIndex_);
+        npcCombo_->setCurrentIndex(workspace_.openRow());
         return;
     }
     openShop(index);
     returnFocus();
 }
 
-void MainWindow::openShop(int index)
+void MainWindow::openShop(int row)
 {
-    const auto path = entries_[static_cast<std::size_t>(index - 1)];
-    openIndex_ = index;
-    npcCombo_->setCurrentIndex(index);
-    const auto result = session_.open(path);
+    const auto* path = workspace_.npcList()->shopFile(row);
+    if (!path)
+        return;
+    workspace_.setOpenRow(row);
+    npcCombo_->setCurrentIndex(row);
+    const auto result = session_.open(*path);
     if (result.status != ShopSession::OpenStatus::Opened) {
         showOpenFailure(result);
         return;
     }
     transferMode_ = TransferMode::Batch;
-    if (!listing_)
-        saveButton_->setEnabled(true);
     emit shopOpened();
 }
 
 void MainWindow::showOpenFailure(const ShopSession::OpenResult& result)
 {
     // Nothing is bound: the path box is empty and there is nothing to save.
-    saveButton_->setEnabled(false);
     if (result.status == ShopSession::OpenStatus::TooManyPages) {
         dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::None);
         openRepairWindow();
@@ -479,17 +461,14 @@ void MainWindow::openRepairWindow()
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
     window.reader = [this](const QString& text) { return session_.readBlock(text, TransferMode::Batch); };
     window.exec();
-    if (session_.isBound() && !listing_)
-        saveButton_->setEnabled(true);
     returnFocus();
 }
 
 bool MainWindow::save()
 {
-    if (saving_)
+    if (workspace_.isSaving())
         return false;
-    saving_ = true;
-    setListControlsEnabled(false);
+    workspace_.setSaving(true);
     // Nothing may change the shop between the write and the read that shows what was written.
     session_.setEditable(false);
 
@@ -503,26 +482,36 @@ bool MainWindow::save()
         saveButton_->setText(QStringLiteral("√√√"));
         SoundPlayer::playSaved();
         emit saveConfirming();
-        QEventLoop wait;
-        QTimer::singleShot(confirmationDelay_, &wait, &QEventLoop::quit);
-        wait.exec();
-        saveButton_->setText(QStringLiteral("保存文件"));
-        // Reading the shop again makes the grids editable again.
-        if (openIndex_ > 0 && openIndex_ <= static_cast<int>(entries_.size()))
-            openShop(openIndex_);
-        else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
-            showOpenFailure(again);
-    } else if (result.status == ShopSession::SaveStatus::Failed) {
+        // The tick shows for a moment, then finishSave() reads the shop again; until then the
+        // grids and the save stay locked, so nothing can start another save meanwhile.
+        if (confirmationDelay_ > 0)
+            confirmation_.start(confirmationDelay_);
+        else
+            finishSave();
+        return true;
+    }
+    if (result.status == ShopSession::SaveStatus::Failed) {
         dialogs_.message(this, kNotice, QStringLiteral("保存失败！\n") + result.message,
                          Dialogs::Icon::Error);
     }
     session_.setEditable(true);
-    setListControlsEnabled(true);
-    if (!session_.isBound())
-        saveButton_->setEnabled(false);
-    saving_ = false;
+    workspace_.setSaving(false);
     returnFocus();
-    return result.status == ShopSession::SaveStatus::Saved;
+    return false;
+}
+
+void MainWindow::finishSave()
+{
+    confirmation_.stop();
+    saveButton_->setText(QStringLiteral("保存文件"));
+    // Reading the shop again makes the grids editable again.
+    session_.setEditable(true);
+    workspace_.setSaving(false);
+    if (workspace_.npcList()->shopFile(workspace_.openRow()))
+        openShop(workspace_.openRow());
+    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
+        showOpenFailure(again);
+    returnFocus();
 }
 
 int MainWindow::currentPage() const
@@ -578,12 +567,13 @@ void MainWindow::editPageNames()
             if (!answer)
                 break;
             // A name the string table cannot hold as one line is refused, and asked again.
-            if (const auto ok = shop::checkPageName(u8(*answer)); !ok) {
-                dialogs_.message(this, kNotice, qs(ok.error().message), Dialogs::Icon::Warning);
+            const auto typed = shop::pageNameFromInput(k + 1, u8(*answer));
+            if (!typed) {
+                dialogs_.message(this, kNotice, qs(typed.error().message), Dialogs::Icon::Warning);
                 initial = *answer;
                 continue;
             }
-            name = *answer == QStringLiteral("-1") ? ShopSession::defaultPageName(k + 1) : *answer;
+            name = qs(*typed);
             break;
         }
     }
@@ -599,16 +589,9 @@ void MainWindow::openForRead()
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
     window.reader = [this](const QString& text) {
         const auto result = session_.readBlock(text, TransferMode::Read);
-        if (result.status == ShopSession::BlockStatus::Read) {
-            // The editor leaves the file mode: nothing here can be saved over a shop.
-            editPagesButton_->setEnabled(false);
-            saveButton_->setEnabled(false);
-            repairBox_->setEnabled(false);
-            npcCombo_->clear();
-            npcCombo_->setEnabled(false);
-            entries_.clear();
-            openIndex_ = 0;
-        }
+        // The editor leaves the file mode: nothing here can be saved over a shop.
+        if (result.status == ShopSession::BlockStatus::Read)
+            workspace_.enterPastedMode();
         return result;
     };
     window.exec();
@@ -632,11 +615,13 @@ void MainWindow::showHelp()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (saving_ || !settleUnsavedChanges()) {
+    if (confirmation_.isActive())
+        finishSave();
+    if (workspace_.isSaving() || !settleUnsavedChanges()) {
         event->ignore();
         return;
     }
-    job_.cancel();
+    workspace_.cancelListing();
     event->accept();
 }
 

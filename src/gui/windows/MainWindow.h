@@ -2,13 +2,14 @@
 
 #include "core/capture/CaptureBackends.h"
 #include "gui/catalogue/CatalogueService.h"
-#include "gui/jobs/NpcListJob.h"
 #include "gui/session/ShopSession.h"
+#include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -30,8 +31,9 @@ class LiveCapture;
 class PageGridView;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
-// data-transfer buttons, and the save button. It shows the shop session and hands every
-// action to it; the session holds the shop.
+// data-transfer buttons, and the save button. It wires the controls to the two sessions: the
+// shop session holds the shop, the workspace session the NPC list, the mode and the busy
+// states, from which updateActions() derives every control's enabled state.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,7 @@ public:
     ~MainWindow() override;
 
     ShopSession& session() { return session_; }
+    WorkspaceSession& workspaceSession() { return workspace_; }
     LiveCapture& liveCapture() { return *capture_; }
     CatalogueService& catalogue() { return catalogue_; }
     PreviewWindow* previewWindow() const { return preview_; }
@@ -67,8 +70,11 @@ public:
 
     const std::filesystem::path& workspacePath() const { return session_.workspace().root(); }
     TransferMode transferMode() const { return transferMode_; }
-    // How long the save button shows its tick before the shop is read again.
+    // How long the save button shows its tick before the shop is read again; with 0 the shop
+    // is read again before save() returns.
     void setSaveConfirmationDelay(int milliseconds) { confirmationDelay_ = milliseconds; }
+    // Sets every control's enabled state from the sessions' state.
+    void updateActions();
 
 signals:
     void npcListReady();
@@ -84,11 +90,11 @@ private:
     void buildControls();
     QGroupBox* group(const char* name, const char* titleName, const QString& title, QRect rect);
     void connectSession();
-    void setListControlsEnabled(bool enabled);
     void showRepairFlag(bool repairable);
     void showPageNames();
     void showBinding();
-    void openShop(int index);
+    void openShop(int row);
+    void finishSave();
     void showOpenFailure(const ShopSession::OpenResult& result);
     void openRepairWindow();
     bool settleUnsavedChanges();
@@ -97,19 +103,16 @@ private:
     void showPreview();
     void showSearch();
     void loadExternalTable(bool checked);
-    void showPreviewing(bool previewing);
 
     ShopSession session_;
+    WorkspaceSession workspace_;
     CatalogueService catalogue_;
     Dialogs& dialogs_;
     FramelessChrome* chrome_ = nullptr;
-    NpcListJob job_;
-    std::vector<std::filesystem::path> entries_; // shop file k is combo item k + 1
-    int openIndex_ = 0;
     TransferMode transferMode_ = TransferMode::Read;
     int confirmationDelay_ = 1000;
-    bool saving_ = false;
-    bool listing_ = false;
+    // Shows the save's tick, then reads the shop again (the save's second half).
+    QTimer confirmation_;
 
     QPushButton* loadButton_ = nullptr;
     QComboBox* npcCombo_ = nullptr;

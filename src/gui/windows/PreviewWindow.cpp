@@ -4,6 +4,7 @@
 #include "gui/grid/PageGridModel.h"
 #include "gui/grid/PreviewGridModel.h"
 #include "gui/session/ShopSession.h"
+#include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/FramelessChrome.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
@@ -18,8 +19,10 @@
 
 namespace shopkeeper::gui {
 
-PreviewWindow::PreviewWindow(ShopSession& session, CatalogueService& catalogue, QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session), catalogue_(catalogue), owner_(owner)
+PreviewWindow::PreviewWindow(ShopSession& session, WorkspaceSession& workspace, CatalogueService& catalogue,
+                             QWidget* owner)
+    : QWidget(owner, Qt::Window), session_(session), workspace_(workspace), catalogue_(catalogue),
+      owner_(owner)
 {
     setObjectName(QStringLiteral("预览窗口"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -96,7 +99,7 @@ PreviewWindow::~PreviewWindow()
 {
     job_.cancel();
     if (refreshing_)
-        session_.setPreviewing(false);
+        workspace_.setPreviewing(false);
 }
 
 void PreviewWindow::showEvent(QShowEvent* event)
@@ -117,7 +120,7 @@ void PreviewWindow::refresh()
     refreshing_ = true;
     refreshButton_->setEnabled(false);
     closeButton_->setEnabled(false);
-    session_.setPreviewing(true);
+    workspace_.setPreviewing(true);
 
     // The grids lose their empty rows and show "-1" in their empty cells, as for an output.
     session_.tidyPages(QStringLiteral("预览物品"));
@@ -144,13 +147,7 @@ void PreviewWindow::refresh()
 void PreviewWindow::startFill()
 {
     waitingForCatalogue_ = false;
-    PreviewFillJob::Pages pages;
-    for (int k = 0; k < 5; ++k) {
-        auto& cells = pages[static_cast<std::size_t>(k)];
-        for (const auto& item : session_.model(k)->page().items())
-            cells.push_back(QString::fromStdString(item));
-    }
-    job_.start(std::move(pages), catalogue_.lookup());
+    job_.start(session_.document().pages, catalogue_.lookup());
 }
 
 void PreviewWindow::animate()
@@ -166,7 +163,7 @@ void PreviewWindow::endRefresh()
     refreshButton_->setEnabled(true);
     closeButton_->setEnabled(true);
     refreshing_ = false;
-    session_.setPreviewing(false);
+    workspace_.setPreviewing(false);
     emit refreshed();
 }
 
@@ -178,7 +175,7 @@ void PreviewWindow::closeEvent(QCloseEvent* event)
     if (refreshing_) {
         busyTimer_.stop();
         refreshing_ = false;
-        session_.setPreviewing(false);
+        workspace_.setPreviewing(false);
     }
     event->accept();
 }

@@ -17,6 +17,7 @@ class CatalogueService;
 class PictureButton;
 class PreviewGridModel;
 class ShopSession;
+class WorkspaceSession;
 
 // The item-name preview: the five pages of the open shop with item names in place of IDs,
 // laid out like the item grids. It fills when the user presses 刷新按钮; the names are looked
@@ -25,7 +26,8 @@ class PreviewWindow : public QWidget
 {
     Q_OBJECT
 public:
-    PreviewWindow(ShopSession& session, CatalogueService& catalogue, QWidget* owner);
+    PreviewWindow(ShopSession& session, WorkspaceSession& workspace, CatalogueService& catalogue,
+                  QWidget* owner);
     ~PreviewWindow() override;
 
     void refresh();
@@ -45,6 +47,7 @@ private:
     void animate();
 
     ShopSession& session_;
+    WorkspaceSession& workspace_;
     CatalogueService& catalogue_;
     QWidget* owner_;
     PreviewFillJob job_;

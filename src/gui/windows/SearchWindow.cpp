@@ -20,7 +20,9 @@ namespace shopkeeper::gui {
 
 namespace {
 
-const QString kSeparator = QStringLiteral("---");
+// A result line keeps its ID and name beside the text it shows.
+constexpr int kIdRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
 
 void setColour(QLabel* label, const QColor& colour)
 {
@@ -87,8 +89,12 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
 
     connect(&job_, &ItemSearchJob::hitsFound, this, [this](const std::vector<SearchHit>& hits) {
         results_->setUpdatesEnabled(false);
-        for (const auto& hit : hits)
-            results_->addItem(hit.id + kSeparator + hit.name);
+        for (const auto& hit : hits) {
+            auto* item = new QListWidgetItem(qs(catalogue::ItemHit{u8(hit.id), u8(hit.name)}.entryText()));
+            item->setData(kIdRole, hit.id);
+            item->setData(kNameRole, hit.name);
+            results_->addItem(item);
+        }
         results_->setUpdatesEnabled(true);
         showCount();
     });
@@ -156,12 +162,8 @@ void SearchWindow::take(QListWidgetItem* item)
 {
     if (!item)
         return;
-    const QString entry = item->text();
-    const auto cut = entry.indexOf(kSeparator);
-    if (cut < 0)
-        return;
-    const QString id = entry.left(cut);
-    searchBox_->setText(entry.mid(cut + kSeparator.size()));
+    const QString id = item->data(kIdRole).toString();
+    searchBox_->setText(item->data(kNameRole).toString());
     searchBox_->setCursorPosition(0);
     idBox_->setText(id);
     QApplication::clipboard()->setText(id);

@@ -1,8 +1,10 @@
 #include "gui/windows/TransferWindow.h"
 
+#include "core/shop/SellItemBlock.h"
 #include "core/shop/ShopPage.h"
 #include "gui/widgets/FramelessChrome.h"
 #include "gui/widgets/PictureButton.h"
+#include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
 
 #include <QApplication>
@@ -14,23 +16,7 @@ namespace shopkeeper::gui {
 
 QString TransferWindow::rowsPerLine(const QString& block)
 {
-    QString out;
-    int inRow = 0;
-    for (const QString& item : block.split(QLatin1Char('\t'), Qt::SkipEmptyParts)) {
-        if (item == QStringLiteral("-2")) {
-            if (!out.isEmpty() && !out.endsWith(QLatin1Char('\n')))
-                out += QLatin1Char('\n');
-            out += QStringLiteral("-2\t\n");
-            inRow = 0;
-            continue;
-        }
-        out += item + QLatin1Char('\t');
-        if (++inRow == shop::kColumns) {
-            out += QLatin1Char('\n');
-            inRow = 0;
-        }
-    }
-    return out;
+    return qs(shop::SellItemBlock::rowsPerLine(u8(block)));
 }
 
 TransferWindow::TransferWindow(TransferMode mode, const QString& body, Dialogs& dialogs, QWidget* parent)

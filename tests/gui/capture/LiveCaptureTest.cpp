@@ -283,7 +283,7 @@ TEST_F(LiveCaptureTest, AFullCellIsLeftAloneButTheIdIsStillShownAndCopied)
 {
     switchOn();
     fillBox()->click();
-    window().grid(0)->gridModel()->editCell(0, 3, "555");
+    window().session().editCell(0, {0, 3}, "555");
     putCursor(0, 3);
     game.store(0x00400000, 8800);
     ASSERT_TRUE(pressF12());

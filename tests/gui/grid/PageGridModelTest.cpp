@@ -24,7 +24,6 @@ protected:
     {
         gTesterFailures = 0;
         previous = qInstallMessageHandler(countFailures);
-        model.setUndoStack(&undo);
         tester = std::make_unique<QAbstractItemModelTester>(
             &model, QAbstractItemModelTester::FailureReportingMode::Warning);
     }
@@ -35,37 +34,35 @@ protected:
         EXPECT_EQ(gTesterFailures, 0) << "the model broke the item-model contract";
     }
 
-    QUndoStack undo;
-    PageGridModel model;
+    // The page models adapt the session's document; every change goes through the session.
+    gui::ShopSession session{std::filesystem::temp_directory_path()};
+    PageGridModel& model = *session.model(0);
+    QUndoStack& undo = *session.undoStack();
+
+    // The page as a pasted item list: a read, with an empty undo history.
+    void fill(const QString& items) { session.readBlock(items, gui::TransferMode::Read); }
     std::unique_ptr<QAbstractItemModelTester> tester;
     QtMessageHandler previous = nullptr;
 };
-
-shop::ShopPage pageOf(std::vector<std::string> items)
-{
-    return shop::ShopPage::fromItems(items);
-}
 
 } // namespace
 
 TEST_F(CheckedModel, EveryGridOperationKeepsTheModelContract)
 {
-    model.fill(pageOf({"1", "2", "3", "4", "5", "6", "7", "8"}));
+    fill("1\t2\t3\t4\t5\t6\t7\t8\t");
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_TRUE(model.isRowShaded(1));
-    model.appendRows(3);
-    model.shadeRows();
-    EXPECT_EQ(model.rowCount(), 5);
+    session.addTwoRows(0);
+    EXPECT_EQ(model.rowCount(), 4);
     EXPECT_TRUE(model.isRowShaded(3));
-    model.removeEmptyRows();
+    session.tidyPages("tidy");
     EXPECT_EQ(model.rowCount(), 2);
-    model.fillEmptyCells();
     EXPECT_EQ(model.cellText(1, 6), "-1");
     EXPECT_EQ(model.index(1, 6).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
-    EXPECT_TRUE(model.paste(1, 0, "10\t11\t12\r\n13\r\n"));
+    EXPECT_TRUE(session.paste(0, {1, 0}, "10\t11\t12\r\n13\r\n"));
     EXPECT_EQ(model.rowCount(), 3);
-    EXPECT_TRUE(model.clearCells({model.index(0, 0), model.index(2, 5)}));
-    model.clearGrid();
+    EXPECT_TRUE(session.clearCells(0, {{0, 0}, {2, 5}}));
+    session.clearPage(0);
     EXPECT_EQ(model.rowCount(), 0);
     // Undo brings whole states back: the grid before the delete, then before the paste.
     undo.undo();
@@ -77,7 +74,7 @@ TEST_F(CheckedModel, EveryGridOperationKeepsTheModelContract)
 
 TEST_F(CheckedModel, TypedValuesFollowTheCellRuleAndRefusalsSayWhy)
 {
-    QSignalSpy refused(&model, &PageGridModel::cellRefused);
+    QSignalSpy refused(&session, &gui::ShopSession::cellRefused);
     const auto at = model.index(0, 0);
     model.setData(at, "007", Qt::EditRole);
     EXPECT_EQ(model.cellText(0, 0), "7");
@@ -93,14 +90,14 @@ TEST_F(CheckedModel, TypedValuesFollowTheCellRuleAndRefusalsSayWhy)
         EXPECT_EQ(model.cellText(0, 1), "1001") << bad;
     }
     ASSERT_EQ(refused.count(), 4);
-    EXPECT_TRUE(refused[0][2].toString().contains("abc"));
-    EXPECT_TRUE(refused[1][2].toString().contains("分页"));
-    EXPECT_TRUE(refused[2][2].toString().contains("-1.6"));
+    EXPECT_TRUE(refused[0][3].toString().contains("abc"));
+    EXPECT_TRUE(refused[1][3].toString().contains("分页"));
+    EXPECT_TRUE(refused[2][3].toString().contains("-1.6"));
 }
 
 TEST_F(CheckedModel, TypingACellBackToItsTextIsNoChange)
 {
-    model.fill(pageOf({"500"}));
+    fill("500\t");
     model.setData(model.index(0, 0), "600", Qt::EditRole);
     EXPECT_FALSE(undo.isClean());
     model.setData(model.index(0, 0), "500", Qt::EditRole);
@@ -114,22 +111,22 @@ TEST_F(CheckedModel, TypingACellBackToItsTextIsNoChange)
 
 TEST_F(CheckedModel, AGridThatIsNotEditableRefusesEveryUserChange)
 {
-    model.fill(pageOf({"1", "2"}));
-    model.setEditable(false);
+    fill("1\t2\t");
+    session.setEditable(false);
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
     model.setData(model.index(0, 0), "9", Qt::EditRole);
-    EXPECT_FALSE(model.paste(0, 0, "8\t8"));
-    EXPECT_FALSE(model.clearCells({model.index(0, 1)}));
+    EXPECT_FALSE(session.paste(0, {0, 0}, "8\t8"));
+    EXPECT_FALSE(session.clearCells(0, {{0, 1}}));
     EXPECT_EQ(model.cellText(0, 0), "1");
     EXPECT_EQ(model.cellText(0, 1), "2");
     EXPECT_EQ(undo.count(), 0);
-    model.setEditable(true);
+    session.setEditable(true);
     EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 }
 
 TEST_F(CheckedModel, ACellsTooltipNamesItsItem)
 {
-    model.fill(pageOf({"1001", "-1"}));
+    fill("1001\t-1\t");
     EXPECT_FALSE(model.index(0, 0).data(Qt::ToolTipRole).isValid());
     model.setNameLookup(
         [](const QString& id) { return id == "1001" ? QString("铁剑") : QString("未知物品"); });

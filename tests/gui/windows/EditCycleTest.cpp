@@ -281,7 +281,7 @@ TEST_F(EditCycle, KeyboardFocusComesBackToTheGridAfterLoadsSavesAndBoxes)
     choose(1);
     EXPECT_EQ(QApplication::focusWidget(), w.currentPageGrid());
     child<QTabWidget>(&w, "选择夹1")->setCurrentIndex(2);
-    w.grid(2)->gridModel()->appendRows(1);
+    w.session().addTwoRows(2);
     EXPECT_TRUE(w.save());
     EXPECT_EQ(QApplication::focusWidget(), w.grid(2));
     dialogs.answers = {false};

@@ -59,8 +59,8 @@ TEST_F(PageGrid, AddingRowsShadesEverySecondRowAndShadingOnlyPaints)
 
     // A grey row keeps its grey when the empty rows above it go.
     auto* model = w.grid(0)->gridModel();
-    model->setCellText(1, 0, "5");
-    model->removeEmptyRows();
+    w.session().editCell(0, {1, 0}, "5");
+    w.session().tidyPages("tidy");
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(background(w.grid(0), 0), kGrey);
 }
@@ -86,7 +86,7 @@ TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAndMovesTheCursor)
 {
     auto& w = window();
     auto* view = w.grid(0);
-    view->gridModel()->appendRows(1);
+    w.session().addTwoRows(0);
     view->setCurrentIndex(view->model()->index(0, 6));
     EXPECT_TRUE(w.fillSelectedCell("1001"));
     EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
@@ -146,7 +146,7 @@ TEST_F(PageGrid, ClearingAsksFirstAndKeepsPageNames)
     names[1] = "药水";
     w.session().renamePages(names);
     for (int k = 0; k < 5; ++k)
-        w.grid(k)->gridModel()->setCellText(0, 0, "7");
+        w.session().editCell(k, {0, 0}, "7");
     dialogs.answers = {false};
     child<QPushButton>(&w, "清空所有按钮")->click();
     EXPECT_EQ(w.grid(3)->model()->rowCount(), 1);

@@ -140,7 +140,7 @@ TEST_F(Preview, TheControlsThatChangeThePagesWaitForTheFillAndTheModeRuleBringsT
 TEST_F(Preview, ClosingDuringAFillStopsIt)
 {
     auto& w = window();
-    w.session().model(0)->fill(shop::ShopPage::fromItems(std::vector<std::string>(7 * 300, "1001")));
+    w.session().paste(0, {0, 0}, QStringLiteral("1001\t1001\t1001\t1001\t1001\t1001\t1001\n").repeated(300));
     lookup->delayPerItem = std::chrono::milliseconds(1);
     auto* preview = open();
     child<QPushButton>(preview, "刷新按钮")->click();
@@ -149,6 +149,6 @@ TEST_F(Preview, ClosingDuringAFillStopsIt)
     preview->close(); // deletes itself once closed
     QTest::qWait(50);
     EXPECT_TRUE(guard.isNull());
-    EXPECT_FALSE(w.session().isPreviewing());
+    EXPECT_FALSE(w.workspaceSession().isPreviewing());
     EXPECT_TRUE(child<QWidget>(&w, "清空所有按钮")->isEnabled());
 }

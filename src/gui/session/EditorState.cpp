@@ -1,0 +1,24 @@
+#include "gui/session/EditorState.h"
+
+namespace shopkeeper::gui {
+
+ActionStates actionsFor(const EditorState& state)
+{
+    const bool workspace = state.mode == EditorMode::Workspace;
+    const bool idle = !state.listing && !state.saving;
+    ActionStates a;
+    a.load = idle;
+    a.npcList = workspace && state.workspaceLoaded && idle && !state.previewing;
+    a.save = workspace && state.shopBound && idle && !state.previewing;
+    a.repair = workspace && state.workspaceLoaded && !state.saving;
+    a.editPageNames = a.repair;
+    a.addRows = !state.saving;
+    a.clearPage = !state.saving && !state.previewing;
+    a.clearAll = a.clearPage;
+    a.read = !state.saving && !state.previewing;
+    a.output = a.read;
+    a.externalTable = !state.previewing;
+    return a;
+}
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,46 @@
+#pragma once
+
+namespace shopkeeper::gui {
+
+// What the editor is working on.
+enum class EditorMode
+{
+    Workspace,  // the workspace's shops: the NPC list, and saving the open shop
+    PastedList, // an item list pasted in with "读取数据", bound to no file
+};
+
+// Everything the enabled state of the main window's controls depends on.
+struct EditorState
+{
+    EditorMode mode = EditorMode::Workspace;
+    bool workspaceLoaded = false; // a load passed the workspace check
+    bool listing = false;         // the NPC list is being made
+    bool saving = false;          // from the start of a save until the shop is read again
+    bool previewing = false;      // the preview is reading the pages
+    bool shopBound = false;       // a shop file is open
+};
+
+// Which controls are enabled.
+struct ActionStates
+{
+    bool load = false;
+    bool npcList = false;
+    bool save = false;
+    bool repair = false;
+    bool editPageNames = false;
+    bool addRows = false;
+    bool clearPage = false;
+    bool clearAll = false;
+    bool read = false;
+    bool output = false;
+    bool externalTable = false;
+    bool operator==(const ActionStates&) const = default;
+};
+
+// The one rule for what is enabled. While a job runs, the controls that could change what it
+// reads or writes are off: the NPC list and the save while the list is made, everything that
+// changes the pages while the preview reads them or a save writes them. A shop stays saveable
+// in the workspace mode whatever the data-transfer window was last used for.
+ActionStates actionsFor(const EditorState& state);
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,95 @@
+#include "gui/session/WorkspaceSession.h"
+
+#include "gui/session/ShopSession.h"
+#include "gui/widgets/QtText.h"
+
+namespace shopkeeper::gui {
+
+WorkspaceSession::WorkspaceSession(ShopSession& shop, QObject* parent) : QObject(parent), shop_(shop)
+{
+    connect(&shop_, &ShopSession::bindingChanged, this, &WorkspaceSession::stateChanged);
+    connect(&job_, &NpcListJob::listed, this, [this](int) { list_.showPrompt(); });
+    connect(&job_, &NpcListJob::entryFound, this,
+            [this](const QString& shopFile, const QString& name) { list_.append(toPath(shopFile), name); });
+    connect(&job_, &NpcListJob::failed, this, [this](const QString& message) {
+        update(&EditorState::listing, false);
+        emit listFailed(message);
+    });
+    connect(&job_, &NpcListJob::finished, this, [this] {
+        openRow_ = 0;
+        update(&EditorState::listing, false);
+        emit listReady();
+    });
+}
+
+WorkspaceSession::~WorkspaceSession()
+{
+    job_.stop();
+}
+
+EditorState WorkspaceSession::state() const
+{
+    EditorState state = state_;
+    state.shopBound = shop_.isBound();
+    return state;
+}
+
+std::optional<QString> WorkspaceSession::load()
+{
+    if (auto ok = shop_.workspace().checkRequiredFiles(); !ok)
+        return qs(ok.error().message);
+    job_.cancel();
+    list_.clear();
+    openRow_ = 0;
+    state_.mode = EditorMode::Workspace;
+    state_.workspaceLoaded = true;
+    state_.listing = true;
+    shop_.reset();
+    job_.start(shop_.workspace());
+    emit stateChanged();
+    return std::nullopt;
+}
+
+void WorkspaceSession::cancelListing()
+{
+    job_.cancel();
+    update(&EditorState::listing, false);
+}
+
+void WorkspaceSession::enterPastedMode()
+{
+    job_.cancel();
+    list_.clear();
+    openRow_ = 0;
+    state_.listing = false;
+    state_.workspaceLoaded = false;
+    setMode(EditorMode::PastedList);
+}
+
+void WorkspaceSession::setMode(EditorMode mode)
+{
+    if (state_.mode == mode)
+        return;
+    state_.mode = mode;
+    emit stateChanged();
+}
+
+void WorkspaceSession::setSaving(bool saving)
+{
+    update(&EditorState::saving, saving);
+}
+
+void WorkspaceSession::setPreviewing(bool previewing)
+{
+    update(&EditorState::previewing, previewing);
+}
+
+void WorkspaceSession::update(bool EditorState::*flag, bool value)
+{
+    if (state_.*flag == value)
+        return;
+    state_.*flag = value;
+    emit stateChanged();
+}
+
+} // namespace shopkeeper::gui

@@ -1,0 +1,46 @@
+#include "gui/session/EditorState.h"
+
+#include <gtest/gtest.h>
+
+using namespace shopkeeper::gui;
+
+namespace {
+
+// The controls as a string of 0/1 in the order load, NPC list, save, repair, page names,
+// add rows, clear page, clear all, read, output, external table.
+std::string flags(const ActionStates& a)
+{
+    std::string out;
+    for (bool on : {a.load, a.npcList, a.save, a.repair, a.editPageNames, a.addRows, a.clearPage, a.clearAll,
+                    a.read, a.output, a.externalTable})
+        out += on ? '1' : '0';
+    return out;
+}
+
+} // namespace
+
+TEST(EditorActions, EveryControlFollowsTheModeAndTheBusyStates)
+{
+    struct Row
+    {
+        const char* what;
+        EditorState state;
+        const char* expected;
+    };
+    const auto ws = EditorMode::Workspace;
+    const auto pasted = EditorMode::PastedList;
+    const Row rows[] = {
+        {"new window", {ws, false, false, false, false, false}, "10000111111"},
+        {"listing", {ws, true, true, false, false, false}, "00011111111"},
+        {"list ready", {ws, true, false, false, false, false}, "11011111111"},
+        {"shop open", {ws, true, false, false, false, true}, "11111111111"},
+        {"saving", {ws, true, false, true, false, true}, "00000000001"},
+        // A preview of an open shop locks what changes the pages; afterwards all comes back.
+        {"previewing", {ws, true, false, false, true, true}, "10011100000"},
+        {"shop open while listing", {ws, true, true, false, false, true}, "00011111111"},
+        {"pasted list", {pasted, false, false, false, false, false}, "10000111111"},
+        {"pasted list previewing", {pasted, false, false, false, true, false}, "10000100000"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(flags(actionsFor(row.state)), row.expected) << row.what;
+}
