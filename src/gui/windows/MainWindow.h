@@ -5,6 +5,7 @@
 #include "gui/jobs/NpcListJob.h"
 #include "gui/session/ShopSession.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FramelessWindow.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 
@@ -17,7 +18,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,14 +25,13 @@ class QTabWidget;
 
 namespace shopkeeper::gui {
 
-class FramelessChrome;
 class LiveCapture;
 class PageGridView;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
 // data-transfer buttons, and the save button. It shows the shop session and hands every
 // action to it; the session holds the shop.
-class MainWindow : public QWidget
+class MainWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
 public:
@@ -82,7 +81,6 @@ protected:
 
 private:
     void buildControls();
-    QGroupBox* group(const char* name, const char* titleName, const QString& title, QRect rect);
     void connectSession();
     void setListControlsEnabled(bool enabled);
     void showRepairFlag(bool repairable);
@@ -102,7 +100,6 @@ private:
     ShopSession session_;
     CatalogueService catalogue_;
     Dialogs& dialogs_;
-    FramelessChrome* chrome_ = nullptr;
     NpcListJob job_;
     std::vector<std::filesystem::path> entries_; // shop file k is combo item k + 1
     int openIndex_ = 0;
