@@ -195,8 +195,9 @@ TEST_F(MainWindowStart, EveryWindowWearsTheSameFrameAndItsPicturesAct)
         EXPECT_EQ(child<QLabel>(frame, "标签3")->geometry(), QRect(width - 1, 0, 1, height));
         EXPECT_EQ(child<QLabel>(frame, "标签4")->geometry(), QRect(0, height - 1, width, 1));
         EXPECT_EQ(child<QWidget>(frame, close)->geometry(), QRect(closeX, 0, 25, 25));
-        if (*minimise)
+        if (*minimise) {
             EXPECT_EQ(child<QWidget>(frame, minimise)->geometry(), QRect(minimiseX, 0, 25, 25));
+        }
     };
     checkFrame(&w, "标签1", "关闭按钮", 671, "最小化按钮", 638);
     withNextModal([&](QWidget* help) { checkFrame(help, "标签1", "关闭按钮S", 371, "", 0); },
