@@ -1,6 +1,6 @@
 #include "gui/widgets/PictureButton.h"
 
-#include "gui/widgets/FramelessChrome.h"
+#include "gui/widgets/FramelessWindow.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,7 +18,7 @@ void PictureButton::paintGlyph(bool hover)
 {
     QPixmap pixmap(25, 25);
     pixmap.fill(hover ? (glyph_ == Glyph::Close ? QColor(0xC4, 0x2B, 0x1C)
-                                                : FramelessChrome::kStripColour.lighter(130))
+                                                : FramelessWindow::kStripColour.lighter(130))
                       : Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -4,9 +4,12 @@
 
 namespace shopkeeper::gui {
 
-SqueezedLabel::SqueezedLabel(const QString& text, QChar decoration, QWidget* parent)
-    : QLabel(text, parent), decoration_(decoration)
+SqueezedLabel::SqueezedLabel(QWidget* parent) : QLabel(parent) {}
+
+void SqueezedLabel::setDecoration(QChar decoration)
 {
+    decoration_ = decoration;
+    update();
 }
 
 void SqueezedLabel::paintEvent(QPaintEvent*)

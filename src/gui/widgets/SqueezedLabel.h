@@ -10,8 +10,13 @@ namespace shopkeeper::gui {
 class SqueezedLabel : public QLabel
 {
     Q_OBJECT
+    // The character whose run at the end of the text is squeezed.
+    Q_PROPERTY(QChar decoration READ decoration WRITE setDecoration)
 public:
-    SqueezedLabel(const QString& text, QChar decoration, QWidget* parent);
+    explicit SqueezedLabel(QWidget* parent = nullptr);
+
+    QChar decoration() const { return decoration_; }
+    void setDecoration(QChar decoration);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,8 +1,7 @@
 #include "gui/windows/HelpWindow.h"
 
-#include "gui/widgets/FramelessChrome.h"
-#include "gui/widgets/PictureButton.h"
 #include "gui/widgets/WindowPlacement.h"
+#include "ui_HelpWindow.h"
 
 #include <QPlainTextEdit>
 
@@ -60,23 +59,12 @@ QString HelpWindow::usageText()
                           "勾选“加载外置ID”后，它会优先于内置的物品表。\n");
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), FramelessWindow(this)
 {
-    setModal(true);
-    setFixedSize(403, 469);
-    auto* chrome = new FramelessChrome(this, QStringLiteral("使用帮助"));
-    Q_UNUSED(chrome);
-
-    auto* close = new PictureButton(PictureButton::Glyph::Close, this);
-    close->setObjectName(QStringLiteral("关闭按钮S"));
-    close->setGeometry(371, 0, 25, 25);
-    connect(close, &PictureButton::clicked, this, &QDialog::reject);
-
-    auto* text = new QPlainTextEdit(this);
-    text->setObjectName(QStringLiteral("超级编辑框1"));
-    text->setGeometry(4, 27, 394, 437);
-    text->setReadOnly(true);
-    text->setPlainText(usageText());
+    Ui::HelpWindow ui;
+    ui.setupUi(this);
+    setUpFrame(QStringLiteral("使用帮助"), {QStringLiteral("关闭按钮S"), 371});
+    ui.超级编辑框1->setPlainText(usageText());
 }
 
 void HelpWindow::showEvent(QShowEvent* event)

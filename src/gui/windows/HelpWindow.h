@@ -1,11 +1,13 @@
 #pragma once
 
+#include "gui/widgets/FramelessWindow.h"
+
 #include <QDialog>
 
 namespace shopkeeper::gui {
 
 // The usage text, in a modal frameless window with a close picture.
-class HelpWindow : public QDialog
+class HelpWindow : public QDialog, public FramelessWindow
 {
     Q_OBJECT
 public:

@@ -5,21 +5,18 @@
 #include "gui/capture/LiveCapture.h"
 #include "gui/grid/PageGridModel.h"
 #include "gui/grid/PageGridView.h"
-#include "gui/widgets/FramelessChrome.h"
-#include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/SoundPlayer.h"
-#include "gui/widgets/SqueezedLabel.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 #include "gui/windows/TransferWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -47,6 +44,15 @@ QString pageTitleOrdinal(int page)
     return QString::fromUtf8(ordinals[page]);
 }
 
+// The frame of a group box runs through the middle of its title, whose label hides the line
+// behind its words; the label's size follows the font.
+void fitGroupTitle(QLabel* title)
+{
+    title->setContentsMargins(3, 0, 3, 0);
+    title->adjustSize();
+    title->move(8, 8 - title->height() / 2);
+}
+
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent)
@@ -56,12 +62,10 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
-    : QWidget(parent), session_(workspace), workspace_(session_), catalogue_(std::move(workspace)),
+    : QWidget(parent), FramelessWindow(this), session_(workspace), workspace_(session_),
+      catalogue_(std::move(workspace)),
       dialogs_(dialogs)
 {
-    setObjectName(QStringLiteral("主窗口"));
-    setFixedSize(700, 560);
-    chrome_ = new FramelessChrome(this, productTitle());
     buildControls();
     npcCombo_->setModel(workspace_.npcList());
     for (int k = 0; k < shop::kPageCount; ++k) {
@@ -123,66 +127,39 @@ MainWindow::~MainWindow()
     workspace_.cancelListing();
 }
 
-QGroupBox* MainWindow::group(const char* name, const char* titleName, const QString& title, QRect rect)
-{
-    auto* box = new QGroupBox(this);
-    box->setObjectName(QString::fromUtf8(name));
-    box->setGeometry(rect);
-    // The frame runs through the middle of the title, which hides the line behind its words.
-    box->setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 1px solid #A9B4C0; border-radius: 3px;"
-                                      " margin-top: 8px; }")
-                           .arg(QString::fromUtf8(name)));
-    auto* label = new QLabel(title, box);
-    label->setObjectName(QString::fromUtf8(titleName));
-    label->setAutoFillBackground(true);
-    label->setContentsMargins(3, 0, 3, 0);
-    label->adjustSize();
-    label->move(8, 8 - label->height() / 2);
-    return box;
-}
-
 void MainWindow::buildControls()
 {
-    const auto button = [](QWidget* parent, const char* name, const QString& caption, QRect rect) {
-        auto* b = new QPushButton(caption, parent);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setGeometry(rect);
-        return b;
-    };
-    const auto label = [](QWidget* parent, const char* name, const QString& text, QRect rect) {
-        auto* l = new QLabel(text, parent);
-        l->setObjectName(QString::fromUtf8(name));
-        l->setGeometry(rect);
-        return l;
-    };
+    Ui::MainWindow ui;
+    ui.setupUi(this);
+    setUpFrame(productTitle(), {QStringLiteral("关闭按钮"), 671}, Picture{QStringLiteral("最小化按钮"), 638});
+    loadButton_ = ui.载入按钮;
+    npcCombo_ = ui.NPC组合框;
+    loadingLabel_ = ui.标签9;
+    repairBox_ = ui.修理选择框;
+    repairLabel_ = ui.标签8;
+    saveButton_ = ui.保存按钮;
+    pathBox_ = ui.路径框;
+    tabs_ = ui.选择夹1;
+    editPagesButton_ = ui.编辑页按钮;
+    addRowsButton_ = ui.增加按钮;
+    readButton_ = ui.读取按钮;
+    outputButton_ = ui.输出按钮;
+    clearPageButton_ = ui.清空本页按钮;
+    clearAllButton_ = ui.清空所有按钮;
+    captureBox_ = ui.选择框1;
+    fillBox_ = ui.选择框2;
+    idBox_ = ui.ID框;
+    externalBox_ = ui.外置ID选择框;
+    auto* preview = ui.预览按钮;
+    auto* search = ui.搜索按钮;
+    auto* help = ui.帮助按钮;
 
-    auto* batch = group("分组框5", "标签16", QStringLiteral("批量操作"), {8, 25, 685, 75});
-    loadButton_ = button(batch, "载入按钮", QStringLiteral("载入NPC"), {5, 17, 80, 23});
-    npcCombo_ = new QComboBox(batch);
-    npcCombo_->setObjectName(QStringLiteral("NPC组合框"));
-    npcCombo_->setGeometry(91, 18, 181, 22);
-    npcCombo_->setEnabled(false);
-    loadingLabel_ = label(batch, "标签9", QStringLiteral("正在加载NPC列表..."), {279, 20, 111, 16});
-    loadingLabel_->hide();
-    repairBox_ = new QCheckBox(batch);
-    repairBox_->setObjectName(QStringLiteral("修理选择框"));
-    repairBox_->setGeometry(408, 20, 15, 15);
-    repairBox_->setEnabled(false);
-    repairLabel_ = label(batch, "标签8", QStringLiteral("可修理装备"), {424, 19, 88, 16});
+    for (auto* title : {ui.标签16, ui.标签10, ui.标签11, ui.标签13, ui.标签15})
+        fitGroupTitle(title);
     repairLabel_->installEventFilter(this);
-    saveButton_ = button(batch, "保存按钮", QStringLiteral("保存文件"), {599, 10, 80, 30});
-    saveButton_->setEnabled(false);
-    label(batch, "标签7", QStringLiteral("路径:"), {6, 44, 44, 24});
-    pathBox_ = new QLineEdit(batch);
-    pathBox_->setObjectName(QStringLiteral("路径框"));
-    pathBox_->setGeometry(57, 44, 624, 24);
-    pathBox_->setReadOnly(true);
-    pathBox_->setFocusPolicy(Qt::ClickFocus);
     showRepairFlag(false);
 
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName(QStringLiteral("选择夹1"));
-    tabs_->setGeometry(10, 101, 680, 370);
+    // The page grids take their models from the session, so they are made here.
     for (int k = 0; k < shop::kPageCount; ++k) {
         auto* page = new QWidget();
         auto* layout = new QVBoxLayout(page);
@@ -193,56 +170,15 @@ void MainWindow::buildControls()
         grids_[static_cast<std::size_t>(k)] = view;
         tabs_->addTab(page, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
     }
+    // Tab goes from the page tabs through the grids to the controls below them.
+    QWidget* previous = grids_.back();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             editPagesButton_, addRowsButton_, readButton_, outputButton_, clearPageButton_, clearAllButton_,
+             captureBox_, fillBox_, idBox_, preview, search, externalBox_, help}) {
+        setTabOrder(previous, control);
+        previous = control;
+    }
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { returnFocus(); });
-    editPagesButton_ = button(this, "编辑页按钮", QStringLiteral("编辑页名称"), {610, 101, 80, 18});
-    editPagesButton_->setEnabled(false);
-    editPagesButton_->raise();
-
-    addRowsButton_ = button(this, "增加按钮", QStringLiteral("↑增加两行↑"), {470, 477, 101, 31});
-
-    auto* single = group("分组框1", "标签10", QStringLiteral("单文件修改"), {11, 473, 96, 80});
-    readButton_ = button(single, "读取按钮", QStringLiteral("读取数据"), {3, 19, 88, 25});
-    outputButton_ = button(single, "输出按钮", QStringLiteral("输出数据"), {3, 50, 88, 25});
-
-    auto* pages = group("分组框2", "标签11", QStringLiteral("分页操作"), {116, 473, 96, 80});
-    clearPageButton_ = button(pages, "清空本页按钮", QStringLiteral("清空本页"), {4, 19, 88, 25});
-    clearAllButton_ = button(pages, "清空所有按钮", QStringLiteral("清空所有"), {4, 50, 88, 25});
-
-    auto* live = group("分组框3", "标签13", QStringLiteral("获取实时ID"), {220, 473, 241, 80});
-    captureBox_ = new QCheckBox(live);
-    captureBox_->setObjectName(QStringLiteral("选择框1"));
-    captureBox_->setGeometry(5, 25, 16, 16);
-    label(live, "标签5", QStringLiteral("F12获取ID"), {23, 25, 80, 16});
-    fillBox_ = new QCheckBox(live);
-    fillBox_->setObjectName(QStringLiteral("选择框2"));
-    fillBox_->setGeometry(115, 25, 15, 16);
-    fillBox_->setEnabled(false);
-    label(live, "标签6", QStringLiteral("ID填充到表格"), {132, 25, 100, 16});
-    label(live, "标签12", QStringLiteral("物品ID："), {5, 53, 58, 18});
-    idBox_ = new QLineEdit(live);
-    idBox_->setObjectName(QStringLiteral("ID框"));
-    idBox_->setGeometry(65, 50, 169, 24);
-    idBox_->setEnabled(false);
-
-    auto* lookup = group("分组框4", "标签15", QStringLiteral("查找预览"), {587, 473, 104, 80});
-    auto* preview = button(lookup, "预览按钮", QStringLiteral("预览物品"), {8, 19, 88, 25});
-    auto* search = button(lookup, "搜索按钮", QStringLiteral("搜索物品"), {8, 50, 88, 25});
-
-    externalBox_ = new QCheckBox(this);
-    externalBox_->setObjectName(QStringLiteral("外置ID选择框"));
-    externalBox_->setGeometry(471, 522, 16, 16);
-    auto* externalLabel = new SqueezedLabel(QStringLiteral("加载外置ID→→→→→→"), QChar(0x2192), this);
-    externalLabel->setObjectName(QStringLiteral("标签14"));
-    externalLabel->setGeometry(489, 520, 97, 20);
-
-    auto* help = button(this, "帮助按钮", QStringLiteral("使用帮助"), {565, 5, 64, 16});
-    help->setStyleSheet(QStringLiteral("QPushButton { font-size: 11px; padding: 0; }"));
-    auto* minimise = new PictureButton(PictureButton::Glyph::Minimise, this);
-    minimise->setObjectName(QStringLiteral("最小化按钮"));
-    minimise->setGeometry(638, 0, 25, 25);
-    auto* close = new PictureButton(PictureButton::Glyph::Close, this);
-    close->setObjectName(QStringLiteral("关闭按钮"));
-    close->setGeometry(671, 0, 25, 25);
 
     connect(loadButton_, &QPushButton::clicked, this, &MainWindow::loadWorkspace);
     connect(npcCombo_, &QComboBox::activated, this, &MainWindow::onNpcSelected);
@@ -262,8 +198,6 @@ void MainWindow::buildControls()
     connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
     connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
-    connect(minimise, &PictureButton::clicked, this, &QWidget::showMinimized);
-    connect(close, &PictureButton::clicked, this, &QWidget::close);
 }
 
 void MainWindow::connectSession()
@@ -329,8 +263,8 @@ void MainWindow::updateTitle()
     if (session_.isModified())
         title += QStringLiteral("  *已修改");
     const int room = 555; // up to the help button
-    chrome_->setTitle(chrome_->titleStrip()->fontMetrics().elidedText(title, Qt::ElideMiddle, room));
-    chrome_->titleStrip()->setToolTip(title);
+    setTitle(titleStrip()->fontMetrics().elidedText(title, Qt::ElideMiddle, room));
+    titleStrip()->setToolTip(title);
 }
 
 void MainWindow::returnFocus()

@@ -5,6 +5,7 @@
 #include "gui/session/ShopSession.h"
 #include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FramelessWindow.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 
@@ -18,7 +19,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,7 +26,6 @@ class QTabWidget;
 
 namespace shopkeeper::gui {
 
-class FramelessChrome;
 class LiveCapture;
 class PageGridView;
 
@@ -34,7 +33,7 @@ class PageGridView;
 // data-transfer buttons, and the save button. It wires the controls to the two sessions: the
 // shop session holds the shop, the workspace session the NPC list, the mode and the busy
 // states, from which updateActions() derives every control's enabled state.
-class MainWindow : public QWidget
+class MainWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
 public:
@@ -88,7 +87,6 @@ protected:
 
 private:
     void buildControls();
-    QGroupBox* group(const char* name, const char* titleName, const QString& title, QRect rect);
     void connectSession();
     void showRepairFlag(bool repairable);
     void showPageNames();
@@ -108,7 +106,6 @@ private:
     WorkspaceSession workspace_;
     CatalogueService catalogue_;
     Dialogs& dialogs_;
-    FramelessChrome* chrome_ = nullptr;
     TransferMode transferMode_ = TransferMode::Read;
     int confirmationDelay_ = 1000;
     // Shows the save's tick, then reads the shop again (the save's second half).

@@ -5,9 +5,9 @@
 #include "gui/grid/PreviewGridModel.h"
 #include "gui/session/ShopSession.h"
 #include "gui/session/WorkspaceSession.h"
-#include "gui/widgets/FramelessChrome.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
+#include "ui_PreviewWindow.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -15,71 +15,37 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace shopkeeper::gui {
 
 PreviewWindow::PreviewWindow(ShopSession& session, WorkspaceSession& workspace, CatalogueService& catalogue,
                              QWidget* owner)
-    : QWidget(owner, Qt::Window), session_(session), workspace_(workspace), catalogue_(catalogue),
+    : QWidget(owner, Qt::Window), FramelessWindow(this), session_(session), workspace_(workspace), catalogue_(catalogue),
       owner_(owner)
 {
-    setObjectName(QStringLiteral("预览窗口"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(728, 513);
-    auto* chrome = new FramelessChrome(this, QStringLiteral("物品名称预览"));
+    Ui::PreviewWindow ui;
+    ui.setupUi(this);
     // 标签1 of this window is its catalogue status; the title strip goes by another name.
-    chrome->titleStrip()->setObjectName(QStringLiteral("标题标签"));
+    setUpFrame(QStringLiteral("物品名称预览"), {QStringLiteral("关闭按钮Y"), 700},
+               Picture{QStringLiteral("最小化按钮Y"), 670}, QStringLiteral("标题标签"));
+    closeButton_ = closePicture();
+    statusLabel_ = ui.标签1;
+    busyLabel_ = ui.加载标签;
+    refreshButton_ = ui.刷新按钮;
+    tabs_ = ui.选择夹1;
+    views_ = {ui.预览表格1, ui.预览表格2, ui.预览表格3, ui.预览表格4, ui.预览表格5};
 
-    closeButton_ = new PictureButton(PictureButton::Glyph::Close, this);
-    closeButton_->setObjectName(QStringLiteral("关闭按钮Y"));
-    closeButton_->setGeometry(700, 0, 25, 25);
-    auto* minimise = new PictureButton(PictureButton::Glyph::Minimise, this);
-    minimise->setObjectName(QStringLiteral("最小化按钮Y"));
-    minimise->setGeometry(670, 0, 25, 25);
-    connect(closeButton_, &PictureButton::clicked, this, &QWidget::close);
-    connect(minimise, &PictureButton::clicked, this, &QWidget::showMinimized);
-
-    statusLabel_ = new QLabel(catalogue_.statusText(), this);
-    statusLabel_->setObjectName(QStringLiteral("标签1"));
-    statusLabel_->setGeometry(8, 27, 300, 22);
+    statusLabel_->setText(catalogue_.statusText());
     connect(&catalogue_, &CatalogueService::statusChanged, statusLabel_, &QLabel::setText);
-
-    busyLabel_ = new QLabel(QStringLiteral(">"), this);
-    busyLabel_->setObjectName(QStringLiteral("加载标签"));
-    busyLabel_->setGeometry(596, 32, 40, 16);
-    busyLabel_->hide();
-
-    refreshButton_ = new QPushButton(QStringLiteral("刷　新"), this);
-    refreshButton_->setObjectName(QStringLiteral("刷新按钮"));
-    refreshButton_->setGeometry(640, 27, 80, 24);
     connect(refreshButton_, &QPushButton::clicked, this, &PreviewWindow::refresh);
-
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName(QStringLiteral("选择夹1"));
-    tabs_->setGeometry(5, 53, 715, 451);
     for (int k = 0; k < 5; ++k) {
-        auto* page = new QWidget();
-        auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(2, 2, 2, 2);
         auto* model = new PreviewGridModel(this);
-        auto* view = new QTableView(page);
-        view->setObjectName(QStringLiteral("预览表格%1").arg(k + 1));
+        auto* view = views_[static_cast<std::size_t>(k)];
         view->setModel(model);
-        view->horizontalHeader()->hide();
-        view->verticalHeader()->hide();
-        view->verticalHeader()->setMinimumSectionSize(70);
-        view->verticalHeader()->setDefaultSectionSize(70);
-        view->horizontalHeader()->setMinimumSectionSize(20);
-        view->horizontalHeader()->setDefaultSectionSize(98);
         view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        view->setWordWrap(true);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setStyleSheet(QStringLiteral("QTableView { gridline-color: #C0C0C0; background: white; }"));
-        layout->addWidget(view);
         models_[static_cast<std::size_t>(k)] = model;
-        views_[static_cast<std::size_t>(k)] = view;
-        tabs_->addTab(page, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
+        tabs_->setTabText(k, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
     }
 
     busyTimer_.setInterval(100);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/jobs/PreviewFillJob.h"
+#include "gui/widgets/FramelessWindow.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -22,7 +23,7 @@ class WorkspaceSession;
 // The item-name preview: the five pages of the open shop with item names in place of IDs,
 // laid out like the item grids. It fills when the user presses 刷新按钮; the names are looked
 // up on a worker while a busy label turns, and closing the window stops that work.
-class PreviewWindow : public QWidget
+class PreviewWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
 public:

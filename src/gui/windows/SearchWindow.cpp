@@ -3,10 +3,9 @@
 #include "core/catalogue/ItemSearch.h"
 #include "gui/catalogue/CatalogueService.h"
 #include "gui/widgets/Dialogs.h"
-#include "gui/widgets/FramelessChrome.h"
-#include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
+#include "ui_SearchWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,52 +33,24 @@ void setColour(QLabel* label, const QColor& colour)
 } // namespace
 
 SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner)
-    : QWidget(owner, Qt::Window), catalogue_(catalogue), dialogs_(dialogs), owner_(owner)
+    : QWidget(owner, Qt::Window), FramelessWindow(this), catalogue_(catalogue), dialogs_(dialogs),
+      owner_(owner)
 {
-    setObjectName(QStringLiteral("搜索窗口"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(330, 422);
-    auto* chrome = new FramelessChrome(this, QStringLiteral("物品搜索"));
+    Ui::SearchWindow ui;
+    ui.setupUi(this);
     // 标签1 of this window is its catalogue status; the title strip goes by another name.
-    chrome->titleStrip()->setObjectName(QStringLiteral("标题标签"));
+    setUpFrame(QStringLiteral("物品搜索"), {QStringLiteral("关闭按钮SS"), 302},
+               Picture{QStringLiteral("最小化按钮SS"), 272}, QStringLiteral("标题标签"));
+    statusLabel_ = ui.标签1;
+    countLabel_ = ui.状态标签S;
+    results_ = ui.超级列表框1;
+    searchBox_ = ui.搜索编辑框;
+    idBox_ = ui.ID编辑框;
+    searchButton_ = ui.搜索按钮;
 
-    auto* close = new PictureButton(PictureButton::Glyph::Close, this);
-    close->setObjectName(QStringLiteral("关闭按钮SS"));
-    close->setGeometry(302, 0, 25, 25);
-    auto* minimise = new PictureButton(PictureButton::Glyph::Minimise, this);
-    minimise->setObjectName(QStringLiteral("最小化按钮SS"));
-    minimise->setGeometry(272, 0, 25, 25);
-    connect(close, &PictureButton::clicked, this, &QWidget::close);
-    connect(minimise, &PictureButton::clicked, this, &QWidget::showMinimized);
-
-    statusLabel_ = new QLabel(catalogue_.statusText(), this);
-    statusLabel_->setObjectName(QStringLiteral("标签1"));
-    statusLabel_->setGeometry(7, 29, 205, 16);
+    statusLabel_->setText(catalogue_.statusText());
     connect(&catalogue_, &CatalogueService::statusChanged, statusLabel_, &QLabel::setText);
-    countLabel_ = new QLabel(this);
-    countLabel_->setObjectName(QStringLiteral("状态标签S"));
-    countLabel_->setGeometry(217, 29, 108, 16);
-
-    results_ = new QListWidget(this);
-    results_->setObjectName(QStringLiteral("超级列表框1"));
-    results_->setGeometry(5, 47, 319, 312);
-    results_->setUniformItemSizes(true);
-
-    auto* nameLabel = new QLabel(QStringLiteral("物品名:"), this);
-    nameLabel->setObjectName(QStringLiteral("标签6"));
-    nameLabel->setGeometry(8, 365, 58, 20);
-    searchBox_ = new QLineEdit(this);
-    searchBox_->setObjectName(QStringLiteral("搜索编辑框"));
-    searchBox_->setGeometry(68, 363, 198, 24);
-    auto* idLabel = new QLabel(QStringLiteral("物品ID:"), this);
-    idLabel->setObjectName(QStringLiteral("标签7"));
-    idLabel->setGeometry(8, 393, 58, 20);
-    idBox_ = new QLineEdit(this);
-    idBox_->setObjectName(QStringLiteral("ID编辑框"));
-    idBox_->setGeometry(68, 391, 198, 24);
-    searchButton_ = new QPushButton(QStringLiteral("搜索"), this);
-    searchButton_->setObjectName(QStringLiteral("搜索按钮"));
-    searchButton_->setGeometry(272, 365, 48, 48);
 
     connect(searchButton_, &QPushButton::clicked, this, &SearchWindow::search);
     connect(searchBox_, &QLineEdit::returnPressed, this, &SearchWindow::search);

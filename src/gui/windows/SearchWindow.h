@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/jobs/ItemSearchJob.h"
+#include "gui/widgets/FramelessWindow.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class Dialogs;
 // The item search: finds item IDs by part of a name, over the user's table first and then the
 // built-in list, and hands the chosen ID over on the clipboard. The search runs on a worker
 // and the list grows as it goes; a new search or closing the window stops the one running.
-class SearchWindow : public QWidget
+class SearchWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
 public:

@@ -2,10 +2,9 @@
 
 #include "core/shop/SellItemBlock.h"
 #include "core/shop/ShopPage.h"
-#include "gui/widgets/FramelessChrome.h"
-#include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
+#include "ui_TransferWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,33 +19,19 @@ QString TransferWindow::rowsPerLine(const QString& block)
 }
 
 TransferWindow::TransferWindow(TransferMode mode, const QString& body, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), mode_(mode), dialogs_(dialogs), exact_(body)
+    : QDialog(parent), FramelessWindow(this), mode_(mode), dialogs_(dialogs), exact_(body)
 {
-    setModal(true);
-    setFixedSize(511, 536);
-    new FramelessChrome(this, QStringLiteral("物品数据传递 - ") + transferModeText(mode));
+    Ui::TransferWindow ui;
+    ui.setupUi(this);
+    setUpFrame(QStringLiteral("物品数据传递 - ") + transferModeText(mode),
+               {QStringLiteral("关闭按钮S"), 483});
+    editor_ = ui.编辑框1;
+    read_ = ui.读取按钮1;
+    copy_ = ui.复制按钮;
+    clear_ = ui.清空按钮;
 
-    auto* close = new PictureButton(PictureButton::Glyph::Close, this);
-    close->setObjectName(QStringLiteral("关闭按钮S"));
-    close->setGeometry(483, 0, 25, 25);
-    connect(close, &PictureButton::clicked, this, &QDialog::reject);
-
-    editor_ = new QPlainTextEdit(this);
-    editor_->setObjectName(QStringLiteral("编辑框1"));
-    editor_->setGeometry(6, 31, 499, 455);
     editor_->setPlainText(mode == TransferMode::Output ? rowsPerLine(body) : body);
-    editor_->setPlaceholderText(QStringLiteral("把 [sell item] 与 [/sell item] 之间的物品数据粘贴到这里"));
     editor_->setTabStopDistance(editor_->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
-
-    const auto button = [this](const char* name, const QString& caption, int x) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setGeometry(x, 496, 100, 30);
-        return b;
-    };
-    read_ = button("读取按钮1", QStringLiteral("读取"), 60);
-    copy_ = button("复制按钮", QStringLiteral("复制"), 205);
-    clear_ = button("清空按钮", QStringLiteral("清空"), 350);
     connect(read_, &QPushButton::clicked, this, &TransferWindow::readBlock);
     connect(copy_, &QPushButton::clicked, this, &TransferWindow::copyToClipboard);
     connect(clear_, &QPushButton::clicked, editor_, &QPlainTextEdit::clear);

@@ -3,6 +3,7 @@
 #include "gui/session/ShopSession.h"
 #include "gui/session/TransferMode.h"
 #include "gui/widgets/Dialogs.h"
+#include "gui/widgets/FramelessWindow.h"
 
 #include <QDialog>
 #include <functional>
@@ -15,7 +16,7 @@ namespace shopkeeper::gui {
 // The data-transfer window: a text box with the item list, and read, copy and clear buttons.
 // In the output mode the box shows one grid row per line, while the copy button puts the
 // item list on the clipboard exactly as it is written.
-class TransferWindow : public QDialog
+class TransferWindow : public QDialog, public FramelessWindow
 {
     Q_OBJECT
 public:

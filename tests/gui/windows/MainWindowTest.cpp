@@ -180,6 +180,57 @@ TEST_F(MainWindowStart, TheHelpWindowIsModalReadOnlyAndClosesByItsPicture)
     EXPECT_TRUE(closedByPicture);
 }
 
+TEST_F(MainWindowStart, EveryWindowWearsTheSameFrameAndItsPicturesAct)
+{
+    auto& w = window();
+    // The strip, the edges along the sides, and the pictures at their places on the strip.
+    const auto checkFrame = [](QWidget* frame, const char* strip, const char* close, int closeX,
+                               const char* minimise, int minimiseX) {
+        SCOPED_TRACE(close);
+        const int width = frame->width();
+        const int height = frame->height();
+        EXPECT_TRUE(frame->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(child<QLabel>(frame, strip)->geometry(), QRect(0, 0, width, 25));
+        EXPECT_EQ(child<QLabel>(frame, "标签2")->geometry(), QRect(0, 0, 1, height));
+        EXPECT_EQ(child<QLabel>(frame, "标签3")->geometry(), QRect(width - 1, 0, 1, height));
+        EXPECT_EQ(child<QLabel>(frame, "标签4")->geometry(), QRect(0, height - 1, width, 1));
+        EXPECT_EQ(child<QWidget>(frame, close)->geometry(), QRect(closeX, 0, 25, 25));
+        if (*minimise) {
+            EXPECT_EQ(child<QWidget>(frame, minimise)->geometry(), QRect(minimiseX, 0, 25, 25));
+        }
+    };
+    checkFrame(&w, "标签1", "关闭按钮", 671, "最小化按钮", 638);
+    withNextModal([&](QWidget* help) { checkFrame(help, "标签1", "关闭按钮S", 371, "", 0); },
+                  [&] { child<QPushButton>(&w, "帮助按钮")->click(); });
+    bool rejected = false;
+    withNextModal(
+        [&](QWidget* transfer) {
+            checkFrame(transfer, "标签1", "关闭按钮S", 483, "", 0);
+            QTest::mouseClick(child<QWidget>(transfer, "关闭按钮S"), Qt::LeftButton);
+            rejected =
+                !transfer->isVisible() && qobject_cast<QDialog*>(transfer)->result() == QDialog::Rejected;
+        },
+        [&] { child<QPushButton>(&w, "读取按钮")->click(); });
+    EXPECT_TRUE(rejected);
+
+    child<QPushButton>(&w, "预览按钮")->click();
+    child<QPushButton>(&w, "搜索按钮")->click();
+    const QPointer<QWidget> preview = w.previewWindow();
+    const QPointer<QWidget> search = w.searchWindow();
+    checkFrame(preview, "标题标签", "关闭按钮Y", 700, "最小化按钮Y", 670);
+    checkFrame(search, "标题标签", "关闭按钮SS", 302, "最小化按钮SS", 272);
+    for (const auto& [secondary, minimise, close] : {std::tuple{preview, "最小化按钮Y", "关闭按钮Y"},
+                                                     std::tuple{search, "最小化按钮SS", "关闭按钮SS"}}) {
+        QTest::mouseClick(child<QWidget>(secondary, minimise), Qt::LeftButton);
+        EXPECT_TRUE(secondary->isMinimized()) << minimise;
+        QTest::mouseClick(child<QWidget>(secondary, close), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(secondary.isNull()) << close;
+    }
+    QTest::mouseClick(child<QWidget>(&w, "最小化按钮"), Qt::LeftButton);
+    EXPECT_TRUE(w.isMinimized());
+}
+
 TEST_F(MainWindowStart, DraggingTheTitleStripMovesTheWindow)
 {
     auto& w = window();
