@@ -106,8 +106,8 @@ ReplaceOutcome ItemReplace::apply(const ReplacePlan& plan, const std::filesystem
         auto now = io::readFileBytes(shop.path);
         const auto current = now ? io::fingerprintOf(shop.path, *now) : io::missingFileFingerprint();
         if (!current.sameContentAs(shop.fingerprint))
-            return nothingWritten(Kind::ChangedOnDisk, std::string(shop::kChangedOnDiskMessage) + "\r\n" +
-                                                           io::displayPath(shop.path));
+            return nothingWritten(Kind::ChangedOnDisk,
+                                  "商店文件在读取之后已被其他程序修改：" + io::displayPath(shop.path));
     }
     for (std::size_t i = 0; i < plan.shops.size(); ++i) {
         const auto& shop = plan.shops[i];

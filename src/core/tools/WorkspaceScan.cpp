@@ -41,6 +41,8 @@ WorkspaceScan::run(const workspace::Workspace& ws, const std::function<void(Scan
     // The NPC shops, read once: the bytes serve the filter and the reader alike.
     std::vector<ListedShop> shops;
     for (auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
+        if (control.cancelled())
+            return Outcome{0, true};
         auto bytes = io::readFileBytes(path);
         if (bytes) {
             const auto nul = bytes->find('\0');
