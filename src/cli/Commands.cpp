@@ -1,6 +1,7 @@
 #include "CatalogueCommands.h"
 #include "Command.h"
 #include "ShopJson.h"
+#include "ToolCommands.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/SellItemBlock.h"
@@ -260,6 +261,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<BlockCommand>());
     commands.push_back(std::make_unique<MakeWorkspaceCommand>());
     addCatalogueCommands(commands);
+    addToolCommands(commands);
     return commands;
 }
 

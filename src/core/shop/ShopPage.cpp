@@ -176,4 +176,21 @@ Status checkPageName(std::string_view name)
     return {};
 }
 
+std::vector<CellAt> replaceItem(ShopPages& pages, std::string_view from, std::string_view to)
+{
+    std::vector<CellAt> changed;
+    for (int k = 0; k < kPageCount; ++k) {
+        ShopPage& page = pages[static_cast<std::size_t>(k)];
+        for (int r = 0; r < page.rowCount(); ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (page.cell(r, c) == from) {
+                    page.setCellText(r, c, std::string(to));
+                    changed.push_back({k, r, c});
+                }
+            }
+        }
+    }
+    return changed;
+}
+
 } // namespace shopkeeper::shop

@@ -63,6 +63,20 @@ private:
 
 using ShopPages = std::array<ShopPage, kPageCount>;
 
+// One cell of a shop: page, row and column, each counted from 0.
+struct CellAt
+{
+    int page = 0;
+    int row = 0;
+    int column = 0;
+    bool operator==(const CellAt&) const = default;
+};
+
+// Puts to into every cell that holds exactly from (cells hold items in the cell rule's form, so
+// from must be too) and returns those cells in page, row, column order. "-1" as to empties the
+// slot the way a save writes an empty cell.
+std::vector<CellAt> replaceItem(ShopPages& pages, std::string_view from, std::string_view to);
+
 // "第一页" ... "第五页" for page 1 to 5.
 std::string defaultPageName(int page);
 

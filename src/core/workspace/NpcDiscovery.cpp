@@ -15,6 +15,11 @@ bool cancelled(const std::atomic<bool>* cancel)
 
 } // namespace
 
+bool isNpcShopText(std::string_view shopText)
+{
+    return text::contains(shopText, "[etc shop]") || text::contains(shopText, "[weapon shop]");
+}
+
 io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
 {
     std::vector<fs::path> kept;
@@ -22,8 +27,7 @@ io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path
         auto file = text::ScriptTextFile::read(path);
         if (!file)
             return std::unexpected(file.error());
-        const auto& text = file->text;
-        if (text::contains(text, "[etc shop]") || text::contains(text, "[weapon shop]"))
+        if (isNpcShopText(file->text))
             kept.push_back(path);
     }
     return kept;
@@ -72,10 +76,16 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
         if (!read)
             continue;
         const auto links = readNpcLinks(read->text);
-        if (!links.nameKey)
+        if (!links.nameKey) {
+            for (const auto& number : links.shopNumbers)
+                openedWithoutLink_.try_emplace(text::asciiLowered(number), file);
             continue;
-        for (const auto& number : links.shopNumbers)
-            nameOfShop_.try_emplace(text::asciiLowered(number), npcNames.lookup(*links.nameKey));
+        }
+        for (const auto& number : links.shopNumbers) {
+            const auto key = text::asciiLowered(number);
+            if (!nameOfShop_.contains(key))
+                nameOfShop_.emplace(key, Naming{npcNames.lookup(*links.nameKey), file, *links.nameKey});
+        }
     }
 }
 
@@ -84,7 +94,32 @@ std::optional<std::string> NpcNameFinder::findNpcName(std::string_view shopNumbe
     const auto it = nameOfShop_.find(text::asciiLowered(shopNumber));
     if (it == nameOfShop_.end())
         return std::nullopt;
-    return it->second;
+    return it->second.name;
+}
+
+NpcNaming NpcNameFinder::nameShop(const ShopIndex& index, std::string_view shopFileName) const
+{
+    NpcNaming naming;
+    naming.name = kUnknownNpc;
+    naming.shopNumber = index.shopNumberOf(shopFileName);
+    if (!naming.shopNumber)
+        return naming;
+    const auto key = text::asciiLowered(*naming.shopNumber);
+    if (const auto it = nameOfShop_.find(key); it != nameOfShop_.end()) {
+        naming.npcFile = it->second.npcFile;
+        naming.nameKey = it->second.key;
+        naming.outcome = it->second.name ? NpcNaming::Outcome::Named : NpcNaming::Outcome::KeyMissing;
+        if (it->second.name)
+            naming.name = *it->second.name;
+        return naming;
+    }
+    if (const auto it = openedWithoutLink_.find(key); it != openedWithoutLink_.end()) {
+        naming.outcome = NpcNaming::Outcome::NoNameLink;
+        naming.npcFile = it->second;
+        return naming;
+    }
+    naming.outcome = NpcNaming::Outcome::NoNpcFile;
+    return naming;
 }
 
 std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
@@ -96,9 +131,8 @@ std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
     for (const auto& shopFile : state.shopFiles) {
         if (cancelled(cancel))
             break;
-        const auto number = state.shopIndex.shopNumberOf(io::displayPath(shopFile.filename()));
-        auto name = number ? finder.findNpcName(*number) : std::nullopt;
-        entries.push_back({shopFile, name.value_or(kUnknownNpc)});
+        auto naming = finder.nameShop(state.shopIndex, io::displayPath(shopFile.filename()));
+        entries.push_back({shopFile, std::move(naming.name)});
         if (onEntry)
             onEntry(entries.back());
     }

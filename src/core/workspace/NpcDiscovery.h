@@ -18,9 +18,12 @@ struct NpcEntry
     std::string npcName;
 };
 
-// Keeps the shop files that are NPC shops: those whose text contains "[etc shop]" or
-// "[weapon shop]". Plain item shops and files with neither tag are dropped. A shop file that
-// cannot be read fails the whole filter with the reason: it must not vanish from the list.
+// True for the text of an NPC shop: it contains "[etc shop]" or "[weapon shop]".
+bool isNpcShopText(std::string_view shopText);
+
+// Keeps the shop files that are NPC shops (isNpcShopText). Plain item shops and files with
+// neither tag are dropped. A shop file that cannot be read fails the whole filter with the
+// reason: it must not vanish from the list.
 io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles);
 
 // What one NPC file says about shops: the numbers of the shops it opens and the key of its
@@ -32,6 +35,24 @@ struct NpcFileLinks
     std::optional<std::string> nameKey;
 };
 NpcFileLinks readNpcLinks(std::string_view npcText);
+
+// How a shop file got its name in the NPC list, and why it is "未知NPC" when it is.
+struct NpcNaming
+{
+    enum class Outcome
+    {
+        Named,          // an NPC file opens the shop and its name key has a line in npc.kor.str
+        NotInShopIndex, // itemshop.lst has no line for the shop file
+        NoNpcFile,      // no NPC file opens the shop's number
+        NoNameLink,     // NPC files open the shop, but none has a "<8::" name link
+        KeyMissing,     // the first NPC file that names the shop has a key npc.kor.str lacks
+    };
+    Outcome outcome = Outcome::NotInShopIndex;
+    std::string name; // the list's name: the NPC's, or kUnknownNpc
+    std::optional<std::string> shopNumber;
+    fs::path npcFile;    // the NPC file that decided (not for NotInShopIndex, NoNpcFile)
+    std::string nameKey; // Named and KeyMissing
+};
 
 // Finds NPC names for shop numbers. Each NPC file is read once; a shop is named by the first
 // NPC file, in list order, that opens it and has a "<8::" name link, even when that link's
@@ -45,9 +66,19 @@ public:
     // The NPC's name; nothing when no NPC file names the shop.
     std::optional<std::string> findNpcName(std::string_view shopNumber) const;
 
+    // The naming of a shop file, by its number in index, the way the NPC list names it.
+    NpcNaming nameShop(const ShopIndex& index, std::string_view shopFileName) const;
+
 private:
-    // Nothing for a shop whose first NPC's name key is missing from the table.
-    std::unordered_map<std::string, std::optional<std::string>> nameOfShop_;
+    struct Naming
+    {
+        std::optional<std::string> name; // nothing when the key is missing from the table
+        fs::path npcFile;
+        std::string key;
+    };
+    std::unordered_map<std::string, Naming> nameOfShop_;
+    // Shops opened only by NPC files without a name link: the first such file.
+    std::unordered_map<std::string, fs::path> openedWithoutLink_;
 };
 
 // Names every shop file after its NPC ("未知NPC" when none is found), in shop-file order.

@@ -1,0 +1,297 @@
+#include "ToolCommands.h"
+
+#include "core/io/AtomicFile.h"
+#include "core/io/FileSystem.h"
+#include "core/tools/ItemId.h"
+#include "core/tools/ItemReplace.h"
+#include "core/tools/WhereUsed.h"
+#include "core/tools/WorkspaceCheck.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace shopkeeper::cli {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+struct ToolArgs
+{
+    std::vector<std::string> positional; // "-1" is an ID, not an option
+    std::vector<std::string> flags;
+};
+
+// Splits args into positionals and the known flags; nothing for an unknown "--" option.
+std::optional<ToolArgs> parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& known)
+{
+    ToolArgs parsed;
+    for (const auto& arg : args) {
+        if (!arg.starts_with("--")) {
+            parsed.positional.push_back(arg);
+        } else if (std::ranges::find(known, arg) != known.end()) {
+            parsed.flags.push_back(arg);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+bool hasFlag(const ToolArgs& args, std::string_view flag)
+{
+    return std::ranges::find(args.flags, flag) != args.flags.end();
+}
+
+int usageError(const Command& command, Streams io)
+{
+    io.err << "usage: shopkeeper-cli " << command.usage() << "\n";
+    return kUsage;
+}
+
+// Messages keep the CR LF of the window texts; a terminal wants plain line ends.
+std::string forTerminal(std::string_view message)
+{
+    std::string out;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (!(message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n'))
+            out.push_back(message[i]);
+    }
+    return out;
+}
+
+// A field of a TAB-separated line: no TAB or line break of its own.
+std::string field(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+    }
+    return out;
+}
+
+std::string dumped(const json& value)
+{
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+int loadFailed(const workspace::LoadError& error, Streams io)
+{
+    io.err << forTerminal(error.message) << "\n";
+    switch (error.kind) {
+    case workspace::LoadError::Kind::MissingFiles:
+        return kMissingFiles;
+    case workspace::LoadError::Kind::NoShopFiles:
+        return kNoShops;
+    case workspace::LoadError::Kind::UnreadableFile:
+        return kUnreadableShop;
+    }
+    return kNoShops;
+}
+
+void printUnreadable(const std::vector<tools::UnreadableShop>& shops, Streams io)
+{
+    for (const auto& shop : shops)
+        io.err << "无法读取 " << shop.fileName << "：" << forTerminal(shop.error.message) << "\n";
+}
+
+void printUses(const std::vector<tools::ItemUse>& uses, bool asJson, Streams io)
+{
+    if (asJson) {
+        json out = json::array();
+        for (const auto& use : uses)
+            out.push_back({{"shop", use.fileName},
+                           {"npc", use.npcName},
+                           {"page", use.cell.page + 1},
+                           {"row", use.cell.row + 1},
+                           {"column", use.cell.column + 1},
+                           {"id", use.id}});
+        io.out << dumped(out) << "\n";
+        return;
+    }
+    for (const auto& use : uses)
+        io.out << field(use.fileName) << '\t' << field(use.npcName) << '\t' << use.cell.page + 1 << '\t'
+               << use.cell.row + 1 << '\t' << use.cell.column + 1 << '\t' << use.id << '\n';
+}
+
+class WhereUsedCommand : public Command
+{
+public:
+    std::string name() const override { return "where-used"; }
+    std::string usage() const override { return "where-used WORKSPACE [--json] ID..."; }
+    std::string summary() const override
+    {
+        return "every cell of every NPC shop that holds one of the IDs: SHOP, NPC, PAGE, ROW, COLUMN, ID "
+               "(TAB-separated); exit 6 for an ID that is no item ID, 4 when a shop cannot be read";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        const auto parsed = parseArgs(args, {"--json"});
+        if (!parsed || parsed->positional.size() < 2)
+            return usageError(*this, io);
+        std::vector<std::string> ids;
+        for (std::size_t i = 1; i < parsed->positional.size(); ++i) {
+            auto id = tools::parseItemId(parsed->positional[i]);
+            if (!id) {
+                io.err << tools::notAnItemIdMessage(parsed->positional[i]) << "\n";
+                return kBadInput;
+            }
+            ids.push_back(std::move(*id));
+        }
+        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
+        const auto result = tools::WhereUsed::find(ws, ids);
+        if (!result)
+            return loadFailed(result.error(), io);
+        printUses(result->uses, hasFlag(*parsed, "--json"), io);
+        printUnreadable(result->unreadable, io);
+        return result->unreadable.empty() ? kOk : kUnreadableShop;
+    }
+};
+
+class ReplaceCommand : public Command
+{
+public:
+    std::string name() const override { return "replace"; }
+    std::string usage() const override { return "replace WORKSPACE FROM TO [--dry-run] [--skip-unreadable]"; }
+    std::string summary() const override
+    {
+        return "put item TO (\"-1\" empties the slot) into every cell of every NPC shop that holds FROM and "
+               "print "
+               "the changed cells as where-used does; all or nothing unless --skip-unreadable; --dry-run "
+               "writes "
+               "nothing. Exit 4 when a shop cannot be read, 5 when a write fails, 6 for a bad ID, 7 when a "
+               "shop "
+               "changed on disk meanwhile";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        const auto parsed = parseArgs(args, {"--dry-run", "--skip-unreadable"});
+        if (!parsed || parsed->positional.size() != 3)
+            return usageError(*this, io);
+        const auto from = tools::parseItemId(parsed->positional[1]);
+        const auto to = parsed->positional[2] == "-1" ? std::optional<std::string>("-1")
+                                                      : tools::parseItemId(parsed->positional[2]);
+        if (!from || !to) {
+            io.err << tools::notAnItemIdMessage(parsed->positional[from ? 2 : 1]) << "\n";
+            return kBadInput;
+        }
+        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
+        const auto plan = tools::ItemReplace::plan(ws, *from, *to);
+        if (!plan)
+            return loadFailed(plan.error(), io);
+        printUnreadable(plan->unreadable, io);
+        for (const auto& refused : plan->refused)
+            io.err << "无法替换 " << refused.fileName << "：" << forTerminal(refused.message) << "\n";
+
+        if (hasFlag(*parsed, "--dry-run")) {
+            printUses(plan->changes, false, io);
+            if (!plan->unreadable.empty())
+                return kUnreadableShop;
+            return plan->refused.empty() ? kOk : kSaveFailed;
+        }
+
+        io::AtomicFileWriter writer;
+        tools::ReplaceOptions options;
+        options.skipUnreadable = hasFlag(*parsed, "--skip-unreadable");
+        const auto outcome = tools::ItemReplace::apply(*plan, ws.shopStringTablePath(), writer, options);
+        using Kind = tools::ReplaceOutcome::Kind;
+        // Only the cells of shops actually written are printed.
+        std::vector<tools::ItemUse> written;
+        for (const auto& use : plan->changes) {
+            if (std::ranges::find(outcome.written, use.shopFile) != outcome.written.end())
+                written.push_back(use);
+        }
+        printUses(written, false, io);
+        switch (outcome.kind) {
+        case Kind::Written:
+            return plan->unreadable.empty() ? kOk : kUnreadableShop;
+        case Kind::Unreadable:
+            io.err << outcome.message << "（要写入其他商店，请加上 --skip-unreadable）\n";
+            return kUnreadableShop;
+        case Kind::ChangedOnDisk:
+            io.err << "没有写入任何文件：" << forTerminal(outcome.message) << "\n";
+            return kChangedOnDisk;
+        case Kind::WriteFailed:
+            io.err << "替换中途失败！" << forTerminal(outcome.message) << "\n";
+            for (const auto& path : outcome.written)
+                io.err << "已写入\t" << io::displayPath(path.filename()) << "\n";
+            for (const auto& path : outcome.notWritten)
+                io.err << "未写入\t" << io::displayPath(path.filename()) << "\n";
+            return kSaveFailed;
+        case Kind::Refused:
+        case Kind::Cancelled:
+        case Kind::Busy:
+            io.err << forTerminal(outcome.message) << "\n";
+            return kSaveFailed;
+        }
+        return kSaveFailed;
+    }
+};
+
+class CheckCommand : public Command
+{
+public:
+    std::string name() const override { return "check"; }
+    std::string usage() const override { return "check WORKSPACE [--json]"; }
+    std::string summary() const override
+    {
+        return "one line per problem of the NPC shops: KIND, FILE, WHERE (PAGE:ROW:COLUMN), DETAIL "
+               "(TAB-separated); "
+               "kinds unknown-item, duplicate-item, unreadable-shop, unknown-npc, missing-page-name; exit 8 "
+               "when "
+               "there are problems";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        const auto parsed = parseArgs(args, {"--json"});
+        if (!parsed || parsed->positional.size() != 1)
+            return usageError(*this, io);
+        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
+        const auto catalogue = tools::checkCatalogueFor(ws);
+        if (catalogue.note)
+            io.err << forTerminal(*catalogue.note) << "\n";
+        const auto result = tools::WorkspaceCheck::run(ws, catalogue.catalogue);
+        if (!result)
+            return loadFailed(result.error(), io);
+        if (hasFlag(*parsed, "--json")) {
+            json out = json::array();
+            for (const auto& problem : result->problems) {
+                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", problem.fileName}};
+                const auto& cell = problem.cell;
+                entry["page"] = cell ? json(cell->page + 1) : json(nullptr);
+                entry["row"] = cell ? json(cell->row + 1) : json(nullptr);
+                entry["column"] = cell ? json(cell->column + 1) : json(nullptr);
+                entry["detail"] = forTerminal(problem.detail);
+                out.push_back(std::move(entry));
+            }
+            io.out << dumped(out) << "\n";
+        } else {
+            for (const auto& problem : result->problems) {
+                std::string where;
+                if (problem.cell)
+                    where = std::to_string(problem.cell->page + 1) + ":" +
+                            std::to_string(problem.cell->row + 1) + ":" +
+                            std::to_string(problem.cell->column + 1);
+                io.out << tools::checkKindName(problem.kind) << '\t' << field(problem.fileName) << '\t'
+                       << where << '\t' << field(problem.detail) << '\n';
+            }
+        }
+        return result->problems.empty() ? kOk : kProblemsFound;
+    }
+};
+
+} // namespace
+
+void addToolCommands(std::vector<std::unique_ptr<Command>>& commands)
+{
+    commands.push_back(std::make_unique<WhereUsedCommand>());
+    commands.push_back(std::make_unique<ReplaceCommand>());
+    commands.push_back(std::make_unique<CheckCommand>());
+}
+
+} // namespace shopkeeper::cli

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Command.h"
+
+#include <memory>
+#include <vector>
+
+namespace shopkeeper::cli {
+
+// check found problems in the workspace.
+inline constexpr int kProblemsFound = 8;
+
+// "where-used", "replace" and "check": the workspace tools over every NPC shop.
+void addToolCommands(std::vector<std::unique_ptr<Command>>& commands);
+
+} // namespace shopkeeper::cli

@@ -1,0 +1,126 @@
+#include "core/tools/ItemReplace.h"
+
+#include "core/io/FileLock.h"
+#include "core/shop/SellItemBlock.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+
+namespace shopkeeper::tools {
+
+Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document, shop::ShopPages pages)
+{
+    static constexpr std::size_t openLength = std::string_view("[sell item]").size();
+    static constexpr std::size_t closeLength = std::string_view("[/sell item]").size();
+    const std::string& text = document.file.text;
+    const auto sell = shop::findSection(text, "[sell item]", "[/sell item]");
+    if (!sell)
+        return fail(shop::kMissingSellBlockMessage);
+    const std::string body = shop::SellItemBlock::serialise(pages);
+    // The tags keep their own spelling: only the items between them change.
+    const std::string block = text.substr(sell->begin, openLength) + "\r\n" + body + "\r\n" +
+                              text.substr(sell->end - closeLength, closeLength);
+    const std::string newText = text.substr(0, sell->begin) + block + text.substr(sell->end);
+    std::string bytes = document.file.bytesFor(newText);
+
+    const auto back = shop::ShopReader::parse(bytes, document.table);
+    if (!back)
+        return fail("替换后的文件无法读回：" + back.error().message);
+    for (std::size_t k = 0; k < pages.size(); ++k) {
+        const bool written = pages[k].hasItems();
+        if (written != back->pages[k].hasItems() || (written && back->pages[k].rows() != pages[k].rows()))
+            return fail("替换后读回的第" + std::to_string(k + 1) + "页物品与替换的结果不同。");
+    }
+    if (back->captions != document.captions)
+        return fail("替换后读回的页名称与原来的不同。");
+    if (back->repairable != document.repairable)
+        return fail("替换后“可修理装备”的设置会改变。");
+    return bytes;
+}
+
+std::expected<ReplacePlan, workspace::LoadError> ItemReplace::plan(const workspace::Workspace& workspace,
+                                                                   const std::string& from,
+                                                                   const std::string& to,
+                                                                   const ToolControl& control)
+{
+    ReplacePlan plan;
+    plan.from = from;
+    plan.to = to;
+    auto outcome = WorkspaceScan::run(
+        workspace,
+        [&](ScannedShop& shop) {
+            if (!shop.document) {
+                plan.unreadable.push_back(unreadableShop(shop));
+                return;
+            }
+            if (from == to)
+                return;
+            shop::ShopPages pages = shop.document->pages;
+            const auto cells = shop::replaceItem(pages, from, to);
+            if (cells.empty())
+                return;
+            for (const auto& cell : cells)
+                plan.changes.push_back(itemUseOf(shop, cell));
+            auto bytes = withItemList(*shop.document, std::move(pages));
+            if (!bytes) {
+                plan.refused.push_back({shop.index, shop.path, shop.fileName, bytes.error().message});
+                return;
+            }
+            plan.shops.push_back({shop.index, shop.path, shop.fileName, shop.naming.name,
+                                  shop.document->fingerprint, std::move(*bytes)});
+        },
+        control);
+    if (!outcome)
+        return std::unexpected(outcome.error());
+    plan.shopCount = outcome->shopCount;
+    plan.cancelled = outcome->cancelled;
+    return plan;
+}
+
+ReplaceOutcome ItemReplace::apply(const ReplacePlan& plan, const std::filesystem::path& tablePath,
+                                  io::FileWriter& writer, const ReplaceOptions& options)
+{
+    using Kind = ReplaceOutcome::Kind;
+    ReplaceOutcome outcome;
+    auto nothingWritten = [&](Kind kind, std::string message) {
+        outcome.kind = kind;
+        outcome.message = std::move(message);
+        for (const auto& shop : plan.shops)
+            outcome.notWritten.push_back(shop.path);
+        return outcome;
+    };
+    if (plan.cancelled)
+        return nothingWritten(Kind::Cancelled, "替换已取消，没有写入任何文件。");
+    if (!plan.refused.empty())
+        return nothingWritten(Kind::Refused, "有商店替换后无法正确读回，没有写入任何文件。");
+    if (!plan.unreadable.empty() && !options.skipUnreadable)
+        return nothingWritten(Kind::Unreadable, "有NPC商店无法读取，没有写入任何文件。");
+    if (plan.shops.empty())
+        return outcome;
+
+    // One lock for the whole batch: no save of this workspace runs between the checks and the
+    // last write.
+    auto lock = io::FileLock::acquire(shop::ShopWriter::lockFileFor(tablePath), options.lockWait);
+    if (!lock)
+        return nothingWritten(Kind::Busy, lock.error().message);
+    for (const auto& shop : plan.shops) {
+        auto now = io::readFileBytes(shop.path);
+        const auto current = now ? io::fingerprintOf(shop.path, *now) : io::missingFileFingerprint();
+        if (!current.sameContentAs(shop.fingerprint))
+            return nothingWritten(Kind::ChangedOnDisk,
+                                  "商店文件在读取之后已被其他程序修改：" + io::displayPath(shop.path));
+    }
+    for (std::size_t i = 0; i < plan.shops.size(); ++i) {
+        const auto& shop = plan.shops[i];
+        if (auto ok = writer.write(shop.path, shop.bytes); !ok) {
+            outcome.kind = Kind::WriteFailed;
+            outcome.message = "无法写入商店文件：" + ok.error().message;
+            for (std::size_t j = i; j < plan.shops.size(); ++j)
+                outcome.notWritten.push_back(plan.shops[j].path);
+            return outcome;
+        }
+        outcome.written.push_back(shop.path);
+    }
+    return outcome;
+}
+
+} // namespace shopkeeper::tools

@@ -1,0 +1,135 @@
+#include "core/tools/WorkspaceCheck.h"
+
+#include "core/catalogue/ExternalItemTable.h"
+#include "core/io/FileSystem.h"
+
+#include <unordered_map>
+
+namespace shopkeeper::tools {
+
+namespace {
+
+using Kind = CheckProblem::Kind;
+
+std::string placeText(const shop::CellAt& cell)
+{
+    return "第" + std::to_string(cell.page + 1) + "页第" + std::to_string(cell.row + 1) + "行第" +
+           std::to_string(cell.column + 1) + "列";
+}
+
+std::string unknownNpcDetail(const workspace::NpcNaming& naming)
+{
+    using Outcome = workspace::NpcNaming::Outcome;
+    const std::string number = naming.shopNumber.value_or("");
+    switch (naming.outcome) {
+    case Outcome::NotInShopIndex:
+        return "itemshop.lst中没有这个商店文件的编号";
+    case Outcome::NoNpcFile:
+        return "没有NPC文件打开编号为" + number + "的商店";
+    case Outcome::NoNameLink:
+        return "打开编号为" + number + "的商店的NPC文件" + io::displayPath(naming.npcFile.filename()) +
+               "没有<8::名称链接";
+    case Outcome::KeyMissing:
+        return "NPC文件" + io::displayPath(naming.npcFile.filename()) + "的名称键" + naming.nameKey +
+               "在npc.kor.str中没有名称";
+    case Outcome::Named:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string_view checkKindName(CheckProblem::Kind kind)
+{
+    switch (kind) {
+    case Kind::UnknownItem:
+        return "unknown-item";
+    case Kind::DuplicateItem:
+        return "duplicate-item";
+    case Kind::UnreadableShop:
+        return "unreadable-shop";
+    case Kind::UnknownNpc:
+        return "unknown-npc";
+    case Kind::MissingPageName:
+        return "missing-page-name";
+    }
+    return {};
+}
+
+CheckCatalogue checkCatalogueFor(const workspace::Workspace& workspace)
+{
+    CheckCatalogue result;
+    auto loaded = result.catalogue.loadExternalTable(workspace.root());
+    if (!loaded && loaded.error().reason != catalogue::ExternalTableError::Reason::Missing)
+        result.note = "未使用" + io::displayPath(catalogue::externalTablePath(workspace.root())) + "：" +
+                      loaded.error().message;
+    return result;
+}
+
+std::vector<CheckProblem> WorkspaceCheck::checkShop(const ScannedShop& shop,
+                                                    const catalogue::ItemCatalogue& catalogue)
+{
+    std::vector<CheckProblem> problems;
+    auto add = [&](Kind kind, std::optional<shop::CellAt> cell, std::string detail) {
+        problems.push_back(
+            {kind, shop.index, shop.path, shop.fileName, shop.naming.name, cell, std::move(detail)});
+    };
+    if (shop.naming.outcome != workspace::NpcNaming::Outcome::Named)
+        add(Kind::UnknownNpc, std::nullopt, unknownNpcDetail(shop.naming));
+    if (!shop.document) {
+        add(Kind::UnreadableShop, std::nullopt, shop.document.error().message);
+        return problems;
+    }
+    const auto& document = *shop.document;
+    for (std::size_t i = 0; i < document.tabKeys.size(); ++i) {
+        const auto& key = document.tabKeys[i];
+        if (key.empty() || document.table.lookup(key))
+            continue;
+        add(Kind::MissingPageName, std::nullopt,
+            "第" + std::to_string(i + 1) + "个页名称键" + key +
+                (document.table.hasKey(key) ? "在itemshop.kor.str中的行没有名称"
+                                            : "在itemshop.kor.str中没有对应的行"));
+    }
+    std::unordered_map<std::string, shop::CellAt> firstPlace;
+    for (int k = 0; k < shop::kPageCount; ++k) {
+        const auto& page = document.pages[static_cast<std::size_t>(k)];
+        for (int r = 0; r < page.rowCount(); ++r) {
+            for (int c = 0; c < shop::kColumns; ++c) {
+                const std::string& id = page.cell(r, c);
+                if (id.empty() || id == "-1")
+                    continue;
+                const shop::CellAt cell{k, r, c};
+                if (catalogue.idToName(id) == catalogue::kUnknownItemName)
+                    add(Kind::UnknownItem, cell, "物品ID " + id + " 在物品表中没有名称（未知物品）");
+                const auto [first, isFirst] = firstPlace.try_emplace(id, cell);
+                if (!isFirst)
+                    add(Kind::DuplicateItem, cell,
+                        "物品ID " + id + " 已在" + placeText(first->second) + "出现");
+            }
+        }
+    }
+    return problems;
+}
+
+std::expected<CheckResult, workspace::LoadError>
+WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::ItemCatalogue& catalogue,
+                    const ToolControl& control)
+{
+    CheckResult result;
+    auto outcome = WorkspaceScan::run(
+        workspace,
+        [&](ScannedShop& shop) {
+            auto problems = checkShop(shop, catalogue);
+            result.problems.insert(result.problems.end(), std::make_move_iterator(problems.begin()),
+                                   std::make_move_iterator(problems.end()));
+        },
+        control);
+    if (!outcome)
+        return std::unexpected(outcome.error());
+    result.shopCount = outcome->shopCount;
+    result.cancelled = outcome->cancelled;
+    return result;
+}
+
+} // namespace shopkeeper::tools

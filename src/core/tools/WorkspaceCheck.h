@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/catalogue/ItemCatalogue.h"
+#include "core/shop/ShopPage.h"
+#include "core/tools/WorkspaceScan.h"
+
+#include <expected>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shopkeeper::tools {
+
+// One thing to mend before the itemshop folder is packed again.
+struct CheckProblem
+{
+    enum class Kind
+    {
+        UnknownItem,     // a cell whose item the catalogue names "未知物品"
+        DuplicateItem,   // an item already in the same shop at an earlier place
+        UnreadableShop,  // a shop the editor cannot open
+        UnknownNpc,      // a shop the NPC list names "未知NPC"
+        MissingPageName, // a tab key without a name in itemshop.kor.str
+    };
+    Kind kind = Kind::UnknownItem;
+    std::size_t shopIndex = 0; // position of the shop in the NPC list, from 0
+    std::filesystem::path shopFile;
+    std::string fileName;
+    std::string npcName;
+    std::optional<shop::CellAt> cell; // for the two item kinds
+    std::string detail;               // a sentence for the user
+};
+
+// "unknown-item", "duplicate-item", "unreadable-shop", "unknown-npc", "missing-page-name".
+std::string_view checkKindName(CheckProblem::Kind kind);
+
+struct CheckResult
+{
+    // Shops in list order; in a shop, the shop's own problems first, then the cells by page, row,
+    // column.
+    std::vector<CheckProblem> problems;
+    std::size_t shopCount = 0;
+    bool cancelled = false;
+};
+
+// The catalogue a check names items with: the workspace's id-name.txt, read as the check box
+// 外置ID选择框 reads it, over the built-in list. A missing file means the built-in list alone;
+// a file the check box would refuse too, and note says why.
+struct CheckCatalogue
+{
+    catalogue::ItemCatalogue catalogue;
+    std::optional<std::string> note;
+};
+CheckCatalogue checkCatalogueFor(const workspace::Workspace& workspace);
+
+class WorkspaceCheck
+{
+public:
+    // Checks every NPC shop of the workspace. Fails only as loading the workspace fails.
+    static std::expected<CheckResult, workspace::LoadError> run(const workspace::Workspace& workspace,
+                                                                const catalogue::ItemCatalogue& catalogue,
+                                                                const ToolControl& control = {});
+
+    // The problems of one scanned shop, in the result's order.
+    static std::vector<CheckProblem> checkShop(const ScannedShop& shop,
+                                               const catalogue::ItemCatalogue& catalogue);
+};
+
+} // namespace shopkeeper::tools

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/shop/ShopDocument.h"
+#include "core/shop/ShopReader.h"
+#include "core/workspace/NpcDiscovery.h"
+#include "core/workspace/Workspace.h"
+
+#include <atomic>
+#include <cstddef>
+#include <expected>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace shopkeeper::tools {
+
+// How a caller follows and stops a tool that runs on a worker: progress is called with the
+// number of shops done and the number of shops (0 of N once the shops are listed and named,
+// then after each shop), and the tool stops at the next shop once cancel becomes true.
+struct ToolControl
+{
+    std::function<void(std::size_t done, std::size_t total)> progress;
+    const std::atomic<bool>* cancel = nullptr;
+
+    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+};
+
+// One NPC shop of the workspace as the tools see it: at its place in the NPC list, named as the
+// list names it, and read the way choosing its NPC reads it.
+struct ScannedShop
+{
+    std::size_t index = 0; // position in the NPC list, from 0
+    std::filesystem::path path;
+    std::string fileName;        // as the NPC list prints it
+    workspace::NpcNaming naming; // naming.name is the list's name
+    std::expected<shop::ShopDocument, shop::ShopReadError> document;
+};
+
+// A shop a tool could not read: named, with the reason the window would show.
+struct UnreadableShop
+{
+    std::size_t index = 0;
+    std::filesystem::path path;
+    std::string fileName;
+    std::string npcName;
+    shop::ShopReadError error;
+};
+
+UnreadableShop unreadableShop(const ScannedShop& shop);
+
+// Reads every NPC shop of a workspace once, in the NPC list's order, and hands each to visit.
+//
+// The shops, their order and their names are those of loadWorkspace and buildNpcList, with one
+// difference: a shop file that cannot be read is not the end of the whole run but a shop whose
+// document is the read error (it may be an NPC shop; a tool must not pass over it silently).
+// Every file is read once: the shop files, the NPC files, itemshop.lst and both string tables.
+// Fails as the load fails when a required file is missing, when there is no NPC shop, or when
+// itemshop.lst or npc.kor.str cannot be read. An itemshop.kor.str that cannot be read makes
+// every shop unreadable, as it makes every open fail.
+class WorkspaceScan
+{
+public:
+    struct Outcome
+    {
+        std::size_t shopCount = 0;
+        bool cancelled = false;
+    };
+
+    static std::expected<Outcome, workspace::LoadError> run(const workspace::Workspace& workspace,
+                                                            const std::function<void(ScannedShop&)>& visit,
+                                                            const ToolControl& control = {});
+};
+
+} // namespace shopkeeper::tools
