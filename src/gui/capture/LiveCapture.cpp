@@ -114,6 +114,7 @@ void LiveCapture::apply(quint64 ticket, const capture::CaptureResult& result)
         switchOff();
         break;
     case Outcome::ReadFailed:
+    case Outcome::ReadRefused:
         controls_.idBox->setText(qs(result.idText()));
         break;
     case Outcome::Captured:

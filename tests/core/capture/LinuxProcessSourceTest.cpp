@@ -1,17 +1,21 @@
 #include "core/capture/LinuxProcessSource.h"
 
+#include "TestProcesses.h"
 #include "core/capture/GameProbe.h"
 #include "core/capture/ItemCapture.h"
+#include "core/capture/LinuxCaptureSource.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <set>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,13 +121,23 @@ public:
         return all;
     }
     std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) override { return real.openForReading(pid); }
-    ProcessId ownProcessId() const override { return real.ownProcessId(); }
 
     LinuxProcessSource real;
     std::set<ProcessId> pids;
     bool rotate = false;
     int lists = 0;
 };
+
+// The 4 bytes at address in process pid, read through its own ProcessMemory.
+std::expected<std::int32_t, ReadError> readAt(ProcessSource& source, ProcessId pid, std::uint32_t address)
+{
+    const auto memory = source.openForReading(pid);
+    if (!memory)
+        return std::unexpected(ReadError::Failed);
+    return memory->readInt32(address);
+}
+
+const std::expected<std::int32_t, ReadError> kFailed = std::unexpected(ReadError::Failed);
 
 std::optional<ProcessEntry> entryOf(LinuxProcessSource& source, pid_t pid)
 {
@@ -150,10 +164,10 @@ TEST(LinuxProbe, FindsAndReadsAChildNamedKvxExe)
     children.pids = {game.pid()};
     EXPECT_TRUE(isProcessRunning(children, kGameExeName));
     EXPECT_EQ(findProcessId(children, kGameExeName), game.pid());
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), kPointerAddress), 0x1AE4800);
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), 0x1AE4800 + 0x1C), 51234);
+    EXPECT_EQ(readAt(source, game.pid(), kPointerAddress), 0x1AE4800);
+    EXPECT_EQ(readAt(source, game.pid(), 0x1AE4800 + 0x1C), 51234);
     // Unmapped memory of a running process is a failed read.
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), 0x1000), kReadFailed);
+    EXPECT_EQ(readAt(source, game.pid(), 0x1000), kFailed);
 
     const auto result = captureItemId(children);
     EXPECT_EQ(result.outcome, CaptureResult::Outcome::Captured);
@@ -192,7 +206,7 @@ TEST(LinuxProbe, APointerOfZeroFailsAndAGoneGameIsNotRunning)
     EXPECT_FALSE(isProcessRunning(children, kGameExeName));
     EXPECT_EQ(captureItemId(children).outcome, CaptureResult::Outcome::GameNotRunning);
     // A process that has ended cannot be read (ESRCH).
-    EXPECT_EQ(readRemoteInt32(children, pid, kPointerAddress), kReadFailed);
+    EXPECT_EQ(readAt(children, pid, kPointerAddress), kFailed);
 }
 
 TEST(LinuxProbe, OneCaptureReadsBothWordsFromOneOfTwoClients)
@@ -206,9 +220,9 @@ TEST(LinuxProbe, OneCaptureReadsBothWordsFromOneOfTwoClients)
     children.rotate = true;
 
     // The walks do alternate: P from one client with the ID read from the other gives 0.
-    const auto pointer = readRemoteInt32(children, findProcessId(children, kGameExeName), kPointerAddress);
-    const auto mixed = readRemoteInt32(children, findProcessId(children, kGameExeName),
-                                       static_cast<std::uint32_t>(pointer) + 0x1C);
+    const auto pointer = readAt(children, findProcessId(children, kGameExeName), kPointerAddress);
+    const auto mixed = readAt(children, findProcessId(children, kGameExeName),
+                              static_cast<std::uint32_t>(pointer.value_or(0)) + 0x1C);
     EXPECT_EQ(mixed, 0);
 
     for (int i = 0; i < 4; ++i) {
@@ -231,8 +245,9 @@ TEST(LinuxProbe, ARefusedReadIsAFailedRead)
             _exit(3);
         OwnChildren children;
         children.pids = {game.pid()};
-        const bool refused = readRemoteInt32(children, game.pid(), kPointerAddress) == kReadFailed &&
-                             captureItemId(children).outcome == CaptureResult::Outcome::ReadFailed;
+        const bool refused =
+            readAt(children, game.pid(), kPointerAddress) == std::unexpected(ReadError::Refused) &&
+            captureItemId(children).outcome == CaptureResult::Outcome::ReadRefused;
         _exit(refused ? 0 : 1);
     }
     int status = 0;
@@ -250,8 +265,118 @@ TEST(LinuxProbe, ReadsTheOwnProcess)
     const std::int32_t value = -123456;
     std::memcpy(reinterpret_cast<void*>(page + 8), &value, sizeof value);
     LinuxProcessSource source;
-    EXPECT_EQ(readRemoteInt32(source, kOwnProcess, page + 8), -123456);
+    EXPECT_EQ(readAt(source, getpid(), page + 8), -123456);
     munmap(mapped, 4096);
+}
+
+// shopkeeper-probe copied into a folder every user may enter, with the file capabilities caps
+// ("" for none) and the mode given; removed with the object.
+class HelperCopy
+{
+public:
+    explicit HelperCopy(const std::string& caps, mode_t mode = 0755)
+    {
+        char dir[] = "/tmp/shopkeeper-probe-XXXXXX";
+        dir_ = ::mkdtemp(dir) ? dir : "";
+        path_ = dir_ + "/shopkeeper-probe";
+        std::error_code error;
+        ok_ = !dir_.empty() && ::chmod(dir_.c_str(), 0755) == 0 &&
+              std::filesystem::copy_file(SHOPKEEPER_PROBE, path_, error) &&
+              ::chmod(path_.c_str(), mode) == 0 &&
+              (caps.empty() || std::system(("setcap " + caps + " " + path_).c_str()) == 0);
+    }
+    ~HelperCopy() { std::filesystem::remove_all(dir_); }
+    HelperCopy(const HelperCopy&) = delete;
+    HelperCopy& operator=(const HelperCopy&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }
+
+    // The helper's first line of output, run as the user nobody or as this (root) user.
+    std::string run(bool asNobody, const std::string& args = "") const
+    {
+        const std::string user = asNobody ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+        FILE* pipe = ::popen((user + path_ + args + " 2>/dev/null").c_str(), "r");
+        char line[256] = {};
+        const bool read = pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr;
+        if (pipe != nullptr)
+            ::pclose(pipe);
+        return read ? line : "";
+    }
+
+private:
+    std::string dir_;
+    std::string path_;
+    bool ok_ = false;
+};
+
+constexpr const char* kNeedsRoot = "needs root: to grant file capabilities with setcap and to run the helper "
+                                   "as the user nobody (CI runs the tests as root)";
+constexpr const char* kSetcapFailed = "could not copy the helper and run setcap on it (scripts/setup.sh "
+                                      "installs libcap2-bin)";
+
+TEST(ProbeHelper, ReadsOnlyTheGamesTwoWordsAndOnlyWithNoRightButPtrace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << kNeedsRoot;
+    // A game of another user (root) that refuses ptrace access: only CAP_SYS_PTRACE reads it.
+    GameChild game({.pointer = 0x1AE4800, .itemId = 51234, .refuseOtherUsers = true});
+    ASSERT_EQ(game.error(), "");
+    struct Case
+    {
+        std::string caps;
+        mode_t mode;
+        bool asNobody;
+        std::string args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"cap_sys_ptrace=ep", 0755, true, "", "captured 51234\n"},
+        // Told another process, address or file, it still reads only the game's two words.
+        {"cap_sys_ptrace=ep", 0755, true, " --pid 1 0x1000 4 /etc/shadow", "captured 51234\n"},
+        {"", 0755, true, "", "read-refused\n"},
+        {"", 0755, false, "", "unsafe holds capabilities beyond"}, // root holds them all
+        {"", 04755, true, "", "unsafe runs set-user-ID"},          // set-user-ID root
+        {"cap_sys_ptrace,cap_kill=ep", 0755, true, "", "unsafe holds capabilities beyond"},
+    };
+    for (const auto& c : cases) {
+        const HelperCopy helper(c.caps, c.mode);
+        ASSERT_TRUE(helper.ok()) << kSetcapFailed;
+        EXPECT_TRUE(helper.run(c.asNobody, c.args).starts_with(c.expected))
+            << c.caps << " mode " << std::oct << c.mode << c.args << ": " << helper.run(c.asNobody, c.args);
+    }
+    game.stop();
+    const HelperCopy helper("cap_sys_ptrace=ep");
+    EXPECT_EQ(helper.run(true), "not-running\n");
+}
+
+TEST(ProbeHelper, TheEditorReadsThroughTheHelperWhenItsOwnReadIsRefused)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << kNeedsRoot;
+    GameChild game({.itemId = 51234, .refuseOtherUsers = true});
+    ASSERT_EQ(game.error(), "");
+    // Root reads the game itself; no helper is needed.
+    LinuxCaptureSource direct("/nonexistent/shopkeeper-probe");
+    EXPECT_EQ(captureItemId(direct).idText(), "51234");
+
+    for (const bool granted : {true, false}) {
+        const HelperCopy helper(granted ? "cap_sys_ptrace=ep" : "");
+        ASSERT_TRUE(helper.ok()) << kSetcapFailed;
+        // The editor as the user nobody, which may not read the game itself.
+        const int code = shopkeeper::test::runInChild(
+            [&] {
+                LinuxCaptureSource source(helper.path());
+                const auto result = captureItemId(source);
+                if (granted)
+                    return result.idText() == "51234" ? 0 : 1;
+                return result.outcome == CaptureResult::Outcome::ReadRefused && result.idText() == "获取失败"
+                           ? 0
+                           : 1;
+            },
+            true);
+        EXPECT_EQ(code, 0) << (granted ? "with" : "without") << " the capability on the helper";
+    }
 }
 
 } // namespace
