@@ -58,7 +58,7 @@ bool dropAllButPtrace(const CapabilitySets& sets)
 }
 
 // Why the helper must not run with the rights it was started with; nullopt when it may.
-std::optional<std::string_view> unsafeStart(std::optional<CapabilitySets>& sets)
+std::optional<std::string_view> unsafeStart()
 {
     uid_t ruid = 0, euid = 0, suid = 0;
     gid_t rgid = 0, egid = 0, sgid = 0;
@@ -66,7 +66,7 @@ std::optional<std::string_view> unsafeStart(std::optional<CapabilitySets>& sets)
         return "cannot read its user and group ids";
     if (ruid != euid || ruid != suid || rgid != egid || rgid != sgid)
         return "runs set-user-ID or set-group-ID; grant only cap_sys_ptrace with setcap instead";
-    sets = capabilities();
+    const auto sets = capabilities();
     if (!sets)
         return "cannot read its capabilities";
     if (((sets->effective | sets->permitted) & ~kPtraceBit) != 0)
@@ -93,8 +93,7 @@ int main()
 {
     // Nothing inherited beyond the three standard streams stays open while the right is held.
     ::close_range(3, ~0U, 0);
-    std::optional<CapabilitySets> sets;
-    if (const auto why = unsafeStart(sets)) {
+    if (const auto why = unsafeStart()) {
         print(probeUnsafeLine(*why));
         return 2;
     }

@@ -159,27 +159,21 @@ TEST(CaptureItemId, FailedReadsShowCaptureFailed)
     EXPECT_EQ(capture().idText(), "77");
 }
 
-TEST(CaptureItemId, ARefusedReadGoesWholeToTheHelper)
+TEST(CaptureItemId, OnlyARefusedReadGoesWholeToTheHelper)
 {
-    using Outcome = CaptureResult::Outcome;
     FakeProcesses processes;
     processes.entries = {{9, "KVX.exe", ""}};
-    processes.memory[9] = {{kPointerAddress, 0x1000}, {0x101C, 55}};
-    // Without a helper a refusal stands; a failed read never asks the helper.
-    processes.refused = {0x101C};
-    EXPECT_EQ(captureItemId(processes).outcome, Outcome::ReadRefused);
-    EXPECT_EQ(captureItemId(processes).idText(), "获取失败");
-    processes.refused = {};
-    processes.memory[9].erase(0x101C);
-    processes.helper = CaptureResult{Outcome::Captured, 66};
-    EXPECT_EQ(captureItemId(processes).outcome, Outcome::ReadFailed);
-    EXPECT_EQ(processes.helperRuns, 2);
-    // Refused at P or at the ID: the helper's answer is the capture's.
-    for (const std::uint32_t address : {kPointerAddress, 0x101Cu}) {
+    processes.memory[9] = {{kPointerAddress, 0x1000}};
+    processes.helper = CaptureResult{CaptureResult::Outcome::Captured, 66};
+    EXPECT_EQ(captureItemId(processes).idText(), "获取失败"); // the ID cannot be read: no helper
+    EXPECT_EQ(processes.helperRuns, 0);
+    for (const std::uint32_t address : {kPointerAddress, 0x101Cu}) { // refused at P or at the ID
         processes.refused = {address};
         EXPECT_EQ(captureItemId(processes).idText(), "66");
     }
-    EXPECT_EQ(processes.helperRuns, 4);
+    EXPECT_EQ(processes.helperRuns, 2);
+    processes.helper.reset(); // without a helper the refusal stands
+    EXPECT_EQ(captureItemId(processes).outcome, CaptureResult::Outcome::ReadRefused);
 }
 
 TEST(ProbeLine, TheHelpersLinesReadBackAsItsResult)
@@ -193,11 +187,9 @@ TEST(ProbeLine, TheHelpersLinesReadBackAsItsResult)
         EXPECT_EQ(back.outcome, result.outcome);
         EXPECT_EQ(back.itemId, result.itemId);
     }
-    EXPECT_EQ(probeLineOf({Outcome::Captured, 7}), "captured 7\n");
     for (const std::string_view line : {"captured -1", "captured", "captured 12x", "captured 99999999999", "",
-                                        "Captured 5", " not-running", "read-refused ", "unsafe setuid"})
+                                        " not-running", "read-refused ", "unsafe setuid"})
         EXPECT_EQ(captureResultOfProbeLine(line).outcome, Outcome::ReadFailed) << line;
-    EXPECT_EQ(captureResultOfProbeLine(probeUnsafeLine("why")).outcome, Outcome::ReadFailed);
 }
 
 TEST(CaptureItemId, NoGameMeansNotRunning)

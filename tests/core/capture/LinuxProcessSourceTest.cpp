@@ -1,5 +1,6 @@
 #include "core/capture/LinuxProcessSource.h"
 
+#include "TestFiles.h"
 #include "TestProcesses.h"
 #include "core/capture/GameProbe.h"
 #include "core/capture/ItemCapture.h"
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace shopkeeper::capture;
 
@@ -269,114 +271,73 @@ TEST(LinuxProbe, ReadsTheOwnProcess)
     munmap(mapped, 4096);
 }
 
-// shopkeeper-probe copied into a folder every user may enter, with the file capabilities caps
-// ("" for none) and the mode given; removed with the object.
-class HelperCopy
+// The first line a command prints.
+std::string firstLine(const std::string& command)
 {
-public:
-    explicit HelperCopy(const std::string& caps, mode_t mode = 0755)
-    {
-        char dir[] = "/tmp/shopkeeper-probe-XXXXXX";
-        dir_ = ::mkdtemp(dir) ? dir : "";
-        path_ = dir_ + "/shopkeeper-probe";
-        std::error_code error;
-        ok_ = !dir_.empty() && ::chmod(dir_.c_str(), 0755) == 0 &&
-              std::filesystem::copy_file(SHOPKEEPER_PROBE, path_, error) &&
-              ::chmod(path_.c_str(), mode) == 0 &&
-              (caps.empty() || std::system(("setcap " + caps + " " + path_).c_str()) == 0);
-    }
-    ~HelperCopy() { std::filesystem::remove_all(dir_); }
-    HelperCopy(const HelperCopy&) = delete;
-    HelperCopy& operator=(const HelperCopy&) = delete;
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    char line[256] = {};
+    if (pipe != nullptr && std::fgets(line, sizeof line, pipe) == nullptr)
+        line[0] = 0;
+    if (pipe != nullptr)
+        ::pclose(pipe);
+    return line;
+}
 
-    bool ok() const { return ok_; }
-    const std::string& path() const { return path_; }
-
-    // The helper's first line of output, run as the user nobody or as this (root) user.
-    std::string run(bool asNobody, const std::string& args = "") const
-    {
-        const std::string user = asNobody ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
-        FILE* pipe = ::popen((user + path_ + args + " 2>/dev/null").c_str(), "r");
-        char line[256] = {};
-        const bool read = pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr;
-        if (pipe != nullptr)
-            ::pclose(pipe);
-        return read ? line : "";
-    }
-
-private:
-    std::string dir_;
-    std::string path_;
-    bool ok_ = false;
-};
-
-constexpr const char* kNeedsRoot = "needs root: to grant file capabilities with setcap and to run the helper "
-                                   "as the user nobody (CI runs the tests as root)";
-constexpr const char* kSetcapFailed = "could not copy the helper and run setcap on it (scripts/setup.sh "
-                                      "installs libcap2-bin)";
-
-TEST(ProbeHelper, ReadsOnlyTheGamesTwoWordsAndOnlyWithNoRightButPtrace)
+TEST(ProbeHelper, ReadsOnlyTheGamesTwoWordsOnlyWithNoRightButPtraceAndServesTheEditor)
 {
     if (geteuid() != 0)
-        GTEST_SKIP() << kNeedsRoot;
+        GTEST_SKIP()
+            << "needs root: to grant file capabilities with setcap and to run the helper as the user "
+               "nobody (CI runs the tests as root)";
     // A game of another user (root) that refuses ptrace access: only CAP_SYS_PTRACE reads it.
     GameChild game({.pointer = 0x1AE4800, .itemId = 51234, .refuseOtherUsers = true});
     ASSERT_EQ(game.error(), "");
+    shopkeeper::test::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
     struct Case
     {
         std::string caps;
         mode_t mode;
-        bool asNobody;
+        std::string run; // the command before the helper's path
         std::string args;
         std::string expected;
-    };
-    const Case cases[] = {
-        {"cap_sys_ptrace=ep", 0755, true, "", "captured 51234\n"},
+    } const cases[] = {
+        {"cap_sys_ptrace=ep", 0755, nobody, "", "captured 51234\n"},
         // Told another process, address or file, it still reads only the game's two words.
-        {"cap_sys_ptrace=ep", 0755, true, " --pid 1 0x1000 4 /etc/shadow", "captured 51234\n"},
-        {"", 0755, true, "", "read-refused\n"},
-        {"", 0755, false, "", "unsafe holds capabilities beyond"}, // root holds them all
-        {"", 04755, true, "", "unsafe runs set-user-ID"},          // set-user-ID root
-        {"cap_sys_ptrace,cap_kill=ep", 0755, true, "", "unsafe holds capabilities beyond"},
+        {"cap_sys_ptrace=ep", 0755, nobody, " --pid 1 0x1000 4 /etc/shadow", "captured 51234\n"},
+        {"", 0755, nobody, "", "read-refused\n"},
+        {"", 0755, "", "", "unsafe holds capabilities beyond"}, // root holds them all
+        {"", 04755, nobody, "", "unsafe runs set-user-ID"},     // set-user-ID root
+        {"cap_sys_ptrace,cap_kill=ep", 0755, nobody, "", "unsafe holds capabilities beyond"},
     };
-    for (const auto& c : cases) {
-        const HelperCopy helper(c.caps, c.mode);
-        ASSERT_TRUE(helper.ok()) << kSetcapFailed;
-        EXPECT_TRUE(helper.run(c.asNobody, c.args).starts_with(c.expected))
-            << c.caps << " mode " << std::oct << c.mode << c.args << ": " << helper.run(c.asNobody, c.args);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const std::string helper = dir / ("probe" + std::to_string(i));
+        std::filesystem::copy_file(SHOPKEEPER_PROBE, helper);
+        ASSERT_EQ(::chmod(helper.c_str(), c.mode), 0);
+        ASSERT_TRUE(c.caps.empty() || std::system(("setcap " + c.caps + " " + helper).c_str()) == 0)
+            << "setcap failed (scripts/setup.sh installs libcap2-bin)";
+        const auto line = firstLine(c.run + helper + c.args);
+        EXPECT_TRUE(line.starts_with(c.expected)) << i << ": " << line;
     }
-    game.stop();
-    const HelperCopy helper("cap_sys_ptrace=ep");
-    EXPECT_EQ(helper.run(true), "not-running\n");
-}
 
-TEST(ProbeHelper, TheEditorReadsThroughTheHelperWhenItsOwnReadIsRefused)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << kNeedsRoot;
-    GameChild game({.itemId = 51234, .refuseOtherUsers = true});
-    ASSERT_EQ(game.error(), "");
-    // Root reads the game itself; no helper is needed.
+    // The editor as the user nobody may not read the game; it gets the ID through a helper that
+    // holds the capability, and "获取失败" through one that does not. Root reads it directly.
     LinuxCaptureSource direct("/nonexistent/shopkeeper-probe");
     EXPECT_EQ(captureItemId(direct).idText(), "51234");
-
-    for (const bool granted : {true, false}) {
-        const HelperCopy helper(granted ? "cap_sys_ptrace=ep" : "");
-        ASSERT_TRUE(helper.ok()) << kSetcapFailed;
-        // The editor as the user nobody, which may not read the game itself.
-        const int code = shopkeeper::test::runInChild(
-            [&] {
-                LinuxCaptureSource source(helper.path());
-                const auto result = captureItemId(source);
-                if (granted)
-                    return result.idText() == "51234" ? 0 : 1;
-                return result.outcome == CaptureResult::Outcome::ReadRefused && result.idText() == "获取失败"
-                           ? 0
-                           : 1;
-            },
-            true);
-        EXPECT_EQ(code, 0) << (granted ? "with" : "without") << " the capability on the helper";
+    for (const auto& [helper, expected] : {std::pair{"probe0", "51234"}, std::pair{"probe2", "获取失败"}}) {
+        EXPECT_EQ(shopkeeper::test::runInChild(
+                      [&] {
+                          LinuxCaptureSource source(dir / helper);
+                          return captureItemId(source).idText() == expected ? 0 : 1;
+                      },
+                      true),
+                  0)
+            << helper;
     }
+    game.stop();
+    EXPECT_EQ(firstLine(nobody + (dir / "probe0").string()), "not-running\n");
 }
 
 } // namespace
