@@ -5,8 +5,9 @@
 // and inherited descriptors are ignored, so whoever runs it can read nothing but those two words.
 //
 // It is meant to hold CAP_SYS_PTRACE as a file capability and nothing else. It refuses to run
-// set-user-ID or set-group-ID, or with any other capability (also as root), and before reading
-// it drops every capability but CAP_SYS_PTRACE and forbids itself to gain any more.
+// set-user-ID or set-group-ID, or with any other capability (also as root); before reading it
+// keeps CAP_SYS_PTRACE as its one capability (effective and permitted), clears the inheritable
+// and ambient sets and forbids itself to gain any more.
 #include "core/capture/ItemCapture.h"
 #include "core/capture/LinuxProcessSource.h"
 #include "core/capture/ProbeLine.h"
