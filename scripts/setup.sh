@@ -15,6 +15,7 @@ packages=(
   clang-16 libclang-rt-16-dev
   xvfb xauth x11-apps imagemagick
   libx11-dev libxtst-dev g++-mingw-w64-x86-64 wine64
+  libcap2-bin
   fonts-wqy-microhei
 )
 

@@ -8,7 +8,8 @@
 namespace shopkeeper::capture {
 
 // The platform's process list and keyboard, chosen when the editor is built: Toolhelp32 and
-// GetAsyncKeyState on Windows, /proc and X11 on Linux, nothing elsewhere (the game never runs).
+// GetAsyncKeyState on Windows, /proc and X11 on Linux (with shopkeeper-probe beside the program
+// for reads the editor may not make itself), nothing elsewhere (the game never runs).
 struct CaptureBackends
 {
     std::unique_ptr<ProcessSource> processes;

@@ -39,11 +39,11 @@ inline constexpr std::int32_t kHotkeyIdBase = 1000000;
 inline constexpr std::string_view kPointerAddressHex = "1AE45B4";
 inline constexpr std::string_view kItemIdOffsetHex = "1C";
 
-// What a failed memory read yields.
-inline constexpr std::int32_t kReadFailed = -1;
+// The item ID of an empty slot: a capture that reads it has found no item and fails.
+inline constexpr std::int32_t kNoItemId = -1;
 
-// The process id that stands for the editor's own process in readRemoteInt32.
-inline constexpr ProcessId kOwnProcess = -1;
+// The small program beside the editor that may hold the right to read the game (Linux).
+inline constexpr std::string_view kProbeHelperName = "shopkeeper-probe";
 
 // Texts shown to the user.
 inline constexpr std::string_view kCaptureFailedText = "获取失败";

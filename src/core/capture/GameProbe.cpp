@@ -70,12 +70,4 @@ std::int32_t parseHexText(std::string_view text)
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t readRemoteInt32(ProcessSource& source, ProcessId pid, std::uint32_t address)
-{
-    const auto memory = source.openForReading(pid == kOwnProcess ? source.ownProcessId() : pid);
-    if (!memory)
-        return kReadFailed;
-    return memory->readInt32(address).value_or(kReadFailed);
-}
-
 } // namespace shopkeeper::capture

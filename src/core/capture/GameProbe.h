@@ -22,8 +22,4 @@ ProcessId findProcessId(ProcessSource& source, std::string_view exeName);
 // keep the low 32 bits. 0 when the text starts with no hex digit.
 std::int32_t parseHexText(std::string_view text);
 
-// The little-endian int32 at address in process pid (kOwnProcess for the editor itself);
-// kReadFailed (-1) when the process cannot be opened or the read fails.
-std::int32_t readRemoteInt32(ProcessSource& source, ProcessId pid, std::uint32_t address);
-
 } // namespace shopkeeper::capture

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/capture/CaptureResult.h"
 #include "core/capture/KeyStateSource.h"
 #include "core/capture/ProcessSource.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,26 +12,11 @@
 // the process list and reads another process, which can block).
 namespace shopkeeper::capture {
 
-// What one F12 capture found.
-struct CaptureResult
-{
-    enum class Outcome
-    {
-        GameNotRunning, // switch the capture off, without a message
-        ReadFailed,     // show "获取失败"; leave the clipboard and the grids alone
-        Captured,       // show idText(), copy it to the clipboard, fill the grid when asked
-    };
-
-    Outcome outcome = Outcome::GameNotRunning;
-    std::int32_t itemId = kReadFailed;
-
-    // The text for the ID box: the signed decimal ID, "获取失败", or "" when the game is gone.
-    std::string idText() const;
-};
-
 // The F12 capture: finds the game process once and reads both words from that one process, the
-// pointer P at 0x1AE45B4 and the item ID at P + 0x1C (modulo 2^32). A failed or refused read,
-// or an ID of -1, is ReadFailed.
+// pointer P at 0x1AE45B4 and the item ID at P + 0x1C (modulo 2^32). A failed read, or an ID of
+// -1, is ReadFailed. A read this process may not make is handed, whole, to the source's helper
+// (ProcessSource::captureByHelper), which finds the game and reads both words itself; without
+// a helper it is ReadRefused.
 //
 // Opens the game for reading only, and touches no UI, so the GUI may run it on a worker thread
 // and hand the result to the UI thread.

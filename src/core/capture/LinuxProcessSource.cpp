@@ -1,5 +1,6 @@
 #include "core/capture/LinuxProcessSource.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <dirent.h>
@@ -63,14 +64,16 @@ class LinuxProcessMemory final : public ProcessMemory
 public:
     explicit LinuxProcessMemory(pid_t pid) : pid_(pid) {}
 
-    std::optional<std::int32_t> readInt32(std::uint32_t address) override
+    std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) override
     {
         unsigned char bytes[4] = {};
         iovec local{bytes, sizeof bytes};
         iovec remote{reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), sizeof bytes};
         const ssize_t n = ::process_vm_readv(pid_, &local, 1, &remote, 1, 0);
+        if (n < 0 && errno == EPERM)
+            return std::unexpected(ReadError::Refused);
         if (n != static_cast<ssize_t>(sizeof bytes))
-            return std::nullopt;
+            return std::unexpected(ReadError::Failed);
         const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
                                     std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
         return static_cast<std::int32_t>(value);
@@ -111,11 +114,6 @@ std::unique_ptr<ProcessMemory> LinuxProcessSource::openForReading(ProcessId pid)
         return nullptr;
     // Nothing to open on Linux; a process that is gone shows as a failed read (ESRCH).
     return std::make_unique<LinuxProcessMemory>(static_cast<pid_t>(pid));
-}
-
-ProcessId LinuxProcessSource::ownProcessId() const
-{
-    return ::getpid();
 }
 
 } // namespace shopkeeper::capture

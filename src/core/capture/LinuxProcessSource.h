@@ -6,14 +6,14 @@ namespace shopkeeper::capture {
 
 // Processes from /proc; memory through process_vm_readv, which only reads and needs the ptrace
 // permission for the target (same user and kernel.yama.ptrace_scope 0, or CAP_SYS_PTRACE; root
-// in most settings). A refused read (EPERM), an unmapped address (EFAULT) or a process that has
-// ended (ESRCH) is a failed read.
-class LinuxProcessSource final : public ProcessSource
+// in most settings). A read without that permission (EPERM) is ReadError::Refused; an unmapped
+// address (EFAULT), a process that has ended (ESRCH) or any other error is ReadError::Failed.
+// Has no helper: shopkeeper-probe itself reads through this class.
+class LinuxProcessSource : public ProcessSource
 {
 public:
-    std::optional<std::vector<ProcessEntry>> listProcesses() override;
-    std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) override;
-    ProcessId ownProcessId() const override;
+    std::optional<std::vector<ProcessEntry>> listProcesses() final;
+    std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) final;
 };
 
 } // namespace shopkeeper::capture

@@ -11,7 +11,6 @@ class NoProcessSource final : public ProcessSource
 public:
     std::optional<std::vector<ProcessEntry>> listProcesses() override { return std::vector<ProcessEntry>{}; }
     std::unique_ptr<ProcessMemory> openForReading(ProcessId) override { return nullptr; }
-    ProcessId ownProcessId() const override { return 0; }
 };
 
 // For platforms where no global key state can be read.

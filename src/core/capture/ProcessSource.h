@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/capture/CaptureConstants.h"
+#include "core/capture/CaptureResult.h"
 
 #include <cstdint>
+#include <expected>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,14 +25,21 @@ struct ProcessEntry
     std::string commandName;
 };
 
+// Why a read of another process's memory gave nothing.
+enum class ReadError
+{
+    Refused, // this process may not read that one (Linux: EPERM from the ptrace check)
+    Failed,  // unmapped address, process gone, or any other failure
+};
+
 // Another process opened for reading its memory; closed when destroyed. Reading through one
 // object always reads the same process, even when the process list has changed meanwhile.
 class ProcessMemory
 {
 public:
     virtual ~ProcessMemory() = default;
-    // The 4 bytes at address as a little-endian int32; nullopt when the read fails or is refused.
-    virtual std::optional<std::int32_t> readInt32(std::uint32_t address) = 0;
+    // The 4 bytes at address as a little-endian int32, or why they could not be read.
+    virtual std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) = 0;
 };
 
 // The processes of this machine, read-only. Implementations keep no state between calls, so
@@ -46,8 +55,10 @@ public:
     // Opens a process for reading memory only; nullptr when it cannot be opened.
     virtual std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) = 0;
 
-    // The editor's own process id.
-    virtual ProcessId ownProcessId() const = 0;
+    // A whole capture made by a separate reader that holds the right to read the game, for when
+    // this process's own read was refused: it finds the game itself and reads both words from
+    // that one process. nullopt when this source has no such reader.
+    virtual std::optional<CaptureResult> captureByHelper() { return std::nullopt; }
 };
 
 } // namespace shopkeeper::capture

@@ -33,13 +33,13 @@ public:
     WindowsProcessMemory(const WindowsProcessMemory&) = delete;
     WindowsProcessMemory& operator=(const WindowsProcessMemory&) = delete;
 
-    std::optional<std::int32_t> readInt32(std::uint32_t address) override
+    std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) override
     {
         unsigned char bytes[4] = {};
         SIZE_T read = 0;
         const auto* remote = reinterpret_cast<LPCVOID>(static_cast<std::uintptr_t>(address));
         if (!ReadProcessMemory(process_, remote, bytes, sizeof bytes, &read) || read != sizeof bytes)
-            return std::nullopt;
+            return std::unexpected(ReadError::Failed);
         const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
                                     std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
         return static_cast<std::int32_t>(value);
@@ -74,11 +74,6 @@ std::unique_ptr<ProcessMemory> WindowsProcessSource::openForReading(ProcessId pi
     if (process == nullptr)
         return nullptr;
     return std::make_unique<WindowsProcessMemory>(process);
-}
-
-ProcessId WindowsProcessSource::ownProcessId() const
-{
-    return ProcessId{GetCurrentProcessId()};
 }
 
 } // namespace shopkeeper::capture

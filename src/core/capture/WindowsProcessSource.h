@@ -13,7 +13,6 @@ class WindowsProcessSource final : public ProcessSource
 public:
     std::optional<std::vector<ProcessEntry>> listProcesses() override;
     std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) override;
-    ProcessId ownProcessId() const override;
 };
 
 } // namespace shopkeeper::capture

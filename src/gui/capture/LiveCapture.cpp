@@ -93,6 +93,7 @@ void LiveCapture::apply(const capture::CaptureResult& result)
         switchOff();
         break;
     case Outcome::ReadFailed:
+    case Outcome::ReadRefused:
         controls_.idBox->setText(qs(result.idText()));
         break;
     case Outcome::Captured:

@@ -40,10 +40,12 @@ QString HelpWindow::usageText()
                           "再勾选“ID填充到表格”，这个ID还会填进当前选中的空格子。\n"
                           "F12获取ID需要游戏客户端（KVX.exe）在本机运行。Windows：直接运行即可。"
                           "Linux（Wine）：需要X11显示（纯Wayland会话无法监视F12），"
-                          "并且编辑器必须有读取游戏内存的权限："
-                          "与游戏同一用户运行且 kernel.yama.ptrace_scope 为0"
-                          "（sudo sysctl kernel.yama.ptrace_scope=0），"
-                          "或为编辑器设置 sudo setcap cap_sys_ptrace=ep shopkeeper。"
+                          "并且需要读取游戏内存的权限。编辑器自己不能读取时，"
+                          "会请旁边的小程序 shopkeeper-probe 代读：它只找名为 KVX.exe 的进程、"
+                          "只读鼠标所指物品的ID。只给这个小程序权限（每次编译或安装后重新设置）："
+                          "sudo setcap cap_sys_ptrace=ep shopkeeper-probe。"
+                          "不要给编辑器本身设置这个权限；把 kernel.yama.ptrace_scope 设为0"
+                          "虽然也行，但会让本用户的所有程序都能读取彼此的内存。"
                           "没有权限时显示“获取失败”。\n"
                           "Ctrl+Z 撤销，Ctrl+Y 重做，Ctrl+C / Ctrl+V 复制粘贴格子，Ctrl+S 保存。\n\n") +
            h[3] +

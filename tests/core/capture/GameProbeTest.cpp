@@ -2,9 +2,11 @@
 
 #include "core/capture/ItemCapture.h"
 #include "core/capture/NoCaptureBackend.h"
+#include "core/capture/ProbeLine.h"
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 using namespace shopkeeper::capture;
 
@@ -28,10 +30,19 @@ public:
             return nullptr;
         return std::make_unique<Memory>(*this, pid);
     }
-    ProcessId ownProcessId() const override { return 4242; }
+
+    std::optional<CaptureResult> captureByHelper() override
+    {
+        ++helperRuns;
+        return helper;
+    }
 
     std::vector<ProcessEntry> entries;
     std::map<ProcessId, std::map<std::uint32_t, std::int32_t>> memory;
+    // Addresses this process may not read, and what its helper would answer.
+    std::set<std::uint32_t> refused;
+    std::optional<CaptureResult> helper;
+    int helperRuns = 0;
     std::vector<std::uint32_t> reads;
     bool listFails = false;
     int lists = 0;
@@ -42,13 +53,15 @@ private:
     {
     public:
         Memory(FakeProcesses& owner, ProcessId pid) : owner_(owner), pid_(pid) {}
-        std::optional<std::int32_t> readInt32(std::uint32_t address) override
+        std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) override
         {
             owner_.reads.push_back(address);
+            if (owner_.refused.contains(address))
+                return std::unexpected(ReadError::Refused);
             const auto& words = owner_.memory[pid_];
             const auto word = words.find(address);
             if (word == words.end())
-                return std::nullopt;
+                return std::unexpected(ReadError::Failed);
             return word->second;
         }
 
@@ -93,17 +106,6 @@ TEST(GameProbe, FindsTheGameIgnoringAsciiCaseOnly)
     processes.listFails = true;
     EXPECT_FALSE(isProcessRunning(processes, kGameExeName));
     EXPECT_EQ(findProcessId(processes, kGameExeName), 0);
-}
-
-TEST(GameProbe, ReadRemoteInt32GivesMinusOneOnFailureAndKnowsTheOwnProcess)
-{
-    FakeProcesses processes;
-    processes.memory[7][100] = 123;
-    processes.memory[4242][100] = 456;
-    EXPECT_EQ(readRemoteInt32(processes, 7, 100), 123);
-    EXPECT_EQ(readRemoteInt32(processes, 7, 104), kReadFailed);
-    EXPECT_EQ(readRemoteInt32(processes, 8, 100), kReadFailed);
-    EXPECT_EQ(readRemoteInt32(processes, kOwnProcess, 100), 456);
 }
 
 TEST(CaptureItemId, ReadsPThenTheIdBehindItFromOneProcess)
@@ -155,6 +157,39 @@ TEST(CaptureItemId, FailedReadsShowCaptureFailed)
     // P + 0x1C wraps around 2^32.
     processes.memory[9] = {{kPointerAddress, -16}, {0x0C, 77}};
     EXPECT_EQ(capture().idText(), "77");
+}
+
+TEST(CaptureItemId, OnlyARefusedReadGoesWholeToTheHelper)
+{
+    FakeProcesses processes;
+    processes.entries = {{9, "KVX.exe", ""}};
+    processes.memory[9] = {{kPointerAddress, 0x1000}};
+    processes.helper = CaptureResult{CaptureResult::Outcome::Captured, 66};
+    EXPECT_EQ(captureItemId(processes).idText(), "获取失败"); // the ID cannot be read: no helper
+    EXPECT_EQ(processes.helperRuns, 0);
+    for (const std::uint32_t address : {kPointerAddress, 0x101Cu}) { // refused at P or at the ID
+        processes.refused = {address};
+        EXPECT_EQ(captureItemId(processes).idText(), "66");
+    }
+    EXPECT_EQ(processes.helperRuns, 2);
+    processes.helper.reset(); // without a helper the refusal stands
+    EXPECT_EQ(captureItemId(processes).outcome, CaptureResult::Outcome::ReadRefused);
+}
+
+TEST(ProbeLine, TheHelpersLinesReadBackAsItsResult)
+{
+    using Outcome = CaptureResult::Outcome;
+    for (const CaptureResult& result :
+         {CaptureResult{Outcome::Captured, -2147483647 - 1}, CaptureResult{Outcome::Captured, 51234},
+          CaptureResult{Outcome::ReadFailed, {}}, CaptureResult{Outcome::ReadRefused, {}},
+          CaptureResult{Outcome::GameNotRunning, {}}}) {
+        const auto back = captureResultOfProbeLine(probeLineOf(result) + "ignored\n");
+        EXPECT_EQ(back.outcome, result.outcome);
+        EXPECT_EQ(back.itemId, result.itemId);
+    }
+    for (const std::string_view line : {"captured -1", "captured", "captured 12x", "captured 99999999999", "",
+                                        " not-running", "read-refused ", "unsafe setuid"})
+        EXPECT_EQ(captureResultOfProbeLine(line).outcome, Outcome::ReadFailed) << line;
 }
 
 TEST(CaptureItemId, NoGameMeansNotRunning)

@@ -1,19 +1,25 @@
 #include "core/capture/LinuxProcessSource.h"
 
+#include "TestFiles.h"
+#include "TestProcesses.h"
 #include "core/capture/GameProbe.h"
 #include "core/capture/ItemCapture.h"
+#include "core/capture/LinuxCaptureSource.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <set>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace shopkeeper::capture;
 
@@ -117,13 +123,23 @@ public:
         return all;
     }
     std::unique_ptr<ProcessMemory> openForReading(ProcessId pid) override { return real.openForReading(pid); }
-    ProcessId ownProcessId() const override { return real.ownProcessId(); }
 
     LinuxProcessSource real;
     std::set<ProcessId> pids;
     bool rotate = false;
     int lists = 0;
 };
+
+// The 4 bytes at address in process pid, read through its own ProcessMemory.
+std::expected<std::int32_t, ReadError> readAt(ProcessSource& source, ProcessId pid, std::uint32_t address)
+{
+    const auto memory = source.openForReading(pid);
+    if (!memory)
+        return std::unexpected(ReadError::Failed);
+    return memory->readInt32(address);
+}
+
+const std::expected<std::int32_t, ReadError> kFailed = std::unexpected(ReadError::Failed);
 
 std::optional<ProcessEntry> entryOf(LinuxProcessSource& source, pid_t pid)
 {
@@ -150,10 +166,10 @@ TEST(LinuxProbe, FindsAndReadsAChildNamedKvxExe)
     children.pids = {game.pid()};
     EXPECT_TRUE(isProcessRunning(children, kGameExeName));
     EXPECT_EQ(findProcessId(children, kGameExeName), game.pid());
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), kPointerAddress), 0x1AE4800);
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), 0x1AE4800 + 0x1C), 51234);
+    EXPECT_EQ(readAt(source, game.pid(), kPointerAddress), 0x1AE4800);
+    EXPECT_EQ(readAt(source, game.pid(), 0x1AE4800 + 0x1C), 51234);
     // Unmapped memory of a running process is a failed read.
-    EXPECT_EQ(readRemoteInt32(source, game.pid(), 0x1000), kReadFailed);
+    EXPECT_EQ(readAt(source, game.pid(), 0x1000), kFailed);
 
     const auto result = captureItemId(children);
     EXPECT_EQ(result.outcome, CaptureResult::Outcome::Captured);
@@ -192,7 +208,7 @@ TEST(LinuxProbe, APointerOfZeroFailsAndAGoneGameIsNotRunning)
     EXPECT_FALSE(isProcessRunning(children, kGameExeName));
     EXPECT_EQ(captureItemId(children).outcome, CaptureResult::Outcome::GameNotRunning);
     // A process that has ended cannot be read (ESRCH).
-    EXPECT_EQ(readRemoteInt32(children, pid, kPointerAddress), kReadFailed);
+    EXPECT_EQ(readAt(children, pid, kPointerAddress), kFailed);
 }
 
 TEST(LinuxProbe, OneCaptureReadsBothWordsFromOneOfTwoClients)
@@ -206,9 +222,9 @@ TEST(LinuxProbe, OneCaptureReadsBothWordsFromOneOfTwoClients)
     children.rotate = true;
 
     // The walks do alternate: P from one client with the ID read from the other gives 0.
-    const auto pointer = readRemoteInt32(children, findProcessId(children, kGameExeName), kPointerAddress);
-    const auto mixed = readRemoteInt32(children, findProcessId(children, kGameExeName),
-                                       static_cast<std::uint32_t>(pointer) + 0x1C);
+    const auto pointer = readAt(children, findProcessId(children, kGameExeName), kPointerAddress);
+    const auto mixed = readAt(children, findProcessId(children, kGameExeName),
+                              static_cast<std::uint32_t>(pointer.value_or(0)) + 0x1C);
     EXPECT_EQ(mixed, 0);
 
     for (int i = 0; i < 4; ++i) {
@@ -231,8 +247,9 @@ TEST(LinuxProbe, ARefusedReadIsAFailedRead)
             _exit(3);
         OwnChildren children;
         children.pids = {game.pid()};
-        const bool refused = readRemoteInt32(children, game.pid(), kPointerAddress) == kReadFailed &&
-                             captureItemId(children).outcome == CaptureResult::Outcome::ReadFailed;
+        const bool refused =
+            readAt(children, game.pid(), kPointerAddress) == std::unexpected(ReadError::Refused) &&
+            captureItemId(children).outcome == CaptureResult::Outcome::ReadRefused;
         _exit(refused ? 0 : 1);
     }
     int status = 0;
@@ -250,8 +267,77 @@ TEST(LinuxProbe, ReadsTheOwnProcess)
     const std::int32_t value = -123456;
     std::memcpy(reinterpret_cast<void*>(page + 8), &value, sizeof value);
     LinuxProcessSource source;
-    EXPECT_EQ(readRemoteInt32(source, kOwnProcess, page + 8), -123456);
+    EXPECT_EQ(readAt(source, getpid(), page + 8), -123456);
     munmap(mapped, 4096);
+}
+
+// The first line a command prints.
+std::string firstLine(const std::string& command)
+{
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    char line[256] = {};
+    if (pipe != nullptr && std::fgets(line, sizeof line, pipe) == nullptr)
+        line[0] = 0;
+    if (pipe != nullptr)
+        ::pclose(pipe);
+    return line;
+}
+
+TEST(ProbeHelper, ReadsOnlyTheGamesTwoWordsOnlyWithNoRightButPtraceAndServesTheEditor)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP()
+            << "needs root: to grant file capabilities with setcap and to run the helper as the user "
+               "nobody (CI runs the tests as root)";
+    // A game of another user (root) that refuses ptrace access: only CAP_SYS_PTRACE reads it.
+    GameChild game({.pointer = 0x1AE4800, .itemId = 51234, .refuseOtherUsers = true});
+    ASSERT_EQ(game.error(), "");
+    shopkeeper::test::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    struct Case
+    {
+        std::string caps;
+        mode_t mode;
+        std::string run; // the command before the helper's path
+        std::string args;
+        std::string expected;
+    } const cases[] = {
+        {"cap_sys_ptrace=ep", 0755, nobody, "", "captured 51234\n"},
+        // Told another process, address or file, it still reads only the game's two words.
+        {"cap_sys_ptrace=ep", 0755, nobody, " --pid 1 0x1000 4 /etc/shadow", "captured 51234\n"},
+        {"", 0755, nobody, "", "read-refused\n"},
+        {"", 0755, "", "", "unsafe holds capabilities beyond"}, // root holds them all
+        {"", 04755, nobody, "", "unsafe runs set-user-ID"},     // set-user-ID root
+        {"cap_sys_ptrace,cap_kill=ep", 0755, nobody, "", "unsafe holds capabilities beyond"},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const std::string helper = dir / ("probe" + std::to_string(i));
+        std::filesystem::copy_file(SHOPKEEPER_PROBE, helper);
+        ASSERT_EQ(::chmod(helper.c_str(), c.mode), 0);
+        ASSERT_TRUE(c.caps.empty() || std::system(("setcap " + c.caps + " " + helper).c_str()) == 0)
+            << "setcap failed (scripts/setup.sh installs libcap2-bin)";
+        const auto line = firstLine(c.run + helper + c.args);
+        EXPECT_TRUE(line.starts_with(c.expected)) << i << ": " << line;
+    }
+
+    // The editor as the user nobody may not read the game; it gets the ID through a helper that
+    // holds the capability, and "获取失败" through one that does not. Root reads it directly.
+    LinuxCaptureSource direct("/nonexistent/shopkeeper-probe");
+    EXPECT_EQ(captureItemId(direct).idText(), "51234");
+    for (const auto& [helper, expected] : {std::pair{"probe0", "51234"}, std::pair{"probe2", "获取失败"}}) {
+        EXPECT_EQ(shopkeeper::test::runInChild(
+                      [&] {
+                          LinuxCaptureSource source(dir / helper);
+                          return captureItemId(source).idText() == expected ? 0 : 1;
+                      },
+                      true),
+                  0)
+            << helper;
+    }
+    game.stop();
+    EXPECT_EQ(firstLine(nobody + (dir / "probe0").string()), "not-running\n");
 }
 
 } // namespace

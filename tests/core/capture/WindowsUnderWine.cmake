@@ -36,4 +36,4 @@ add_test(NAME WindowsCaptureUnderWine
          COMMAND ${CMAKE_COMMAND} -DEXE=${windows_exe_arg} -DWINE=${SHOPKEEPER_WINE}
                  -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/RunUnderWine.cmake)
-set_tests_properties(WindowsCaptureUnderWine PROPERTIES LABELS core TIMEOUT 120)
+set_tests_properties(WindowsCaptureUnderWine PROPERTIES LABELS core TIMEOUT 120 RESOURCE_LOCK game_named_processes)

@@ -130,7 +130,6 @@ TEST(X11KeyStateWithoutDisplay, IsUnavailableWithAReason)
             return std::vector<ProcessEntry>{{9, "KVX.exe", ""}};
         }
         std::unique_ptr<ProcessMemory> openForReading(ProcessId) override { return nullptr; }
-        ProcessId ownProcessId() const override { return 1; }
     } gameRuns;
     EXPECT_EQ(captureSwitchOnProblem(gameRuns, keys),
               "游戏没有运行！\n没有X11显示，无法监视F12（例如纯Wayland会话）");

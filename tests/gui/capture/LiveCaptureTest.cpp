@@ -52,6 +52,8 @@ struct FakeGame
     std::mutex mutex;
     bool running = false;
     std::map<std::uint32_t, std::int32_t> memory;
+    // The editor may not read the game (and has no helper that may).
+    bool refused = false;
     std::vector<std::thread::id> readerThreads;
     int captures = 0;
     // While closed, a capture waits before it reads.
@@ -95,12 +97,14 @@ class FakeMemory : public capture::ProcessMemory
 {
 public:
     explicit FakeMemory(FakeGame& game) : game_(game) {}
-    std::optional<std::int32_t> readInt32(std::uint32_t address) override
+    std::expected<std::int32_t, capture::ReadError> readInt32(std::uint32_t address) override
     {
         std::lock_guard lock(game_.mutex);
+        if (game_.refused)
+            return std::unexpected(capture::ReadError::Refused);
         const auto it = game_.memory.find(address);
         if (it == game_.memory.end())
-            return std::nullopt;
+            return std::unexpected(capture::ReadError::Failed);
         return it->second;
     }
 
@@ -132,7 +136,6 @@ public:
             return nullptr;
         return std::make_unique<FakeMemory>(game_);
     }
-    capture::ProcessId ownProcessId() const override { return 77; }
 
 private:
     FakeGame& game_;
@@ -310,12 +313,19 @@ TEST_F(LiveCaptureTest, AFailedReadShowsFailureAndLeavesClipboardAndGrid)
     EXPECT_EQ(cursor(), window().grid(0)->model()->index(0, 0));
     EXPECT_TRUE(captureBox()->isChecked());
 
-    // An ID of -1 is a failure as well.
-    game.store(0x00400000, -1);
-    ASSERT_TRUE(pressF12());
-    EXPECT_EQ(idBox()->text(), "获取失败");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_EQ(cell(0, 0), "");
+    // An ID of -1 is a failure as well, and so is a read the editor may not make.
+    for (const bool refused : {false, true}) {
+        game.store(0x00400000, refused ? 4321 : -1);
+        {
+            std::lock_guard lock(game.mutex);
+            game.refused = refused;
+        }
+        idBox()->clear();
+        ASSERT_TRUE(pressF12());
+        EXPECT_EQ(idBox()->text(), "获取失败");
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+        EXPECT_EQ(cell(0, 0), "");
+    }
 }
 
 TEST_F(LiveCaptureTest, TheGameEndingSwitchesTheCaptureOffWithoutAMessage)
