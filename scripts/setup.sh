@@ -16,6 +16,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   libx11-dev libxtst-dev libxi-dev g++-mingw-w64-x86-64 wine64
   fonts-wqy-microhei
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 
 missing=()
