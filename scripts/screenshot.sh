@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes pictures of the editor on the demo workspace under a virtual X display:
 #   scripts/screenshot.sh [OUT_DIR] [NPC_INDEX]     (default: screenshots/, NPC 1)
+# SHOPKEEPER_SCREEN sets the virtual screen's size (default 1024x768).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-screenshots}
@@ -11,4 +12,4 @@ cmake --build build --target shopkeeper-screenshot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r demo/workspace "$work/"
-xvfb-run -a -s "-screen 0 1024x768x24" build/src/gui/shopkeeper-screenshot "$work/workspace" "$out" "${2:-1}"
+xvfb-run -a -s "-screen 0 ${SHOPKEEPER_SCREEN:-1024x768}x24" build/src/gui/shopkeeper-screenshot "$work/workspace" "$out" "${2:-1}"

@@ -14,9 +14,10 @@ packages=(
   clang-format
   clang-16 libclang-rt-16-dev
   xvfb xauth x11-apps imagemagick
-  libx11-dev libxtst-dev g++-mingw-w64-x86-64 wine64
+  libx11-dev libxtst-dev libxi-dev g++-mingw-w64-x86-64 wine64
   libcap2-bin
   fonts-wqy-microhei
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 
 missing=()

@@ -29,6 +29,27 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" || failed+=("tests in $build")
 
+# The install: into a temporary prefix, checked as a desktop would read it, then packed as a .deb.
+install_check() (
+  prefix=$(mktemp -d)
+  trap 'rm -rf "$prefix"' EXIT
+  cmake --install "$build" --prefix "$prefix/usr" || return 1
+  desktop-file-validate "$prefix"/usr/share/applications/*.desktop || return 1
+  appstreamcli validate --no-net "$prefix"/usr/share/metainfo/*.metainfo.xml || return 1
+  for f in usr/bin/shopkeeper usr/share/man/man1/shopkeeper.1 usr/share/man/man1/shopkeeper-cli.1 \
+    usr/share/icons/hicolor/scalable/apps/shopkeeper.svg usr/share/icons/hicolor/48x48/apps/shopkeeper.png; do
+    [ -f "$prefix/$f" ] || { echo "install: $f is missing"; return 1; }
+  done
+  "$prefix/usr/bin/shopkeeper-cli" --version || return 1
+  "$prefix/usr/bin/shopkeeper" --version || return 1
+  (cd "$build" && cpack -G DEB -B "$prefix/deb") || return 1
+  dpkg-deb --info "$prefix"/deb/*.deb | grep -E '^ (Package|Version|Depends):'
+  dpkg-deb -c "$prefix"/deb/*.deb
+)
+if [ "${1:-}" != "--sanitize" ]; then
+  install_check || failed+=("install check")
+fi
+
 if [ "${1:-}" != "--sanitize" ]; then
   # Release: optimised builds warn where the default build does not, so one is built every time.
   # The GUI is left out: building it a second time adds minutes to every run, and the default

@@ -5,18 +5,61 @@
 #include "gui/windows/MainWindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <cstring>
+
+namespace {
+
+void describeOptions(QCommandLineParser& parser)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("shopkeeper"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SHOPKEEPER_VERSION));
+    parser.setApplicationDescription(
+        QStringLiteral("Editor for the NPC shops of a game's server-side script data."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("workspace"),
+        QStringLiteral("The workspace folder (default: the folder that holds the program)."),
+        QStringLiteral("[workspace]"));
+}
+
+// True when the command line asks only for text (help or version): that is answered without a
+// display, so it works in a terminal with no window system.
+bool asksForText(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (asksForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app); // prints the text and exits
+        return 0;
+    }
+
     QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(app);
     QApplication::setApplicationName(QStringLiteral("Shopkeeper"));
-    QApplication::setApplicationVersion(QStringLiteral(SHOPKEEPER_VERSION));
     shopkeeper::gui::installQtTranslations(app);
 
     // The workspace is the folder that holds the program, or the folder named on the command line.
-    const QStringList arguments = QApplication::arguments();
-    const QString folder = arguments.size() > 1 ? arguments.at(1) : QApplication::applicationDirPath();
+    const QStringList arguments = parser.positionalArguments();
+    const QString folder = !arguments.isEmpty() ? arguments.at(0) : QApplication::applicationDirPath();
 
     shopkeeper::gui::QtDialogs dialogs;
     shopkeeper::gui::MainWindow window(shopkeeper::gui::toPath(QDir(folder).absolutePath()), dialogs);

@@ -7,9 +7,14 @@ int main(int argc, char** argv)
     using namespace shopkeeper::cli;
     const auto commands = allCommands();
     const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--version" || first == "-v") {
+        std::cout << "shopkeeper-cli " << SHOPKEEPER_VERSION << "\n";
+        return kOk;
+    }
     if (first.empty() || first == "--help" || first == "-h" || first == "help") {
         std::ostream& out = first.empty() ? std::cerr : std::cout;
-        out << "shopkeeper-cli: the NPC shop editor's command-line tool\n\nusage:\n";
+        out << "shopkeeper-cli: the NPC shop editor's command-line tool\n\nusage:\n"
+            << "  shopkeeper-cli --version\n      print the version\n";
         for (const auto& command : commands)
             out << "  shopkeeper-cli " << command->usage() << "\n      " << command->summary() << "\n";
         return first.empty() ? kUsage : kOk;

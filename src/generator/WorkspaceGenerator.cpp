@@ -1,5 +1,6 @@
 #include "generator/WorkspaceGenerator.h"
 
+#include "core/catalogue/BuiltinItemList.h"
 #include "core/io/FileSystem.h"
 #include "core/text/StringTableCodec.h"
 #include "generator/SplitMix64.h"
@@ -63,13 +64,47 @@ Result<std::string> big5Line(const std::string& line)
     return *bytes + "\r\n";
 }
 
-std::string itemLine(Random& random, int count, int style)
+// The items the shops sell: IDs of the built-in item list, so that the editor shows their names,
+// and about one in twenty-five an ID that list does not hold, shown as unknown.
+class ItemDraw
+{
+public:
+    explicit ItemDraw(const catalogue::BuiltinItemList& list) : list_(list) {}
+
+    std::string next(Random& random)
+    {
+        if (list_.size() == 0 || random.chance(4))
+            return unknownId(random);
+        for (;;) {
+            const auto id = list_.id(static_cast<std::size_t>(random.below(static_cast<int>(list_.size()))));
+            if (!id.empty() && id != "0" && id != "-1" && id != "-2")
+                return std::string(id);
+        }
+    }
+
+private:
+    std::string unknownId(Random& random) const
+    {
+        // A free number is found at once unless the list holds nearly every one of the range.
+        std::string id;
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            id = std::to_string(random.between(1000, 99999));
+            if (!list_.indexOf(id))
+                break;
+        }
+        return id;
+    }
+
+    const catalogue::BuiltinItemList& list_;
+};
+
+std::string itemLine(Random& random, ItemDraw& items, int count, int style)
 {
     // style 0: one line, each item followed by TAB; 1: the same line indented;
     // 2: seven items a line; 3: items separated by spaces.
     std::string out = style == 1 ? "\t" : "";
     for (int i = 0; i < count; ++i) {
-        const std::string item = random.chance(8) ? "-1" : std::to_string(random.between(1000, 99999));
+        const std::string item = random.chance(8) ? "-1" : items.next(random);
         if (style == 3) {
             out += item + (i + 1 < count ? " " : "");
         } else {
@@ -96,6 +131,7 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
         return fail("无法创建文件夹：" + io::displayPath(folder) + "（" + ec.message() + "）");
 
     Random random(options.seed);
+    ItemDraw items(catalogue::BuiltinItemList::instance());
 
     // Shops: the NPC shops, then one plain item shop for every ten, which the editor ignores.
     std::vector<Shop> shops;
@@ -173,7 +209,7 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
         for (int k = 0; k < pages; ++k) {
             if (k > 0)
                 text += style == 2 ? "\r\n-2\t\r\n" : (style == 3 ? " -2 " : "-2\t");
-            text += itemLine(random, random.between(3, 40), style);
+            text += itemLine(random, items, random.between(3, 40), style);
         }
         text += "\r\n[/sell item]\r\n\r\n[buy item]\r\n`[all]`\r\n[/buy item]\r\n";
         if (auto ok = writeBytes(shopDir / shop.fileName, text); !ok)

@@ -18,7 +18,8 @@ struct GeneratorOptions
 // traditional string tables. The same options always give the same bytes. It holds every case
 // the editor must handle: each shop kind, one to five pages, own and shared tab keys, indented
 // and multi-line item blocks, NPCs that open shops and NPCs that don't, shops no NPC opens,
-// names missing from the NPC table, and name links of other tables.
+// names missing from the NPC table, and name links of other tables. The shops sell items of the
+// built-in item list, with a few IDs no list holds.
 Status generateWorkspace(const std::filesystem::path& folder, const GeneratorOptions& options);
 
 } // namespace shopkeeper::generator

@@ -163,6 +163,9 @@ TEST(CliUsage, HelpAndUnknownCommands)
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     EXPECT_NE(cli("frobnicate").exitCode, 0);
     EXPECT_NE(cli("npcs").exitCode, 0);
+    const auto version = cli("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "shopkeeper-cli " SHOPKEEPER_VERSION "\n");
 }
 
 TEST(CliMakeWorkspace, WritesAWorkspaceThatLists)

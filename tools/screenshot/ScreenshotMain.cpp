@@ -1,6 +1,7 @@
 // Opens the editor on a workspace, loads it, chooses an NPC and saves pictures of the window:
 //   shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]
-// writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR.
+// writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR, and
+// desktop.png: the whole screen with the main window centred on it and the preview beside it.
 #include "gui/grid/PageGridView.h"
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv)
     QtDialogs dialogs;
     MainWindow window(toPath(QDir(QString::fromLocal8Bit(argv[1])).absolutePath()), dialogs);
     window.setSaveConfirmationDelay(0);
+    // Centred on the screen, as a window manager places a new window: the preview must still
+    // open fully on the screen beside it.
+    window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
     wait(300);
 
@@ -92,6 +96,7 @@ int main(int argc, char** argv)
         wait(50);
     wait(300);
     ok = grab(preview, out + "/preview.png") && ok;
+    ok = window.screen()->grabWindow(0).save(out + "/desktop.png") && ok;
     window.findChild<QPushButton*>(QStringLiteral("搜索按钮"))->click();
     auto* search = window.searchWindow();
     search->move(window.pos() + QPoint(40, 60));

@@ -3,6 +3,7 @@
 #include "core/capture/CaptureConstants.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 #include <array>
 #include <utility>
@@ -83,6 +84,51 @@ struct X11KeyState::Impl
     // (virtual key, X key code) pairs; a virtual key may have several key codes.
     std::vector<std::pair<std::int32_t, unsigned>> keys;
     std::bitset<256> previousDown;
+    // The XInput2 major opcode when raw key events are selected on the root window, else -1.
+    int xiOpcode = -1;
+
+    // Asks for the raw key presses of every master keyboard, delivered whatever window has the
+    // focus and even while another client grabs the keyboard (XInput 2.1 and later).
+    void selectRawKeyEvents()
+    {
+        // XInput2 events travel as generic events; a server without that extension (it can be
+        // switched off) still answers the XInput version query but never delivers them.
+        int opcode = 0, firstEvent = 0, firstError = 0;
+        if (!XQueryExtension(display, "Generic Event Extension", &opcode, &firstEvent, &firstError) ||
+            !XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError))
+            return;
+        int major = 2, minor = 2;
+        if (XIQueryVersion(display, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1))
+            return;
+        unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(mask, XI_RawKeyPress);
+        XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
+        if (XISelectEvents(display, DefaultRootWindow(display), &events, 1) != Success)
+            return;
+        XSync(display, False);
+        xiOpcode = opcode;
+    }
+
+    // The X key codes pressed since the last call, from the raw events queued on the connection.
+    std::bitset<256> drainRawPresses()
+    {
+        std::bitset<256> codes;
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            XGenericEventCookie& cookie = event.xcookie;
+            if (cookie.type != GenericEvent || cookie.extension != xiOpcode ||
+                !XGetEventData(display, &cookie))
+                continue;
+            if (cookie.evtype == XI_RawKeyPress) {
+                const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+                if (raw->detail > 0 && raw->detail < 256)
+                    codes.set(static_cast<std::size_t>(raw->detail));
+            }
+            XFreeEventData(display, &cookie);
+        }
+        return codes;
+    }
 };
 
 X11KeyState::X11KeyState(const char* displayName) : impl_(std::make_unique<Impl>())
@@ -95,6 +141,7 @@ X11KeyState::X11KeyState(const char* displayName) : impl_(std::make_unique<Impl>
         if (code != 0)
             impl_->keys.emplace_back(vk, unsigned{code});
     }
+    impl_->selectRawKeyEvents();
 }
 
 X11KeyState::~X11KeyState()
@@ -108,6 +155,11 @@ bool X11KeyState::available() const
     return impl_->display != nullptr;
 }
 
+bool X11KeyState::seesTaps() const
+{
+    return impl_->xiOpcode >= 0;
+}
+
 std::string X11KeyState::unavailableReason() const
 {
     return available() ? std::string() : std::string(kNoX11DisplayReason);
@@ -119,14 +171,25 @@ void X11KeyState::query(KeySnapshot& out)
     out.pressed.reset();
     if (impl_->display == nullptr)
         return;
+    // The key map request is a round trip: every raw event the server sent before answering it is
+    // in the queue afterwards, so a press that went up again before this query is still seen.
     char keymap[32] = {};
     XQueryKeymap(impl_->display, keymap);
+    std::bitset<256> rawPresses;
+    if (impl_->xiOpcode >= 0)
+        rawPresses = impl_->drainRawPresses();
     for (const auto& [vk, code] : impl_->keys) {
         if (bitSet(keymap, code))
             out.down.set(static_cast<std::size_t>(vk));
+        if (rawPresses.test(code))
+            out.pressed.set(static_cast<std::size_t>(vk));
     }
-    out.pressed = out.down & ~impl_->previousDown;
+    out.pressed |= out.down & ~impl_->previousDown;
     impl_->previousDown = out.down;
+    // A key that went down and up again between two queries counts as down for this one query,
+    // so a tap shorter than the poll period fires a hot key once, with the modifiers that were
+    // tapped along with it.
+    out.down |= out.pressed;
 }
 
 } // namespace shopkeeper::capture

@@ -157,27 +157,9 @@ std::optional<CellPosition> ShopDocument::fillSelectedCell(int page, CellPositio
     return cursor;
 }
 
-std::array<std::vector<CellPosition>, kPageCount> ShopDocument::replaceItem(std::string_view from,
-                                                                            std::string_view to)
+std::vector<CellAt> ShopDocument::replaceItem(std::string_view from, std::string_view to)
 {
-    std::array<std::vector<CellPosition>, kPageCount> changed;
-    const auto wanted = normaliseCell(from);
-    if (!wanted || wanted->empty() || *wanted == "-1")
-        return changed;
-    const std::string replacement = to == "-1" ? std::string() : normaliseCell(to).value_or(std::string(to));
-    for (int k = 0; k < kPageCount; ++k) {
-        auto& page = pages[at(k)];
-        for (int r = 0; r < page.rowCount(); ++r) {
-            for (int c = 0; c < kColumns; ++c) {
-                const auto held = normaliseCell(page.cell(r, c));
-                if (held && *held == *wanted) {
-                    page.setCellText(r, c, replacement);
-                    changed[at(k)].push_back({r, c});
-                }
-            }
-        }
-    }
-    return changed;
+    return shop::replaceItem(pages, from, to);
 }
 
 Result<std::string> pageNameFromInput(int page, std::string_view typed)

@@ -106,9 +106,9 @@ struct ShopDocument
     // the cursor goes next (along the row, then to the first cell of the next row; at the last
     // cell it stays), or nothing when the cell was not filled and the cursor stays.
     std::optional<CellPosition> fillSelectedCell(int page, CellPosition cursor, std::string_view text);
-    // Every cell holding the item from (by the cell rule: "007" holds 7) gets to; "-1" or ""
-    // as to empties the slot. Returns the cells changed per page.
-    std::array<std::vector<CellPosition>, kPageCount> replaceItem(std::string_view from, std::string_view to);
+    // Every cell holding the item from (in cell form) gets to; "-1" as to empties the slot.
+    // Returns the cells changed, in page, row, column order.
+    std::vector<CellAt> replaceItem(std::string_view from, std::string_view to);
 
     void setCaptions(const PageNames& names) { captions = names; }
     void setRepairable(bool on) { repairable = on; }

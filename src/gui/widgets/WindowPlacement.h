@@ -1,16 +1,42 @@
 #pragma once
 
-#include <QWidget>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
 
 namespace shopkeeper::gui {
 
-// Places a secondary window centred over the window it belongs to.
-inline void centreOver(QWidget* window, const QWidget* owner)
-{
-    if (!owner)
-        return;
-    const QRect area = owner->frameGeometry();
-    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
-}
+// Where windows go on the screen. The pure functions take geometries only (frame rectangles and
+// the available geometries of screens, as QScreen::availableGeometry() gives them), so they are
+// tested without real screens; the widget helpers below feed them the live values.
+
+// The top-left corner for a secondary window of frame size `size` beside the owner's frame
+// `owner`, fully inside `available`: to the right of the owner when it fits there, else to its
+// left, else as far right as it can go while fully visible. Vertically it starts level with the
+// owner's top and is pushed up or down into `available`. A window larger than `available` keeps
+// its top-left corner in it.
+QPoint placeBeside(const QRect& owner, QSize size, const QRect& available);
+
+// `frame` moved the least distance to lie fully inside `available` (top-left kept in it when the
+// window is larger).
+QPoint keepInside(const QRect& frame, const QRect& available);
+
+// The top-left corner for a window whose frame was saved as `saved`, on the screens that exist
+// now: kept inside the screen it overlaps most, or, when it overlaps none (that screen is gone),
+// inside the screen nearest to it. Without screens the saved position stays as it is.
+QPoint clampToScreens(const QRect& saved, const QList<QRect>& availableScreens);
+
+// Moves `window` beside `owner` by placeBeside() on the owner's screen.
+void placeBesideOwner(QWidget* window, const QWidget* owner);
+
+// Moves `window` to the saved top-left corner `savedTopLeft`, clamped by clampToScreens() to the
+// available geometries of the screens that exist now.
+void restorePosition(QWidget* window, QPoint savedTopLeft);
+
+// Places a secondary window centred over the window it belongs to, kept inside the owner's screen.
+void centreOver(QWidget* window, const QWidget* owner);
 
 } // namespace shopkeeper::gui

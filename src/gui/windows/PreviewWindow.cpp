@@ -7,6 +7,7 @@
 #include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
+#include "gui/widgets/WindowPlacement.h"
 #include "ui_PreviewWindow.h"
 
 #include <QCloseEvent>
@@ -70,11 +71,10 @@ PreviewWindow::~PreviewWindow()
 
 void PreviewWindow::showEvent(QShowEvent* event)
 {
-    // Directly to the right of the main window.
+    // Beside the main window, fully on its screen.
     if (!placed_ && owner_) {
         placed_ = true;
-        const QRect main = owner_->frameGeometry();
-        move(main.left() + main.width(), main.top());
+        placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
 }

@@ -89,7 +89,7 @@ void SearchWindow::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        centreOver(this, owner_);
+        placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
     searchBox_->setFocus();

@@ -21,7 +21,8 @@ namespace shopkeeper::test {
 class XvfbServer
 {
 public:
-    XvfbServer()
+    // extraArgs go to Xvfb after the screen, e.g. {"-extension", "Generic Event Extension"}.
+    explicit XvfbServer(const std::vector<std::string>& extraArgs = {})
     {
         const std::string xvfb = findInPath("Xvfb");
         if (xvfb.empty()) {
@@ -36,6 +37,7 @@ public:
         fcntl(fds[0], F_SETFD, FD_CLOEXEC);
         std::vector<std::string> args = {
             "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "320x240x24", "-nolisten", "tcp"};
+        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
         std::vector<char*> argv;
         for (auto& arg : args)
             argv.push_back(arg.data());
