@@ -7,6 +7,13 @@
 #include <cstdio>
 #include <system_error>
 
+#ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace shopkeeper::io {
 
 std::string displayPath(const fs::path& path)
@@ -33,10 +40,57 @@ std::string systemReason(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
+#ifndef _WIN32
+// A regular file read with one open, one fstat and its reads, the least the system allows.
+// Anything else (no such file, a folder, an error, a file over the cap) gives nothing, and the
+// careful read below finds and names the reason.
+std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t maxBytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> out;
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uintmax_t>(info.st_size) <= maxBytes) {
+        // One byte more than the size, so that a file that grew meanwhile is read whole.
+        std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+        std::size_t got = 0;
+        bool ok = true;
+        while (ok) {
+            if (got == bytes.size()) {
+                ok = bytes.size() <= maxBytes;
+                bytes.resize(std::min<std::uintmax_t>(bytes.size() * 2, maxBytes + 1));
+                continue;
+            }
+            const auto n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n == 0)
+                break;
+            if (n < 0 && errno != EINTR)
+                ok = false;
+            else if (n > 0)
+                got += static_cast<std::size_t>(n);
+        }
+        if (ok && got <= maxBytes) {
+            bytes.resize(got);
+            out = std::move(bytes);
+        }
+    }
+    ::close(fd);
+    return out;
+}
+#endif
+
 } // namespace
 
 ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
 {
+#ifndef _WIN32
+    if (auto bytes = readRegularFile(path, maxBytes))
+        return std::move(*bytes);
+#endif
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (!ec && !fs::exists(status))
@@ -181,6 +235,25 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
         fs::path path;
     };
     std::vector<Entry> entries;
+#ifndef _WIN32
+    // The entries' names as the system gives them; a path is made only for a name that matches.
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == ".." || !wildcardMatch(pattern, name))
+                continue;
+            auto path = folder / fs::path(std::string(name));
+            bool isDirectory = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                std::error_code typeError;
+                isDirectory = fs::is_directory(path, typeError);
+            }
+            if (!isDirectory)
+                entries.push_back({text::asciiLowered(name), std::move(path)});
+        }
+        ::closedir(dir);
+    }
+#else
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
@@ -190,6 +263,7 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
         if (wildcardMatch(pattern, name))
             entries.push_back({text::asciiLowered(name), it->path()});
     }
+#endif
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return a.key != b.key ? a.key < b.key : a.path.filename() < b.path.filename();
     });

@@ -4,6 +4,8 @@
 #include "core/text/ScriptText.h"
 #include "core/text/ScriptTextFile.h"
 
+#include <thread>
+
 namespace shopkeeper::workspace {
 
 namespace {
@@ -11,6 +13,22 @@ namespace {
 bool cancelled(const std::atomic<bool>* cancel)
 {
     return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// The line after the first line that contains needle (case folded), or the first line when
+// none does: getLine(text, findLineContaining(text, needle) + 1) without splitting the whole
+// text. A needle without CR LF is found in the text exactly where it is found in its line.
+std::string_view lineAfterFirstContaining(std::string_view text, std::string_view needle)
+{
+    std::size_t begin = 0;
+    if (const long long at = text::findText(text, needle); at > 0) {
+        const auto end = text.find("\r\n", static_cast<std::size_t>(at - 1));
+        if (end == std::string_view::npos)
+            return {};
+        begin = end + 2;
+    }
+    const auto end = text.find("\r\n", begin);
+    return text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
 }
 
 } // namespace
@@ -50,8 +68,7 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
     }
 
     // The name line follows the first "[name]" line; without one, the first line is used.
-    const auto nameLine = text::findLineContaining(npcText, "[name]");
-    const auto line = text::getLine(npcText, static_cast<long long>(nameLine) + 1);
+    const auto line = lineAfterFirstContaining(npcText, "[name]");
     if (!text::contains(line, "<8::", false))
         return links;
     const auto pieces = text::splitText(line, "`");
@@ -65,18 +82,37 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
 NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
                              const std::atomic<bool>* cancel)
 {
-    for (const auto& file : npcFiles) {
-        if (cancelled(cancel))
-            return;
-        const auto read = text::ScriptTextFile::read(file);
-        if (!read)
-            continue;
-        const auto links = readNpcLinks(read->text);
-        if (!links.nameKey)
-            continue;
-        for (const auto& number : links.shopNumbers)
-            nameOfShop_.try_emplace(text::asciiLowered(number), npcNames.lookup(*links.nameKey));
+    // The files are read on two threads, each its half of the list; the links are then taken
+    // in list order, so the first NPC file that opens a shop still names it.
+    std::vector<NpcFileLinks> links(npcFiles.size());
+    auto readLinks = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to && !cancelled(cancel); ++i) {
+            if (const auto read = text::ScriptTextFile::read(npcFiles[i]))
+                links[i] = readNpcLinks(read->text);
+        }
+    };
+    const std::size_t half = npcFiles.size() / 2;
+    {
+        std::jthread second(readLinks, half, npcFiles.size());
+        readLinks(0, half);
     }
+    if (cancelled(cancel))
+        return;
+
+    // Each shop's first name key, then all names at once.
+    std::vector<std::string> keys;
+    std::unordered_map<std::string, std::size_t> keyOfShop;
+    for (const auto& link : links) {
+        if (!link.nameKey)
+            continue;
+        for (const auto& number : link.shopNumbers) {
+            if (keyOfShop.try_emplace(text::asciiLowered(number), keys.size()).second)
+                keys.push_back(*link.nameKey);
+        }
+    }
+    auto names = npcNames.lookupAll(keys);
+    for (auto& [shop, key] : keyOfShop)
+        nameOfShop_.emplace(shop, std::move(names[key]));
 }
 
 std::optional<std::string> NpcNameFinder::findNpcName(std::string_view shopNumber) const
