@@ -55,28 +55,38 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
     };
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
         static_cast<std::uintmax_t>(info.st_size) <= maxBytes) {
-        // One byte more than the size, so that a file that grew meanwhile is read whole.
-        std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
-        std::size_t got = 0;
+        // One byte more than the size, so that a file that grew meanwhile is read whole; the
+        // buffer is not cleared first, the reads fill it.
+        std::string bytes;
+        std::uintmax_t capacity = static_cast<std::uintmax_t>(info.st_size) + 1;
         bool ok = true;
-        while (ok) {
-            if (got == bytes.size()) {
-                ok = bytes.size() <= maxBytes;
-                bytes.resize(std::min<std::uintmax_t>(bytes.size() * 2, maxBytes + 1));
-                continue;
+        bool done = false;
+        while (ok && !done) {
+            const std::size_t from = bytes.size();
+            bytes.resize_and_overwrite(static_cast<std::size_t>(capacity), [&](char* data, std::size_t size) {
+                std::size_t got = from;
+                while (got < size) {
+                    const auto n = ::read(fd, data + got, size - got);
+                    if (n == 0) {
+                        done = true;
+                        break;
+                    }
+                    if (n < 0 && errno != EINTR) {
+                        ok = false;
+                        break;
+                    }
+                    if (n > 0)
+                        got += static_cast<std::size_t>(n);
+                }
+                return got;
+            });
+            if (ok && !done) {
+                ok = capacity <= maxBytes;
+                capacity = std::min<std::uintmax_t>(capacity * 2, maxBytes + 1);
             }
-            const auto n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n == 0)
-                break;
-            if (n < 0 && errno != EINTR)
-                ok = false;
-            else if (n > 0)
-                got += static_cast<std::size_t>(n);
         }
-        if (ok && got <= maxBytes) {
-            bytes.resize(got);
+        if (ok && bytes.size() <= maxBytes)
             out = std::move(bytes);
-        }
     }
     ::close(fd);
     return out;

@@ -5,7 +5,9 @@
 #include "core/text/StringTableCodec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <unordered_map>
 
 namespace shopkeeper::text {
 
@@ -13,17 +15,31 @@ namespace {
 
 bool isAscii(std::string_view bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    unsigned char all = 0;
+    for (const char c : bytes)
+        all |= static_cast<unsigned char>(c);
+    return all < 0x80;
 }
 
-std::uint64_t foldedHash(std::string_view key)
+// A hash of the key's length and its first and last eight bytes, each byte with its 0x20 bit
+// set, so that keys equal but for ASCII case hash alike; never 0, which marks a line without a
+// key. It costs the same for every key, and a match is always checked on the key itself.
+inline std::uint32_t keyHash(std::string_view key)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : key) {
-        hash ^= static_cast<unsigned char>(asciiLower(c));
-        hash *= 1099511628211ull;
+    constexpr std::uint64_t caseBits = 0x2020202020202020ull;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    const std::size_t n = std::min<std::size_t>(key.size(), 8);
+    if (n > 0) {
+        std::memcpy(&head, key.data(), n);
+        std::memcpy(&tail, key.data() + key.size() - n, n);
     }
-    return hash;
+    std::uint64_t hash = ((head | caseBits) * 0x9E3779B97F4A7C15ull) ^ (tail | caseBits) ^ key.size();
+    hash ^= hash >> 31;
+    hash *= 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 29;
+    const auto folded = static_cast<std::uint32_t>(hash ^ (hash >> 32));
+    return folded == 0 ? 1 : folded;
 }
 
 std::string_view keyPart(std::string_view line, std::size_t gt)
@@ -89,30 +105,51 @@ std::optional<std::string> textOf(std::string_view line)
 
 StringTable StringTable::fromBytes(std::string_view bytes)
 {
+    return fromOwnBytes(std::string(bytes));
+}
+
+StringTable StringTable::fromOwnBytes(std::string bytes)
+{
     StringTable table;
     const auto nul = bytes.find('\0');
-    if (nul != std::string_view::npos) {
-        table.tail_ = std::string(bytes.substr(nul));
-        bytes = bytes.substr(0, nul);
+    if (nul != std::string::npos) {
+        table.tail_ = bytes.substr(nul);
+        bytes.resize(nul);
     }
-    table.endsWithLineBreak_ = bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n";
-    table.bytes_ = std::make_shared<const std::string>(bytes);
+    table.endsWithLineBreak_ = bytes.ends_with("\r\n");
+    table.bytes_ = std::make_shared<const std::string>(std::move(bytes));
     const std::string_view all = *table.bytes_;
 
     // CR LF separated lines with the same rules as for script text: empty lines kept, an empty
-    // remainder after the last CR LF dropped.
+    // remainder after the last CR LF dropped. An ASCII key is hashed here, as it is on its bytes.
     std::vector<std::size_t> wideKeys;
+    const auto lineBreaks = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n'));
+    table.lines_.reserve(lineBreaks + 1);
+    table.keyHashes_.reserve(lineBreaks + 1);
     std::size_t cut = 0;
     while (cut < all.size()) {
-        auto at = all.find("\r\n", cut);
-        if (at == std::string_view::npos)
-            at = all.size();
-        const Line line{static_cast<std::uint32_t>(cut), static_cast<std::uint32_t>(at - cut), -1};
+        // The next LF that follows a CR.
+        std::size_t at = cut;
+        while (true) {
+            const void* lf = std::memchr(all.data() + at, '\n', all.size() - at);
+            at = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - all.data()) : all.size();
+            if (at == all.size() || (at > cut && all[at - 1] == '\r'))
+                break;
+            ++at;
+        }
+        if (at < all.size())
+            --at; // the CR
         const auto raw = all.substr(cut, at - cut);
-        const auto gt = raw.find('>');
-        if (gt != std::string_view::npos && !isAscii(raw.substr(0, gt)))
-            wideKeys.push_back(table.lines_.size());
-        table.lines_.push_back(line);
+        std::uint32_t hash = 0;
+        if (const auto gt = raw.find('>'); gt != std::string_view::npos) {
+            const auto key = raw.substr(0, gt);
+            if (isAscii(key))
+                hash = keyHash(trimmed(key));
+            else
+                wideKeys.push_back(table.lines_.size());
+        }
+        table.lines_.push_back({static_cast<std::uint32_t>(cut), static_cast<std::uint32_t>(at - cut), -1});
+        table.keyHashes_.push_back(hash);
         cut = at + 2;
     }
     table.readLines_ = table.lines_.size();
@@ -123,10 +160,10 @@ StringTable StringTable::fromBytes(std::string_view bytes)
     for (const auto i : wideKeys)
         raw.push_back(table.rawOf(table.lines_[i]));
     auto decoded = decodeLines(raw);
-    for (std::size_t w = 0; w < wideKeys.size(); ++w)
+    for (std::size_t w = 0; w < wideKeys.size(); ++w) {
         table.makeOwn(wideKeys[w]).decoded = std::move(decoded[w]);
-
-    table.rebuildIndex();
+        table.index(wideKeys[w]);
+    }
     return table;
 }
 
@@ -135,7 +172,7 @@ io::ReadResult<StringTable> StringTable::read(const std::filesystem::path& path)
     auto bytes = io::readFileBytes(path);
     if (!bytes)
         return std::unexpected(bytes.error());
-    return fromBytes(*bytes);
+    return fromOwnBytes(std::move(*bytes));
 }
 
 io::ReadResult<StringTable> StringTable::readOrEmpty(const std::filesystem::path& path)
@@ -184,52 +221,27 @@ std::optional<std::string_view> StringTable::keyOf(std::size_t i) const
     return keyPart(line, gt);
 }
 
+// The first line whose key is key: a scan of the key hashes in file order, the keys compared
+// only where the hashes agree. A shop looks up a few keys; building a hash map of a table of a
+// hundred thousand lines on every read would cost more than all its scans.
 std::optional<std::size_t> StringTable::lineOfKey(std::string_view key) const
 {
-    if (slots_.empty())
-        return std::nullopt;
     key = trimmed(key);
-    const std::size_t mask = slots_.size() - 1;
-    for (auto slot = static_cast<std::size_t>(foldedHash(key)) & mask;; slot = (slot + 1) & mask) {
-        if (slots_[slot] == 0)
-            return std::nullopt;
-        const std::size_t i = slots_[slot] - 1;
+    const auto hash = keyHash(key);
+    for (auto it = keyHashes_.begin(); (it = std::find(it, keyHashes_.end(), hash)) != keyHashes_.end();
+         ++it) {
+        const auto i = static_cast<std::size_t>(it - keyHashes_.begin());
         if (equalsIgnoreCase(*keyOf(i), key))
             return i;
     }
+    return std::nullopt;
 }
 
-// Enters line i under its key unless an earlier line holds that key already.
 void StringTable::index(std::size_t i)
 {
     const auto key = keyOf(i);
-    if (!key)
-        return;
-    if ((indexed_ + 1) * 2 > slots_.size()) {
-        rebuildIndex(); // enters line i too
-        return;
-    }
-    const std::size_t mask = slots_.size() - 1;
-    for (auto slot = static_cast<std::size_t>(foldedHash(*key)) & mask;; slot = (slot + 1) & mask) {
-        if (slots_[slot] == 0) {
-            slots_[slot] = static_cast<std::uint32_t>(i + 1);
-            ++indexed_;
-            return;
-        }
-        if (equalsIgnoreCase(*keyOf(slots_[slot] - 1), *key))
-            return;
-    }
-}
-
-void StringTable::rebuildIndex()
-{
-    std::size_t capacity = 16;
-    while (capacity < lines_.size() * 2 + 2)
-        capacity *= 2;
-    slots_.assign(capacity, 0);
-    indexed_ = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        index(i);
+    keyHashes_.resize(std::max(keyHashes_.size(), i + 1), 0);
+    keyHashes_[i] = key ? keyHash(*key) : 0;
 }
 
 void StringTable::addLine(Own own, std::uint32_t begin, std::uint32_t size)
@@ -255,15 +267,30 @@ std::optional<std::string> StringTable::lookup(std::string_view key) const
 
 std::vector<std::optional<std::string>> StringTable::lookupAll(const std::vector<std::string>& keys) const
 {
-    std::vector<std::optional<std::size_t>> lineOf;
-    std::vector<std::string_view> raw;
-    std::vector<std::size_t> rawIndex(lines_.size(), 0); // place in raw + 1
-    for (const auto& key : keys) {
-        lineOf.push_back(lineOfKey(key));
-        if (lineOf.back() && !ownOf(*lineOf.back()) && rawIndex[*lineOf.back()] == 0) {
-            raw.push_back(rawOf(lines_[*lineOf.back()]));
-            rawIndex[*lineOf.back()] = raw.size();
+    // One pass over the lines finds the first line of every key.
+    std::unordered_multimap<std::uint32_t, std::size_t> wanted;
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        wanted.emplace(keyHash(trimmed(keys[k])), k);
+    std::vector<std::optional<std::size_t>> lineOf(keys.size());
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < keyHashes_.size() && found < keys.size(); ++i) {
+        if (keyHashes_[i] == 0)
+            continue;
+        const auto [from, to] = wanted.equal_range(keyHashes_[i]);
+        for (auto it = from; it != to; ++it) {
+            if (!lineOf[it->second] && equalsIgnoreCase(*keyOf(i), trimmed(keys[it->second]))) {
+                lineOf[it->second] = i;
+                ++found;
+            }
         }
+    }
+
+    // The lines they need, decoded together.
+    std::vector<std::string_view> raw;
+    std::unordered_map<std::size_t, std::size_t> rawOfLine;
+    for (const auto& i : lineOf) {
+        if (i && !ownOf(*i) && rawOfLine.try_emplace(*i, raw.size()).second)
+            raw.push_back(rawOf(lines_[*i]));
     }
     const auto decoded = decodeLines(raw);
     std::vector<std::optional<std::string>> out;
@@ -274,7 +301,7 @@ std::vector<std::optional<std::string>> StringTable::lookupAll(const std::vector
             continue;
         }
         const Own* own = ownOf(*i);
-        out.push_back(textOf(own ? own->decoded : decoded[rawIndex[*i] - 1]));
+        out.push_back(textOf(own ? own->decoded : decoded[rawOfLine.at(*i)]));
     }
     return out;
 }
@@ -357,6 +384,7 @@ void StringTable::setLine(std::string_view key, std::string_view name)
     Own& own = makeOwn(*i);
     own.decoded = std::string(key) + ">" + std::string(name);
     own.changed = true;
+    index(*i);
 }
 
 void StringTable::appendLine(std::string_view text)

@@ -64,6 +64,8 @@ public:
     Result<std::string> encoded() const;
 
 private:
+    static StringTable fromOwnBytes(std::string bytes);
+
     // A line is a slice of the bytes read until it is decoded for its key, changed, copied or
     // added; then it also has an Own entry.
     struct Line
@@ -86,7 +88,6 @@ private:
     std::optional<std::string_view> keyOf(std::size_t i) const;
     std::optional<std::size_t> lineOfKey(std::string_view key) const;
     void index(std::size_t i);
-    void rebuildIndex();
     void addLine(Own own, std::uint32_t begin = 0, std::uint32_t size = 0);
 
     std::shared_ptr<const std::string> bytes_ = std::make_shared<const std::string>();
@@ -95,9 +96,7 @@ private:
     std::size_t readLines_ = 0; // lines_ up to here are the file's, in file order
     bool endsWithLineBreak_ = false;
     std::string tail_;
-    // Open addressing over the keys, first line of each key only: line index + 1, 0 for free.
-    std::vector<std::uint32_t> slots_;
-    std::size_t indexed_ = 0;
+    std::vector<std::uint32_t> keyHashes_; // of each line's key, 0 for a line without one
 };
 
 } // namespace shopkeeper::text
