@@ -41,55 +41,44 @@ std::string systemReason(int error)
 }
 
 #ifndef _WIN32
-// A regular file read with one open, one fstat and its reads, the least the system allows.
-// Anything else (no such file, a folder, an error, a file over the cap) gives nothing, and the
-// careful read below finds and names the reason.
+// A file read with one open, its reads and a close, the least the system allows; its size is
+// asked only when the file is larger than one buffer. Anything else (no such file, a folder, an
+// error, a file over the cap) gives nothing, and the careful read below finds and names the reason.
 std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t maxBytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::optional<std::string> out;
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uintmax_t>(info.st_size) <= maxBytes) {
-        // One byte more than the size, so that a file that grew meanwhile is read whole; the
-        // buffer is not cleared first, the reads fill it.
-        std::string bytes;
-        std::uintmax_t capacity = static_cast<std::uintmax_t>(info.st_size) + 1;
-        bool ok = true;
-        bool done = false;
-        while (ok && !done) {
-            const std::size_t from = bytes.size();
-            bytes.resize_and_overwrite(static_cast<std::size_t>(capacity), [&](char* data, std::size_t size) {
-                std::size_t got = from;
-                while (got < size) {
-                    const auto n = ::read(fd, data + got, size - got);
-                    if (n == 0) {
-                        done = true;
-                        break;
-                    }
-                    if (n < 0 && errno != EINTR) {
-                        ok = false;
-                        break;
-                    }
-                    if (n > 0)
-                        got += static_cast<std::size_t>(n);
-                }
-                return got;
-            });
-            if (ok && !done) {
-                ok = capacity <= maxBytes;
-                capacity = std::min<std::uintmax_t>(capacity * 2, maxBytes + 1);
-            }
+    std::string bytes;
+    char buffer[64 * 1024];
+    bool ok = true;
+    while (true) {
+        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
         }
-        if (ok && bytes.size() <= maxBytes)
-            out = std::move(bytes);
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+            ok = false;
+            break;
+        }
+        if (bytes.empty() && static_cast<std::size_t>(n) == sizeof buffer) {
+            struct stat info
+            {
+            };
+            if (::fstat(fd, &info) == 0 && info.st_size > 0)
+                bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.st_size, maxBytes)) + 1);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    return out;
+    if (!ok)
+        return std::nullopt;
+    return bytes;
 }
 #endif
 
