@@ -1,5 +1,6 @@
 #include "core/text/StringTable.h"
 
+#include "core/text/ScriptText.h"
 #include "core/text/StringTableCodec.h"
 
 #include <gtest/gtest.h>
@@ -122,4 +123,78 @@ TEST(StringTableSearch, ContainsTextFoldsCaseAndSeesAddedLines)
     EXPECT_FALSE(table.containsText("tab_name_4"));
     table.appendLine("tab_name_4>y");
     EXPECT_TRUE(table.containsText("tab_name_4"));
+}
+
+// The table decodes only the lines it is asked about; it must answer exactly as the table
+// decoded whole does. Generated tables hold keys whose bytes also occur as BIG5 trail bytes
+// (0xA4 0x6E is a character, so "\xA4name_1" has no key name_1), duplicate keys, keys that are
+// prefixes of other keys, lines without ">", wide keys, and end with or without CR LF.
+TEST(StringTableLookup, AnswersAsTheWholeDecodedTableOnGeneratedTables)
+{
+    const std::vector<std::string> keys = {"name_1",     "name_10", "NAME_1",     " name_2\t",  "tab_name_12",
+                                           "tab_name_1", "",        "\xA4name_1", big5("國王"), "k\xA4"};
+    const std::vector<std::string> texts = {big5("麵包"),        "abc",  "",
+                                            big5("藥水") + ">x", "\xA4", big5("國") + "\x80"};
+    const std::vector<std::string> probes = {"name_1", "name_10", "name_2", "tab_name_1", "tab_name_12", "",
+                                             "ame_1",  "国王",    "k",      "missing",    "NAME_",       "a"};
+    std::uint64_t state = 7;
+    auto below = [&](std::uint64_t n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return (state >> 33) % n;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const auto count = below(12);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            if (i > 0)
+                bytes += "\r\n";
+            bytes += keys[below(keys.size())];
+            if (below(5) != 0)
+                bytes += ">" + texts[below(texts.size())];
+        }
+        if (below(2) != 0)
+            bytes += "\r\n";
+        const auto table = StringTable::fromBytes(bytes);
+
+        // The reference: every line decoded, the first line with the key answers.
+        std::vector<std::string> whole;
+        for (const auto& line : splitText(bytes, "\r\n"))
+            whole.push_back(StringTableCodec::decode(line));
+        auto reference = [&](std::string_view key) -> std::optional<std::string> {
+            for (const auto& line : whole) {
+                const auto gt = line.find('>');
+                if (gt == std::string::npos || !equalsIgnoreCase(trimmed(line.substr(0, gt)), trimmed(key)))
+                    continue;
+                const auto rest = std::string_view(line).substr(gt + 1);
+                return rest.empty() ? std::nullopt
+                                    : std::optional(std::string(rest.substr(0, rest.find('>'))));
+            }
+            return std::nullopt;
+        };
+        SCOPED_TRACE(bytes);
+        ASSERT_EQ(table.lineCount(), whole.size());
+        std::string joined;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(table.decodedLine(i), whole[i]);
+            joined += (i > 0 ? "\r\n" : "") + whole[i];
+        }
+        EXPECT_EQ(table.text(), joined);
+        for (const auto& probe : probes) {
+            EXPECT_EQ(table.lookup(probe), reference(probe)) << probe;
+            EXPECT_EQ(table.containsText(probe),
+                      asciiLowered(joined).find(asciiLowered(probe)) != std::string::npos)
+                << probe;
+        }
+        EXPECT_EQ(table.encoded().value(), bytes);
+
+        // A written line is read back; every other line keeps its bytes.
+        auto changed = table;
+        const auto& key = probes[below(5)];
+        changed.setLine(key, "新");
+        const auto copied = changed.lookup("name_1");
+        EXPECT_EQ(changed.appendLineCopyingText("copy", "name_1"), copied.has_value());
+        EXPECT_EQ(changed.lookup(key), "新");
+        EXPECT_EQ(changed.lookup("copy"), copied);
+        EXPECT_EQ(StringTable::fromBytes(changed.encoded().value()).text(), changed.text());
+    }
 }

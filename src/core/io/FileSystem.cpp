@@ -7,6 +7,13 @@
 #include <cstdio>
 #include <system_error>
 
+#ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace shopkeeper::io {
 
 std::string displayPath(const fs::path& path)
@@ -33,10 +40,56 @@ std::string systemReason(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
+#ifndef _WIN32
+// A file read with one open, its reads and a close, the least the system allows; its size is
+// asked only when the file is larger than one buffer. Anything else (no such file, a folder, an
+// error, a file over the cap) gives nothing, and the careful read below finds and names the reason.
+std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t maxBytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[64 * 1024];
+    bool ok = true;
+    while (true) {
+        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+            ok = false;
+            break;
+        }
+        if (bytes.empty() && static_cast<std::size_t>(n) == sizeof buffer) {
+            struct stat info
+            {
+            };
+            if (::fstat(fd, &info) == 0 && info.st_size > 0)
+                bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.st_size, maxBytes)) + 1);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return bytes;
+}
+#endif
+
 } // namespace
 
 ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
 {
+#ifndef _WIN32
+    if (auto bytes = readRegularFile(path, maxBytes))
+        return std::move(*bytes);
+#endif
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (!ec && !fs::exists(status))
@@ -181,6 +234,25 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
         fs::path path;
     };
     std::vector<Entry> entries;
+#ifndef _WIN32
+    // The entries' names as the system gives them; a path is made only for a name that matches.
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == ".." || !wildcardMatch(pattern, name))
+                continue;
+            auto path = folder / fs::path(std::string(name));
+            bool isDirectory = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                std::error_code typeError;
+                isDirectory = fs::is_directory(path, typeError);
+            }
+            if (!isDirectory)
+                entries.push_back({text::asciiLowered(name), std::move(path)});
+        }
+        ::closedir(dir);
+    }
+#else
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
@@ -190,6 +262,7 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
         if (wildcardMatch(pattern, name))
             entries.push_back({text::asciiLowered(name), it->path()});
     }
+#endif
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return a.key != b.key ? a.key < b.key : a.path.filename() < b.path.filename();
     });

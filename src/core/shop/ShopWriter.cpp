@@ -208,7 +208,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     plan.shopText = std::move(newText);
 
     // Read the plan back: the written pages, each with its name, and the flag.
-    const auto back = ShopReader::parse(plan.shopBytes, table);
+    auto back = ShopReader::parse(plan.shopBytes, table);
     if (!back)
         return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + back.error().message);
     std::vector<WrittenPage> found;
@@ -234,6 +234,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         return saveError(Kind::CannotEncode, tableBytes.error().message);
     plan.tableBytes = std::move(*tableBytes);
     plan.tableChanged = table.isModified();
+    plan.readBack = std::move(*back);
     return plan;
 }
 
@@ -286,14 +287,12 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return saveError(Kind::WriteFailed, "无法写入商店文件：" + ok.error().message);
     }
 
-    // The document becomes the shop as written, as a fresh read would give it.
-    auto written = ShopReader::parse(planned->shopBytes, planned->table);
-    if (written) {
-        written->path = document.path;
-        written->fingerprint = io::fingerprintOf(document.path, planned->shopBytes);
-        written->table = std::move(planned->table);
-        document = std::move(*written);
-    }
+    // The document becomes the shop as written, as a fresh read would give it: the plan's read-back.
+    ShopDocument written = std::move(planned->readBack);
+    written.path = document.path;
+    written.fingerprint = io::fingerprintOf(document.path, planned->shopBytes);
+    written.table = std::move(planned->table);
+    document = std::move(written);
     return {};
 }
 

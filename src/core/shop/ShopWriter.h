@@ -54,6 +54,7 @@ struct SavePlan
     bool tableChanged = false;
     ShopPages pages;         // the pages as written: no empty rows, "-1" in empty cells
     text::StringTable table; // the table as written
+    ShopDocument readBack;   // shopBytes read back with table: the proof, and the shop after a save
 };
 
 // Writes a shop back. Only three places of the shop file change: the sell-item block, the

@@ -146,6 +146,17 @@ std::vector<std::string_view> splitView(std::string_view text, std::string_view 
         return pieces;
     }
     std::size_t cut = 0;
+    if (static_cast<unsigned char>(separator[0]) < 0x80) {
+        // A separator that starts with an ASCII byte never starts inside a multi-byte character,
+        // so the first byte match is the first match the character walk below would find.
+        for (auto at = text.find(separator); at != std::string_view::npos; at = text.find(separator, cut)) {
+            pieces.push_back(text.substr(cut, at - cut));
+            cut = at + separator.size();
+        }
+        if (cut < text.size())
+            pieces.push_back(text.substr(cut));
+        return pieces;
+    }
     std::size_t i = 0;
     while (i < text.size()) {
         if (text.compare(i, separator.size(), separator) == 0) {

@@ -3,11 +3,12 @@
 #include "core/Result.h"
 #include "core/io/FileSystem.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace shopkeeper::text {
@@ -16,6 +17,11 @@ namespace shopkeeper::text {
 // with; a save writes untouched lines back byte for byte and encodes only the lines that were
 // changed or added, because traditional -> simplified -> traditional is lossy (麵包 would
 // come back as 麪包) and would quietly rewrite every other shop's names.
+//
+// A table is read without decoding it: keys are found on the raw bytes (a line starts after
+// CR LF, and neither CR, LF nor ">" is ever a byte of a two-byte BIG5 character), and only the
+// lines that are looked up, written or searched are decoded. A shop uses a handful of lines of
+// a table that may hold a hundred thousand.
 class StringTable
 {
 public:
@@ -30,6 +36,9 @@ public:
     // white space trimmed) equals key ASCII-case-insensitively: the text between the first
     // and second ">", or to the end of the line. Nothing when there is no such line or no text.
     std::optional<std::string> lookup(std::string_view key) const;
+    // lookup of each key. The lines the keys need are decoded together, which costs far less
+    // than decoding them one by one.
+    std::vector<std::optional<std::string>> lookupAll(const std::vector<std::string>& keys) const;
     bool hasKey(std::string_view key) const;
 
     // True when needle occurs anywhere in the decoded table, ASCII case folded.
@@ -46,8 +55,7 @@ public:
     bool appendLineCopyingText(std::string_view newKey, std::string_view fromKey);
 
     std::size_t lineCount() const { return lines_.size(); }
-    std::string decodedLine(std::size_t i) const { return lines_.at(i).decoded; }
-    bool isLineChanged(std::size_t i) const { return lines_.at(i).changed; }
+    std::string decodedLine(std::size_t i) const;
     bool isModified() const;
 
     // The decoded table, lines joined with CR LF.
@@ -56,22 +64,39 @@ public:
     Result<std::string> encoded() const;
 
 private:
+    static StringTable fromOwnBytes(std::string bytes);
+
+    // A line is a slice of the bytes read until it is decoded for its key, changed, copied or
+    // added; then it also has an Own entry.
     struct Line
     {
-        std::string raw;
+        std::uint32_t begin = 0;
+        std::uint32_t size = 0;
+        std::int32_t own = -1;
+    };
+    struct Own
+    {
         std::string decoded;
-        bool changed = false;
-        std::string rawPrefix; // for a copied line: bytes written before raw, which holds the text
+        bool changed = false;  // written by encoding decoded
+        std::string rawPrefix; // for a copied line: bytes written before the slice, which holds the text
     };
 
-    void indexLine(std::size_t i);
+    std::string_view rawOf(const Line& line) const;
+    const Own* ownOf(std::size_t i) const;
+    Own& makeOwn(std::size_t i);
+    bool keepsBytes(std::size_t i) const;
+    std::optional<std::string_view> keyOf(std::size_t i) const;
+    std::optional<std::size_t> lineOfKey(std::string_view key) const;
+    void index(std::size_t i);
+    void addLine(Own own, std::uint32_t begin = 0, std::uint32_t size = 0);
 
+    std::shared_ptr<const std::string> bytes_ = std::make_shared<const std::string>();
     std::vector<Line> lines_;
+    std::vector<Own> owns_;
+    std::size_t readLines_ = 0; // lines_ up to here are the file's, in file order
     bool endsWithLineBreak_ = false;
     std::string tail_;
-    std::unordered_map<std::string, std::size_t> firstLineOfKey_;
-    mutable std::string foldedText_;
-    mutable bool foldedTextValid_ = false;
+    std::vector<std::uint32_t> keyHashes_; // of each line's key, 0 for a line without one
 };
 
 } // namespace shopkeeper::text

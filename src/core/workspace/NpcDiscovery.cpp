@@ -4,6 +4,8 @@
 #include "core/text/ScriptText.h"
 #include "core/text/ScriptTextFile.h"
 
+#include <thread>
+
 namespace shopkeeper::workspace {
 
 namespace {
@@ -11,6 +13,22 @@ namespace {
 bool cancelled(const std::atomic<bool>* cancel)
 {
     return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// The line after the first line that contains needle (case folded), or the first line when
+// none does: getLine(text, findLineContaining(text, needle) + 1) without splitting the whole
+// text. A needle without CR LF is found in the text exactly where it is found in its line.
+std::string_view lineAfterFirstContaining(std::string_view text, std::string_view needle)
+{
+    std::size_t begin = 0;
+    if (const long long at = text::findText(text, needle); at > 0) {
+        const auto end = text.find("\r\n", static_cast<std::size_t>(at - 1));
+        if (end == std::string_view::npos)
+            return {};
+        begin = end + 2;
+    }
+    const auto end = text.find("\r\n", begin);
+    return text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
 }
 
 } // namespace
@@ -54,8 +72,7 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
     }
 
     // The name line follows the first "[name]" line; without one, the first line is used.
-    const auto nameLine = text::findLineContaining(npcText, "[name]");
-    const auto line = text::getLine(npcText, static_cast<long long>(nameLine) + 1);
+    const auto line = lineAfterFirstContaining(npcText, "[name]");
     if (!text::contains(line, "<8::", false))
         return links;
     const auto pieces = text::splitText(line, "`");
@@ -69,24 +86,40 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
 NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
                              const std::atomic<bool>* cancel)
 {
-    for (const auto& file : npcFiles) {
-        if (cancelled(cancel))
-            return;
-        const auto read = text::ScriptTextFile::read(file);
-        if (!read)
-            continue;
-        const auto links = readNpcLinks(read->text);
-        if (!links.nameKey) {
-            for (const auto& number : links.shopNumbers)
-                openedWithoutLink_.try_emplace(text::asciiLowered(number), file);
-            continue;
+    // The files are read on two threads, each its half of the list; the links are then taken
+    // in list order, so the first NPC file that opens a shop still names it.
+    std::vector<NpcFileLinks> links(npcFiles.size());
+    auto readLinks = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to && !cancelled(cancel); ++i) {
+            if (const auto read = text::ScriptTextFile::read(npcFiles[i]))
+                links[i] = readNpcLinks(read->text);
         }
-        for (const auto& number : links.shopNumbers) {
-            const auto key = text::asciiLowered(number);
-            if (!nameOfShop_.contains(key))
-                nameOfShop_.emplace(key, Naming{npcNames.lookup(*links.nameKey), file, *links.nameKey});
+    };
+    const std::size_t half = npcFiles.size() / 2;
+    {
+        std::jthread second(readLinks, half, npcFiles.size());
+        readLinks(0, half);
+    }
+    if (cancelled(cancel))
+        return;
+
+    // Each shop's first NPC file with a name key, then all names at once. A file that opens a
+    // shop without a name link is remembered to say why that shop has no name.
+    std::vector<std::string> keys;
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> keyOfShop; // key, file
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const auto& link = links[i];
+        for (const auto& number : link.shopNumbers) {
+            auto shop = text::asciiLowered(number);
+            if (!link.nameKey)
+                openedWithoutLink_.try_emplace(std::move(shop), npcFiles[i]);
+            else if (keyOfShop.try_emplace(std::move(shop), std::pair{keys.size(), i}).second)
+                keys.push_back(*link.nameKey);
         }
     }
+    auto names = npcNames.lookupAll(keys);
+    for (auto& [shop, at] : keyOfShop)
+        nameOfShop_.emplace(shop, Naming{std::move(names[at.first]), npcFiles[at.second], keys[at.first]});
 }
 
 std::optional<std::string> NpcNameFinder::findNpcName(std::string_view shopNumber) const
