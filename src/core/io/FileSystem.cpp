@@ -7,6 +7,12 @@
 #include <cstdio>
 #include <system_error>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace shopkeeper::io {
 
 std::string displayPath(const fs::path& path)
@@ -33,6 +39,21 @@ std::string systemReason(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
+std::string notRegularReason(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::fifo:
+        return "这不是普通文件，而是一个管道（FIFO），读取它会一直等待";
+    case fs::file_type::socket:
+        return "这不是普通文件，而是一个套接字";
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return "这不是普通文件，而是一个设备";
+    default:
+        return "这不是普通文件";
+    }
+}
+
 } // namespace
 
 ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
@@ -47,12 +68,34 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
         return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
     if (fs::is_directory(status))
         return std::unexpected(unreadable(path, "这是一个文件夹"));
+    // A FIFO, socket or device would block a read or never end: only regular files are read.
+    if (!fs::is_regular_file(status))
+        return std::unexpected(unreadable(path, notRegularReason(status.type())));
 
     errno = 0;
 #ifdef _WIN32
     std::FILE* file = _wfopen(path.c_str(), L"rb");
 #else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Opened without blocking and checked again on the open file: the name may have been
+    // replaced by a FIFO since the check above, and opening a FIFO for reading waits for a writer.
+    std::FILE* file = nullptr;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        struct stat info
+        {
+        };
+        const bool statted = ::fstat(fd, &info) == 0;
+        const int error = errno;
+        if (!statted || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            return std::unexpected(unreadable(path, statted ? "这不是普通文件" : systemReason(error)));
+        }
+        // Reads of a regular file never block; the flag goes so that nothing reads it as "try again".
+        (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file = ::fdopen(fd, "rb");
+        if (!file)
+            ::close(fd);
+    }
 #endif
     if (!file) {
         const int error = errno;
@@ -198,6 +241,22 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
     for (auto& e : entries)
         out.push_back(std::move(e.path));
     return out;
+}
+
+Result<fs::path> resolveLinks(const fs::path& path)
+{
+    constexpr int kMaxLinks = 40; // as the system's own limit on a chain of links
+    fs::path current = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)))
+            return current;
+        const auto target = fs::read_symlink(current, ec);
+        if (ec)
+            return fail("无法读取链接：" + displayPath(current) + "（" + ec.message() + "）");
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return fail("链接层数太多（可能是循环链接）：" + displayPath(path));
 }
 
 bool isReadOnlyFile(const fs::path& path)

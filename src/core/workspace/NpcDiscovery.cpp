@@ -15,17 +15,29 @@ bool cancelled(const std::atomic<bool>* cancel)
 
 } // namespace
 
-io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
+std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles,
+                                      std::vector<io::ReadError>& unreadable)
 {
     std::vector<fs::path> kept;
     for (const auto& path : shopFiles) {
         auto file = text::ScriptTextFile::read(path);
-        if (!file)
-            return std::unexpected(file.error());
+        if (!file) {
+            unreadable.push_back(std::move(file.error()));
+            continue;
+        }
         const auto& text = file->text;
         if (text::contains(text, "[etc shop]") || text::contains(text, "[weapon shop]"))
             kept.push_back(path);
     }
+    return kept;
+}
+
+io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
+{
+    std::vector<io::ReadError> unreadable;
+    auto kept = filterShopFiles(shopFiles, unreadable);
+    if (!unreadable.empty())
+        return std::unexpected(std::move(unreadable.front()));
     return kept;
 }
 

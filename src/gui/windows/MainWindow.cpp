@@ -102,6 +102,9 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         returnFocus();
         emit npcListReady();
     });
+    connect(&job_, &NpcListJob::shopsSkipped, this, [this](const QString& message) {
+        dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
+    });
 
     auto* undoAction = session_.undoStack()->createUndoAction(this, QStringLiteral("撤销"));
     undoAction->setShortcuts(QKeySequence::Undo);
