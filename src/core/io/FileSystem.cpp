@@ -259,6 +259,14 @@ Result<fs::path> resolveLinks(const fs::path& path)
     return fail("链接层数太多（可能是循环链接）：" + displayPath(path));
 }
 
+bool isEmptyRegularFile(const fs::path& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec)))
+        return false;
+    return fs::file_size(path, ec) == 0 && !ec;
+}
+
 bool isReadOnlyFile(const fs::path& path)
 {
     std::error_code ec;

@@ -262,6 +262,14 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
     if (!lock)
         return saveError(Kind::Busy, lock.error().message);
 
+    // Earlier versions left an empty lock file beside the table; it would be packed into the
+    // game with the folder, so it goes.
+    if (const auto stale = io::pathFromUtf8(io::displayPath(tablePath) + ".lock");
+        io::isEmptyRegularFile(stale)) {
+        std::error_code ignored;
+        std::filesystem::remove(stale, ignored);
+    }
+
     // The table as it is now: other shops may have been saved since this one was opened.
     auto oldTable = io::readFileBytes(tablePath);
     if (!oldTable && !oldTable.error().isMissing())
