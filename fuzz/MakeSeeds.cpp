@@ -1,5 +1,6 @@
-// Writes the seed corpus of every fuzz target from a generated workspace:
-//   shopkeeper-fuzz-seeds OUT   gives OUT/workspace and OUT/<target>/ for each target.
+// Writes the seed corpus of every fuzz target from a generated workspace and the kept findings:
+//   shopkeeper-fuzz-seeds OUT [FINDINGS]   gives OUT/workspace and OUT/<target>/ for each target.
+// Every kept finding seeds its target, so each run starts from every input that once broke one.
 #include "ShopJson.h"
 #include "core/shop/ShopReader.h"
 #include "core/text/StringTable.h"
@@ -27,14 +28,18 @@ std::string readBytes(const fs::path& path)
 class Corpus
 {
 public:
-    Corpus(const fs::path& folder) : folder_(folder) { fs::create_directories(folder_); }
+    Corpus(const fs::path& folder, std::string prefix = "seed-") : folder_(folder), prefix_(std::move(prefix))
+    {
+        fs::create_directories(folder_);
+    }
     void add(const std::string& bytes)
     {
-        std::ofstream(folder_ / ("seed-" + std::to_string(++count_)), std::ios::binary) << bytes;
+        std::ofstream(folder_ / (prefix_ + std::to_string(++count_)), std::ios::binary) << bytes;
     }
 
 private:
     fs::path folder_;
+    std::string prefix_;
     int count_ = 0;
 };
 
@@ -55,8 +60,8 @@ std::vector<fs::path> filesIn(const fs::path& folder, const std::vector<std::str
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: shopkeeper-fuzz-seeds OUT\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: shopkeeper-fuzz-seeds OUT [FINDINGS]\n");
         return 2;
     }
     const fs::path out = argv[1];
@@ -103,6 +108,39 @@ int main(int argc, char** argv)
     indexes.add(readBytes(shopDir / "itemshop.lst") + "\fetc_0001.shp");
     for (const auto& path : filesIn(workspace / "npc", {".npc", ".NPC"}))
         texts.add(readBytes(path) + "\f[item shop]\f[weapon shop]");
+    if (argc == 3) {
+        // FINDINGS/<target>/ seeds that target; the shop files and JSON kept at the top are the
+        // inputs of the shop reader, the round trip and the JSON reader.
+        const fs::path findings = argv[2];
+        const std::vector<std::string> targets = {"sell-item-block", "shop-reader", "round-trip",
+                                                  "string-table",    "shop-index",  "script-text",
+                                                  "regex",           "shop-json"};
+        int kept = 0;
+        for (const auto& target : targets) {
+            if (!fs::is_directory(findings / target))
+                continue;
+            Corpus corpus(out / target, "finding-");
+            for (const auto& entry : fs::directory_iterator(findings / target)) {
+                if (entry.is_regular_file()) {
+                    corpus.add(readBytes(entry.path()));
+                    ++kept;
+                }
+            }
+        }
+        Corpus shopFindings(out / "shop-reader", "finding-top-"),
+            roundTripFindings(out / "round-trip", "finding-top-"),
+            jsonFindings(out / "shop-json", "finding-top-");
+        for (const auto& path : filesIn(findings, {".shp", ".bin"})) {
+            shopFindings.add(readBytes(path));
+            roundTripFindings.add(readBytes(path));
+            kept += 2;
+        }
+        for (const auto& path : filesIn(findings, {".json"})) {
+            jsonFindings.add(readBytes(path));
+            ++kept;
+        }
+        std::printf("%d kept findings added to the seeds\n", kept);
+    }
     std::printf("seeds written to %s\n", out.string().c_str());
     return 0;
 }

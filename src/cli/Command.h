@@ -14,10 +14,11 @@ enum ExitCode
     kUsage = 1,
     kMissingFiles = 2,
     kNoShops = 3,
-    kUnreadableShop = 4,
+    kUnreadableShop = 4, // a shop file, table or folder cannot be read; npcs lists the others first
     kSaveFailed = 5,
-    kBadInput = 6,
-    kChangedOnDisk = 7, // the shop file changed since it was read; save --force overwrites it
+    kBadInput = 6, // bad JSON, a cell that is no exact item ID, a page name the table cannot hold
+    kChangedOnDisk =
+        7, // the shop file changed since show (revision) or since it was read; --force overwrites
 };
 
 struct Streams

@@ -70,6 +70,7 @@ int exitCodeFor(const shop::SaveError& error)
         return kUnreadableShop;
     case Kind::BadPageName:
     case Kind::BadCell:
+    case Kind::CannotEncode:
         return kBadInput;
     default:
         return kSaveFailed;
@@ -81,7 +82,11 @@ class NpcsCommand : public Command
 public:
     std::string name() const override { return "npcs"; }
     std::string usage() const override { return "npcs WORKSPACE"; }
-    std::string summary() const override { return "list every NPC shop: shop file, TAB, NPC name"; }
+    std::string summary() const override
+    {
+        return "list every NPC shop: shop file, TAB, NPC name; a shop file that cannot be read is named "
+               "with its reason on stderr after the list (exit 4)";
+    }
     int run(const std::vector<std::string>& args, Streams io) override
     {
         if (args.size() != 1)
@@ -103,7 +108,11 @@ public:
         workspace::buildNpcList(*state, [&](const workspace::NpcEntry& entry) {
             io.out << io::displayPath(entry.shopFile.filename()) << '\t' << entry.npcName << '\n';
         });
-        return kOk;
+        if (state->unreadableShops.empty())
+            return kOk;
+        io.out.flush();
+        io.err << forTerminal(workspace::unreadableShopsMessage(*state)) << "\n";
+        return kUnreadableShop;
     }
 };
 
@@ -152,7 +161,10 @@ class ShowCommand : public Command
 public:
     std::string name() const override { return "show"; }
     std::string usage() const override { return "show WORKSPACE SHOP"; }
-    std::string summary() const override { return "print one shop as JSON"; }
+    std::string summary() const override
+    {
+        return "print one shop as JSON, with the \"revision\" of the shop file as read";
+    }
     int run(const std::vector<std::string>& args, Streams io) override
     {
         if (args.size() != 2)
@@ -174,8 +186,9 @@ public:
     std::string usage() const override { return "save WORKSPACE SHOP [--force] < shop.json"; }
     std::string summary() const override
     {
-        return "set a shop's pages, names and repair flag from JSON and save it; --force overwrites a shop "
-               "file another program changed meanwhile (otherwise exit 7)";
+        return "set a shop's pages, names and repair flag from JSON and save it; with the \"revision\" that "
+               "show printed, a shop file changed since then is not overwritten (exit 7); --force overwrites "
+               "a shop file another program changed meanwhile (otherwise exit 7)";
     }
     int run(const std::vector<std::string>& args, Streams io) override
     {
@@ -201,6 +214,14 @@ public:
         if (!document) {
             io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
+        }
+        // The JSON was made from the shop as show printed it: a file changed since is not overwritten.
+        if (edit->revision && !options.overwriteChanged &&
+            *edit->revision != revisionOf(document->fingerprint)) {
+            io.err << "保存失败！商店文件在 show 之后已被修改（revision " << *edit->revision << "，现在是 "
+                   << revisionOf(document->fingerprint) << "）：" << io::displayPath(document->path)
+                   << "\n要覆盖它，请加上 --force 再保存。\n";
+            return kChangedOnDisk;
         }
         applyShopEdit(*edit, *document);
         io::AtomicFileWriter writer;

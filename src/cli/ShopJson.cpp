@@ -4,8 +4,8 @@
 #include "core/shop/CellRule.h"
 #include "core/text/ScriptText.h"
 
-#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 
 namespace shopkeeper::cli {
@@ -28,28 +28,39 @@ std::string where(std::size_t page, std::size_t row, std::size_t column)
            std::to_string(column + 1) + "列";
 }
 
-constexpr long long kMinItemNumber = std::numeric_limits<std::int32_t>::min();
-constexpr long long kMaxItemNumber = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMaxItemNumber = std::numeric_limits<std::int32_t>::max();
 
-std::optional<long long> itemNumber(const json& cell)
+// A scripted cell is taken exactly or refused: "" or "-1" (an empty slot), or an item ID from
+// 0 to 2147483647 in decimal without sign or leading zeros, as text or as a JSON integer (-1
+// too); null is an empty slot as well. Nothing is rounded, cut or read as the leading number
+// of a longer text.
+std::optional<std::string> exactCell(const json& cell)
 {
     if (cell.is_number_unsigned()) {
         const auto n = cell.get<std::uint64_t>();
         if (n > static_cast<std::uint64_t>(kMaxItemNumber))
             return std::nullopt;
-        return static_cast<long long>(n);
+        return std::to_string(n);
     }
     if (cell.is_number_integer()) {
         const auto n = cell.get<std::int64_t>();
-        if (n < kMinItemNumber || n > kMaxItemNumber)
+        if (n != -1 && (n < 0 || n > kMaxItemNumber))
             return std::nullopt;
-        return n;
+        return std::to_string(n);
     }
-    const double d = cell.get<double>();
-    if (!(d >= static_cast<double>(kMinItemNumber) && d <= static_cast<double>(kMaxItemNumber)) ||
-        std::trunc(d) != d)
+    if (cell.is_null())
+        return std::string();
+    if (!cell.is_string())
         return std::nullopt;
-    return static_cast<long long>(d);
+    auto text = cell.get<std::string>();
+    if (text.empty() || text == "-1" || text == "0")
+        return text;
+    if (text.size() > 10 || text.front() < '1' || text.front() > '9' ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    if (std::stoll(text) > kMaxItemNumber)
+        return std::nullopt;
+    return text;
 }
 
 Result<shop::ShopPages> readPages(const json& root)
@@ -79,24 +90,20 @@ Result<shop::ShopPages> readPages(const json& root)
             target.appendRows(1);
             for (std::size_t c = 0; c < rows[r].size(); ++c) {
                 const json& cell = rows[r][c];
-                std::string value;
-                if (cell.is_string()) {
-                    value = cell.get<std::string>();
-                } else if (cell.is_number_integer() || cell.is_number_float()) {
-                    // Item IDs are 32-bit numbers in the game; a JSON number outside that range,
-                    // or with a fraction, is no item ID. Text cells keep whatever digits they hold.
-                    auto number = itemNumber(cell);
-                    if (!number)
-                        return fail(where(k, r, c) + "的数字" + cell.dump() + "不是物品ID（JSON数字必须是" +
-                                    std::to_string(kMinItemNumber) + "到" + std::to_string(kMaxItemNumber) +
-                                    "之间的整数）。");
-                    value = std::to_string(*number);
-                } else if (!cell.is_null()) {
-                    return fail(where(k, r, c) + "必须是文字或整数。");
+                auto value = exactCell(cell);
+                if (!value) {
+                    // The cell rule's reason, where it has one ("-2" is a page break, a number
+                    // too large for an item ID), says more than the form alone.
+                    const auto shown = cell.is_string() ? cell.get<std::string>() : cell.dump();
+                    const auto rule = shop::cellValue(shown);
+                    return fail(where(k, r, c) + "的" + cell.dump() +
+                                "不是物品ID：格子必须是\"\"、\"-1\"，或0到" + std::to_string(kMaxItemNumber) +
+                                "之间不带符号和前导0的十进制整数。" +
+                                (rule ? std::string() : shop::cellRefusalMessage(rule.error(), shown)));
                 }
-                auto stored = shop::cellValue(value);
+                auto stored = shop::cellValue(*value);
                 if (!stored)
-                    return fail(where(k, r, c) + "：" + shop::cellRefusalMessage(stored.error(), value));
+                    return fail(where(k, r, c) + "：" + shop::cellRefusalMessage(stored.error(), *value));
                 target.setCellText(static_cast<int>(r), static_cast<int>(c), std::move(*stored));
             }
         }
@@ -105,6 +112,13 @@ Result<shop::ShopPages> readPages(const json& root)
 }
 
 } // namespace
+
+std::string revisionOf(const io::FileFingerprint& fingerprint)
+{
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(fingerprint.hash));
+    return std::to_string(fingerprint.size) + "-" + hash;
+}
 
 json pagesToJson(const shop::ShopPages& pages)
 {
@@ -120,6 +134,7 @@ json shopToJson(const shop::ShopDocument& document)
     for (std::size_t k = 0; k < document.pages.size(); ++k)
         list.push_back({{"name", document.captions[k]}, {"rows", rowsToJson(document.pages[k])}});
     return {{"file", io::displayPath(document.path.filename())},
+            {"revision", revisionOf(document.fingerprint)},
             {"repairable", document.repairable},
             {"pages", list}};
 }
@@ -138,6 +153,11 @@ Result<ShopEdit> shopEditFromJson(const std::string& input)
         if (!root["file"].is_string())
             return fail("\"file\" 必须是文字。");
         edit.file = root["file"].get<std::string>();
+    }
+    if (root.contains("revision")) {
+        if (!root["revision"].is_string())
+            return fail("\"revision\" 必须是 show 输出的文字。");
+        edit.revision = root["revision"].get<std::string>();
     }
     if (root.contains("repairable")) {
         if (!root["repairable"].is_boolean())

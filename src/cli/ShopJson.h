@@ -10,22 +10,26 @@
 
 namespace shopkeeper::cli {
 
-// A shop as JSON: {"file", "repairable", "pages": [5 x {"name", "rows": [[7 cells], ...]}]}.
+// A shop as JSON: {"file", "revision", "repairable", "pages": [5 x {"name", "rows": [[7 cells], ...]}]}.
+// The revision is the shop file's size and hash as read, "SIZE-HASH" (16 hex digits of FNV-1a 64).
 nlohmann::ordered_json shopToJson(const shop::ShopDocument& document);
 // Pages only: {"pages": [5 x {"rows": ...}]}.
 nlohmann::ordered_json pagesToJson(const shop::ShopPages& pages);
+std::string revisionOf(const io::FileFingerprint& fingerprint);
 
 // What a save sets, read from JSON of the form shopToJson writes.
 struct ShopEdit
 {
     std::optional<std::string> file;
+    std::optional<std::string> revision; // the shop file as show printed it; save checks it
     std::optional<bool> repairable;
     shop::ShopPages pages;
     std::array<std::optional<std::string>, shop::kPageCount> names;
 };
 
-// Checks the shape (at most 5 pages, at most 7 cells a row, cells that are item IDs) and puts
-// every cell through the cell rule. An error says what is wrong and where.
+// Checks the shape (at most 5 pages, at most 7 cells a row) and takes every cell exactly: "",
+// "-1", or an item ID 0..2147483647 in decimal without sign or leading zeros (text or a JSON
+// integer). Anything else is refused, naming page, row and column; nothing is rounded.
 Result<ShopEdit> shopEditFromJson(const std::string& input);
 Result<shop::ShopPages> pagesFromJson(const std::string& input);
 

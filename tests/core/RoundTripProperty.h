@@ -18,6 +18,7 @@ namespace shopkeeper::test {
 
 struct ShownPage
 {
+    std::size_t position = 0; // 0 for page 1
     std::vector<shop::ShopPage::Row> rows;
     std::string name;
     bool operator==(const ShownPage&) const = default;
@@ -25,7 +26,7 @@ struct ShownPage
 
 inline void PrintTo(const ShownPage& page, std::ostream* out)
 {
-    *out << "{\"" << page.name << "\":";
+    *out << "{" << page.position + 1 << " \"" << page.name << "\":";
     for (const auto& row : page.rows) {
         for (const auto& cell : row)
             *out << ' ' << cell;
@@ -34,7 +35,7 @@ inline void PrintTo(const ShownPage& page, std::ostream* out)
     *out << "}";
 }
 
-// The pages that hold items, in order, each with its caption: what the user sees of a shop.
+// The pages that hold items, each in its place with its caption: what the user sees of a shop.
 inline std::vector<ShownPage> shownPages(const shop::ShopDocument& document)
 {
     std::vector<ShownPage> out;
@@ -44,7 +45,7 @@ inline std::vector<ShownPage> shownPages(const shop::ShopDocument& document)
         auto page = document.pages[k];
         page.removeEmptyRows();
         page.fillEmptyCells();
-        out.push_back({page.rows(), document.captions[k]});
+        out.push_back({k, page.rows(), document.captions[k]});
     }
     return out;
 }

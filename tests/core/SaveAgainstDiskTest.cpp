@@ -9,6 +9,7 @@
 #include "core/shop/ShopWriter.h"
 #include "core/text/StringTableCodec.h"
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -171,6 +172,13 @@ TEST_F(SaveAgainstDisk, ASecondSaveWaitsForTheFirstAndGivesUpAfterItsTime)
     ASSERT_EQ(byte, 'y');
 
     auto a = open("a");
+    // Bad input is told as such at once, without waiting for the lock.
+    a.captions[0] = "雪人☃";
+    const auto bad = save(a, {.lockWait = std::chrono::milliseconds(200)});
+    ASSERT_FALSE(bad.has_value());
+    EXPECT_EQ(bad.error().kind, SaveError::Kind::CannotEncode);
+    EXPECT_NE(bad.error().message.find("☃"), std::string::npos);
+
     a.captions[0] = "等待";
     const auto tableBefore = readFile(table());
     const auto busy = save(a, {.lockWait = std::chrono::milliseconds(200)});
@@ -237,4 +245,33 @@ TEST_F(SaveAgainstDisk, ConcurrentSavesLoseNoNameAndLeaveNoKeyWithoutALine)
         }
     }
     EXPECT_EQ(t.lookup("other_shop"), "别家");
+    // The lock left nothing behind in the folder.
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir / "itemshop"))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"a.shp", "b.shp", "c.shp", "d.shp", "e.shp", "itemshop.kor.str"}));
+}
+
+// A shop file and a table that are symbolic links are written through them: the files they
+// point at get the edit, replaced in their own folder, and the links stay links.
+TEST_F(SaveAgainstDisk, ASaveWritesThroughSymbolicLinks)
+{
+    const auto real = dir / "real";
+    fs::create_directories(real / "tables");
+    fs::rename(shop("a"), real / "a.shp");
+    fs::rename(table(), real / "tables/itemshop.kor.str");
+    fs::create_symlink("../real/a.shp", shop("a"));
+    fs::create_directory_symlink(real / "tables", dir / "tables-link");
+    fs::create_symlink(dir / "tables-link/itemshop.kor.str", table());
+    auto a = open("a");
+    a.captions[0] = "链接";
+    a.pages[0] = ShopPage::fromItems({"777"});
+    ASSERT_TRUE(save(a).has_value());
+    EXPECT_TRUE(fs::is_symlink(shop("a")));
+    EXPECT_TRUE(fs::is_symlink(table()));
+    EXPECT_NE(readFile(real / "a.shp").find("777"), std::string::npos);
+    EXPECT_EQ(text::StringTable::read(real / "tables/itemshop.kor.str").value().lookup("tab_name_1"), "链接");
+    EXPECT_EQ(open("a").captions[0], "链接");
 }

@@ -12,6 +12,8 @@
 #include "generator/WorkspaceGenerator.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace shopkeeper;
 using test::readFile;
@@ -128,8 +130,7 @@ TEST_F(Unreadable, TheLoadNamesTheFileThatCouldNotBeRead)
     ASSERT_TRUE(generator::generateWorkspace(root.path(), {.shops = 4, .npcs = 4, .seed = 3}).has_value());
     const workspace::Workspace ws(root.path());
     ASSERT_TRUE(workspace::loadWorkspace(ws).has_value());
-    const auto someShop = io::listFiles(ws.shopFolder(), "*.shp").front();
-    for (const auto& file : {ws.shopIndexPath(), ws.npcStringTablePath(), someShop}) {
+    for (const auto& file : {ws.shopIndexPath(), ws.npcStringTablePath()}) {
         SCOPED_TRACE(file.string());
         fs::permissions(file, kNoAccess);
         const int code = runInChild(
@@ -147,4 +148,81 @@ TEST_F(Unreadable, TheLoadNamesTheFileThatCouldNotBeRead)
         EXPECT_EQ(code, 0);
         fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     }
+
+    // An unreadable shop is named with its reason and the others are still listed; a folder
+    // that cannot be read is named as such, not taken for missing files.
+    const auto shops = workspace::loadWorkspace(ws).value().shopFiles;
+    fs::permissions(shops.front(), kNoAccess);
+    fs::permissions(ws.npcFolder(), kNoAccess);
+    const int code = runInChild(
+        [&] {
+            const auto state = workspace::loadWorkspace(ws);
+            const auto check = ws.checkRequiredFiles();
+            if (state || state.error().kind != workspace::LoadError::Kind::UnreadableFile || check)
+                return 1;
+            for (const auto& message : {state.error().message, check.error().message}) {
+                if (message.find("无法读取文件夹") == std::string::npos ||
+                    message.find("npc") == std::string::npos)
+                    return 2;
+            }
+            return 0;
+        },
+        true);
+    EXPECT_EQ(code, 0);
+    fs::permissions(ws.npcFolder(), fs::perms::all);
+    const int listed = runInChild(
+        [&] {
+            const auto state = workspace::loadWorkspace(ws);
+            if (!state || state->shopFiles != std::vector<fs::path>(shops.begin() + 1, shops.end()))
+                return 1;
+            const auto message = workspace::unreadableShopsMessage(*state);
+            return state->unreadableShops.size() == 1 &&
+                           message.find(io::displayPath(shops.front().filename())) != std::string::npos
+                       ? 0
+                       : 2;
+        },
+        true);
+    EXPECT_EQ(listed, 0);
+}
+
+// A FIFO in the place of a shop file, a table or the NPC-name table is refused at once with
+// its name and why; the child gives up after 20 s, so a hang fails the test.
+TEST(NotRegularFiles, AFifoIsRefusedAtOnceWhereverItStands)
+{
+    TempDir root;
+    ASSERT_TRUE(generator::generateWorkspace(root.path(), {.shops = 4, .npcs = 4, .seed = 5}).has_value());
+    const workspace::Workspace ws(root.path());
+    const auto shops = workspace::loadWorkspace(ws).value().shopFiles;
+    auto document = shop::ShopReader::open(shops.back(), ws.shopStringTablePath()).value();
+    const auto makeFifo = [](const fs::path& path) {
+        fs::remove(path);
+        return ::mkfifo(path.c_str(), 0644) == 0;
+    };
+    const int code = runInChild([&] {
+        ::alarm(20);
+        const auto isFifoMessage = [](const std::string& message, const fs::path& file) {
+            return message.find("FIFO") != std::string::npos &&
+                   message.find(io::displayPath(file.filename())) != std::string::npos;
+        };
+        if (!makeFifo(shops.front()))
+            return 1;
+        const auto state = workspace::loadWorkspace(ws);
+        if (!state || state->unreadableShops.size() != 1 ||
+            !isFifoMessage(workspace::unreadableShopsMessage(*state), shops.front()))
+            return 2;
+        const auto opened = shop::ShopReader::open(shops.front(), ws.shopStringTablePath());
+        if (opened || !isFifoMessage(opened.error().message, shops.front()))
+            return 3;
+        if (!makeFifo(ws.shopStringTablePath()))
+            return 4;
+        io::AtomicFileWriter disk;
+        const auto saved = shop::ShopWriter().save(document, ws.shopStringTablePath(), disk);
+        if (saved || saved.error().kind != shop::SaveError::Kind::TableUnreadable)
+            return 5;
+        if (!makeFifo(ws.npcStringTablePath()))
+            return 6;
+        const auto names = workspace::loadWorkspace(ws);
+        return !names && isFifoMessage(names.error().message, ws.npcStringTablePath()) ? 0 : 7;
+    });
+    EXPECT_EQ(code, 0);
 }

@@ -113,17 +113,27 @@ int removeStaleTemporaryFiles(const fs::path& folder)
     return removed;
 }
 
-Status AtomicFileWriter::write(const fs::path& path, std::string_view bytes)
+Status AtomicFileWriter::write(const fs::path& link, std::string_view bytes)
 {
-    const auto shown = displayPath(path);
-    if (path.empty())
+    if (link.empty())
         return fail("没有指定要写入的文件。");
+    // Through symbolic links: the file at the end of the chain is replaced in its own folder,
+    // and the links stay as they are.
+    const auto resolved = resolveLinks(link);
+    if (!resolved)
+        return fail("无法写入文件：" + displayPath(link) + "（" + resolved.error().message + "）");
+    const fs::path& path = *resolved;
+    const auto shown = displayPath(path);
     std::error_code ec;
     const auto folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
     if (!fs::is_directory(folder, ec))
         return fail("文件夹不存在：" + displayPath(folder));
     if (fs::is_directory(path, ec))
         return fail("无法写入文件（这是一个文件夹）：" + shown);
+    // A FIFO or device in the file's place is no file the editor wrote; it is not replaced.
+    if (const auto type = fs::status(path, ec).type();
+        !ec && type != fs::file_type::regular && type != fs::file_type::not_found)
+        return fail("无法写入文件（这不是普通文件）：" + shown);
     if (isReadOnlyFile(path))
         return fail("文件是只读的，无法写入：" + shown);
 

@@ -21,6 +21,8 @@ public:
 // flushed and then renamed over the target, so a reader sees either the old or the new file.
 // A target without write permission is refused, as a read-only file would be on Windows.
 // Before writing, the temporary files that killed writers left in that folder are removed.
+// A path that is a symbolic link is written through: the file the link points at is replaced
+// in its own folder and the link is kept. A target that is no regular file is refused.
 class AtomicFileWriter : public FileWriter
 {
 public:

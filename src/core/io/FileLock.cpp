@@ -1,8 +1,11 @@
 #include "core/io/FileLock.h"
 
 #include "core/io/FileSystem.h"
+#include "core/text/ScriptText.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 #include <thread>
 
@@ -20,9 +23,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{15};
 
-std::string busyMessage(const std::filesystem::path& lockFile)
+std::string busyMessage(const std::filesystem::path& target)
 {
-    return "另一个程序正在保存这个工作区的商店，请稍后再试。（锁文件：" + displayPath(lockFile) + "）";
+    return "另一个程序正在保存这个工作区的商店，请稍后再试。（锁定的是：" + displayPath(target) + "）";
 }
 
 } // namespace
@@ -54,52 +57,45 @@ FileLock::~FileLock()
 
 #ifdef _WIN32
 
-bool FileLock::isHeld() const
-{
-    return handle_ != nullptr;
-}
-
 void FileLock::release()
 {
     if (!handle_)
         return;
-    OVERLAPPED overlapped{};
-    UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &overlapped);
+    ReleaseMutex(handle_);
     CloseHandle(handle_);
     handle_ = nullptr;
 }
 
-Result<FileLock> FileLock::acquire(const std::filesystem::path& lockFile, std::chrono::milliseconds timeout)
+Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chrono::milliseconds timeout)
 {
-    HANDLE handle = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return fail("无法打开锁文件：" + displayPath(lockFile) + "（" +
+    // One mutex name per folder: its absolute path, case folded as Windows compares names.
+    std::error_code ec;
+    auto absolute = std::filesystem::absolute(target, ec);
+    if (ec)
+        absolute = target;
+    const auto key = text::asciiLowered(displayPath(absolute.lexically_normal()));
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a64(key)));
+    std::wstring name = L"Local\\shopkeeper-save-";
+    for (const char* c = hex; *c; ++c)
+        name.push_back(static_cast<wchar_t>(*c));
+    HANDLE handle = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!handle)
+        return fail("无法建立保存锁：" + displayPath(target) + "（" +
                     std::system_category().message(static_cast<int>(GetLastError())) + "）");
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        OVERLAPPED overlapped{};
-        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                       &overlapped)) {
-            FileLock lock;
-            lock.handle_ = handle;
-            return lock;
-        }
-        if (GetLastError() != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() >= deadline) {
-            CloseHandle(handle);
-            return fail(busyMessage(lockFile));
-        }
-        std::this_thread::sleep_for(kPollInterval);
+    const auto wait = static_cast<DWORD>(std::clamp<long long>(timeout.count(), 0, 0x7fffffff));
+    const DWORD result = WaitForSingleObject(handle, wait);
+    // An abandoned mutex belonged to a process that ended while holding it: ours now.
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
+        FileLock lock;
+        lock.handle_ = handle;
+        return lock;
     }
+    CloseHandle(handle);
+    return fail(busyMessage(target));
 }
 
 #else
-
-bool FileLock::isHeld() const
-{
-    return fd_ >= 0;
-}
 
 void FileLock::release()
 {
@@ -110,11 +106,12 @@ void FileLock::release()
     fd_ = -1;
 }
 
-Result<FileLock> FileLock::acquire(const std::filesystem::path& lockFile, std::chrono::milliseconds timeout)
+Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chrono::milliseconds timeout)
 {
-    const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Read-only and without blocking: a folder opens so, and nothing is created.
+    const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return fail("无法打开锁文件：" + displayPath(lockFile) + "（" +
+        return fail("无法打开要锁定的文件夹：" + displayPath(target) + "（" +
                     std::error_code(errno, std::generic_category()).message() + "）");
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
@@ -127,9 +124,9 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& lockFile, std::c
         if ((error != EWOULDBLOCK && error != EINTR) || std::chrono::steady_clock::now() >= deadline) {
             ::close(fd);
             if (error != EWOULDBLOCK && error != EINTR)
-                return fail("无法锁定锁文件：" + displayPath(lockFile) + "（" +
+                return fail("无法锁定：" + displayPath(target) + "（" +
                             std::error_code(error, std::generic_category()).message() + "）");
-            return fail(busyMessage(lockFile));
+            return fail(busyMessage(target));
         }
         std::this_thread::sleep_for(kPollInterval);
     }

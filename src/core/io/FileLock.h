@@ -7,10 +7,13 @@
 
 namespace shopkeeper::io {
 
-// An advisory lock on a lock file: flock on POSIX, LockFileEx on Windows. Every save of a
-// workspace takes the lock beside its string table, so two saves (two windows, the window and
-// the command-line tool) never interleave their reads and writes of the shared table. The lock
-// goes with the process: a killed saver leaves the file behind but never a held lock.
+// An advisory lock that leaves nothing on disk: on POSIX an flock on an existing file or folder,
+// opened read-only (never created); on Windows a named mutex of the session, named after the
+// path. Every save of a workspace locks the folder that holds its string table, so two saves
+// (two windows, the window and the command-line tool) never interleave their reads and writes
+// of the shared table, and no lock file ever lands in a folder that is packed into the game.
+// The lock goes with the process: a killed saver never leaves a held lock. On Windows the lock
+// is released by the thread that took it.
 class FileLock
 {
 public:
@@ -21,12 +24,11 @@ public:
     FileLock& operator=(const FileLock&) = delete;
     ~FileLock();
 
-    // Waits up to timeout for the lock, creating the lock file when it is missing. Fails with a
-    // message naming the file when another process keeps the lock for longer, or when the file
-    // cannot be opened.
-    static Result<FileLock> acquire(const std::filesystem::path& lockFile, std::chrono::milliseconds timeout);
+    // Waits up to timeout for the lock on target, a file or folder that must exist. Fails with a
+    // message naming it when another process keeps the lock for longer, or when it cannot be
+    // opened.
+    static Result<FileLock> acquire(const std::filesystem::path& target, std::chrono::milliseconds timeout);
 
-    bool isHeld() const;
     void release();
 
 private:

@@ -41,15 +41,25 @@ std::string systemReason(int error)
 }
 
 #ifndef _WIN32
-// A file read with one open, its reads and a close, the least the system allows; its size is
-// asked only when the file is larger than one buffer. Anything else (no such file, a folder, an
-// error, a file over the cap) gives nothing, and the careful read below finds and names the reason.
+// A regular file read with one open, one fstat, its reads and a close, the least the system
+// allows. It opens without blocking, so a FIFO in the file's place cannot make it wait. Anything
+// else (no such file, not a regular file, an error, a file over the cap) gives nothing, and the
+// careful read below finds and names the reason.
 std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string bytes;
+    if (info.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes)) + 1);
     char buffer[64 * 1024];
     bool ok = true;
     while (true) {
@@ -66,13 +76,6 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
             ok = false;
             break;
         }
-        if (bytes.empty() && static_cast<std::size_t>(n) == sizeof buffer) {
-            struct stat info
-            {
-            };
-            if (::fstat(fd, &info) == 0 && info.st_size > 0)
-                bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(info.st_size, maxBytes)) + 1);
-        }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
@@ -81,6 +84,20 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
     return bytes;
 }
 #endif
+std::string notRegularReason(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::fifo:
+        return "这不是普通文件，而是一个管道（FIFO），读取它会一直等待";
+    case fs::file_type::socket:
+        return "这不是普通文件，而是一个套接字";
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return "这不是普通文件，而是一个设备";
+    default:
+        return "这不是普通文件";
+    }
+}
 
 } // namespace
 
@@ -100,12 +117,34 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
         return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
     if (fs::is_directory(status))
         return std::unexpected(unreadable(path, "这是一个文件夹"));
+    // A FIFO, socket or device would block a read or never end: only regular files are read.
+    if (!fs::is_regular_file(status))
+        return std::unexpected(unreadable(path, notRegularReason(status.type())));
 
     errno = 0;
 #ifdef _WIN32
     std::FILE* file = _wfopen(path.c_str(), L"rb");
 #else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Opened without blocking and checked again on the open file: the name may have been
+    // replaced by a FIFO since the check above, and opening a FIFO for reading waits for a writer.
+    std::FILE* file = nullptr;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        struct stat info
+        {
+        };
+        const bool statted = ::fstat(fd, &info) == 0;
+        const int error = errno;
+        if (!statted || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            return std::unexpected(unreadable(path, statted ? "这不是普通文件" : systemReason(error)));
+        }
+        // Reads of a regular file never block; the flag goes so that nothing reads it as "try again".
+        (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file = ::fdopen(fd, "rb");
+        if (!file)
+            ::close(fd);
+    }
 #endif
     if (!file) {
         const int error = errno;
@@ -271,6 +310,30 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
     for (auto& e : entries)
         out.push_back(std::move(e.path));
     return out;
+}
+
+Result<fs::path> resolveLinks(const fs::path& path)
+{
+    constexpr int kMaxLinks = 40; // as the system's own limit on a chain of links
+    fs::path current = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)))
+            return current;
+        const auto target = fs::read_symlink(current, ec);
+        if (ec)
+            return fail("无法读取链接：" + displayPath(current) + "（" + ec.message() + "）");
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return fail("链接层数太多（可能是循环链接）：" + displayPath(path));
+}
+
+bool isEmptyRegularFile(const fs::path& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec)))
+        return false;
+    return fs::file_size(path, ec) == 0 && !ec;
 }
 
 bool isReadOnlyFile(const fs::path& path)

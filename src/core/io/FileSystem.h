@@ -77,6 +77,14 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
 std::string displayPath(const fs::path& path);
 fs::path pathFromUtf8(std::string_view text);
 
+// The file that path names after following its symbolic links one by one: path itself when it
+// is no link. The end of the chain need not exist. A write replaces that file, so the links stay
+// links and the edit reaches the file they point at. Fails on a loop or an unreadable link.
+Result<fs::path> resolveLinks(const fs::path& path);
+
+// True for a regular file of zero bytes (a symbolic link is not followed).
+bool isEmptyRegularFile(const fs::path& path);
+
 // True when the file exists and carries no write permission for its owner: such a file is
 // treated as read-only even by a user who could override it, as the read-only attribute is.
 bool isReadOnlyFile(const fs::path& path);

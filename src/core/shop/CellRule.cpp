@@ -26,6 +26,13 @@ std::string incremented(std::string digits)
     return "1" + digits;
 }
 
+// Whether digits (no sign, no leading zeros) fit in 32 bits with the sign given.
+bool fitsInt32(std::string_view digits, bool negative)
+{
+    const std::string_view limit = negative ? "2147483648" : "2147483647";
+    return digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+}
+
 } // namespace
 
 std::expected<std::string, CellRefusal> cellValue(std::string_view text)
@@ -40,6 +47,8 @@ std::expected<std::string, CellRefusal> cellValue(std::string_view text)
             std::all_of(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(), isDigit)) {
             if (text == "-2")
                 return std::unexpected(CellRefusal::PageBreak);
+            if (!fitsInt32(text.substr(first), first == 1))
+                return std::unexpected(CellRefusal::TooLarge);
             return std::string(text);
         }
     }
@@ -74,6 +83,8 @@ std::expected<std::string, CellRefusal> cellValue(std::string_view text)
         return std::unexpected(CellRefusal::Zero); // rounds to zero, which a cell never shows
     if (negative && whole == "2")
         return std::unexpected(CellRefusal::PageBreak);
+    if (!fitsInt32(whole, negative))
+        return std::unexpected(CellRefusal::TooLarge);
     return negative ? "-" + whole : whole;
 }
 
@@ -95,6 +106,8 @@ std::string cellRefusalMessage(CellRefusal refusal, std::string_view text)
         return shown + "的值为0，不是物品ID。";
     case CellRefusal::PageBreak:
         return shown + "会被存成-2，而-2是分页标记，不能放在格子里。";
+    case CellRefusal::TooLarge:
+        return shown + "超出了物品ID的范围（游戏的物品ID是32位整数，最大2147483647）。";
     }
     return shown + "不是物品ID。";
 }

@@ -40,7 +40,7 @@ std::expected<std::vector<std::vector<std::string>>, BlockError> SellItemBlock::
             continue;
         }
         auto cell = cellValue(item);
-        if (!cell && cell.error() == CellRefusal::PageBreak)
+        if (!cell && (cell.error() == CellRefusal::PageBreak || cell.error() == CellRefusal::TooLarge))
             return unknownItem(static_cast<int>(pages.size()), item);
         // A zero the rule refuses ("00") leaves the fresh cell as it was: empty.
         pages.back().push_back(cell.value_or(std::string()));
@@ -61,16 +61,21 @@ ShopPages SellItemBlock::toPages(const std::vector<std::vector<std::string>>& pa
 
 std::string SellItemBlock::serialise(ShopPages& pages)
 {
-    std::string body;
+    int last = -1; // the last page that holds a row
     for (int k = 0; k < kPageCount; ++k) {
         auto& page = pages[static_cast<std::size_t>(k)];
         page.removeEmptyRows();
         page.fillEmptyCells();
-        if (page.rowCount() == 0)
-            continue;
+        if (page.rowCount() > 0)
+            last = k;
+    }
+    // Every page up to the last filled one gets its page break, an empty one too: the pages
+    // keep their places, so a block read and written unedited comes out the same.
+    std::string body;
+    for (int k = 0; k <= last; ++k) {
         if (k > 0)
             body += "-2\t";
-        for (const auto& row : page.rows()) {
+        for (const auto& row : pages[static_cast<std::size_t>(k)].rows()) {
             for (const auto& item : row) {
                 body += item;
                 body += '\t';

@@ -46,7 +46,9 @@ public:
     static ShopPages toPages(const std::vector<std::vector<std::string>>& pageItems);
 
     // The block text of the pages, as the output and the save write it. Empty rows are removed
-    // from the pages and empty cells set to "-1" first, as the grids show afterwards.
+    // from the pages and empty cells set to "-1" first, as the grids show afterwards. A page
+    // without rows before a filled page is written as a page break with nothing after it, so
+    // every page keeps its place.
     static std::string serialise(ShopPages& pages);
 
     // Whether the text holds a TAB: a pasted text without one is not a block.

@@ -73,6 +73,22 @@ Status checkCells(const ShopPages& pages)
     return {};
 }
 
+// The names the save will encode: those of written pages that the user changed. An empty
+// page's name is not written, and an unchanged name keeps the bytes it was read with.
+SaveResult<void> checkChangedNames(const ShopDocument& document)
+{
+    for (std::size_t k = 0; k < document.pages.size(); ++k) {
+        if (!document.pages[k].hasItems() || document.captions[k] == document.readCaptions[k])
+            continue;
+        if (auto ok = checkPageName(document.captions[k]); !ok)
+            return saveError(SaveError::Kind::BadPageName, ok.error().message);
+        if (auto encoded = text::StringTableCodec::encode(document.captions[k]); !encoded)
+            return saveError(SaveError::Kind::CannotEncode,
+                             "页名称“" + document.captions[k] + "”中的" + encoded.error().message);
+    }
+    return {};
+}
+
 struct WrittenPage
 {
     std::vector<ShopPage::Row> rows;
@@ -86,7 +102,9 @@ ShopWriter::ShopWriter(std::mt19937* random) : random_(random), ownRandom_(std::
 
 std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& tablePath)
 {
-    return tablePath.parent_path() / io::pathFromUtf8(io::displayPath(tablePath.filename()) + ".lock");
+    // The folder the table is really written in, so that links to one table share one lock.
+    const auto table = io::resolveLinks(tablePath).value_or(tablePath);
+    return table.parent_path().empty() ? std::filesystem::path(".") : table.parent_path();
 }
 
 Result<std::string> ShopWriter::newKey(const text::StringTable& table)
@@ -125,18 +143,9 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         if (plan.pages[k].rowCount() > 0)
             written.push_back(k);
     }
-    // Only names that are written and that the user changed are checked: an empty page's name
-    // is not written, and an unchanged name keeps the bytes it was read with.
     auto renamed = [&](std::size_t k) { return document.captions[k] != document.readCaptions[k]; };
-    for (const auto k : written) {
-        if (!renamed(k))
-            continue;
-        if (auto ok = checkPageName(document.captions[k]); !ok)
-            return saveError(Kind::BadPageName, ok.error().message);
-        if (auto encoded = text::StringTableCodec::encode(document.captions[k]); !encoded)
-            return saveError(Kind::CannotEncode,
-                             "页名称“" + document.captions[k] + "”中的" + encoded.error().message);
-    }
+    if (auto ok = checkChangedNames(document); !ok)
+        return std::unexpected(ok.error());
 
     plan.table = onDisk;
     text::StringTable& table = plan.table;
@@ -207,24 +216,24 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     plan.shopBytes = document.file.bytesFor(newText);
     plan.shopText = std::move(newText);
 
-    // Read the plan back: the written pages, each with its name, and the flag.
+    // Read the plan back: every page in its place, each written page with its name, and the flag.
     auto back = ShopReader::parse(plan.shopBytes, table);
     if (!back)
         return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + back.error().message);
-    std::vector<WrittenPage> found;
+    auto name = expected.begin();
     for (std::size_t k = 0; k < back->pages.size(); ++k) {
-        if (back->pages[k].hasItems())
-            found.push_back({back->pages[k].rows(), back->captions[k]});
-    }
-    if (found.size() != expected.size())
-        return saveError(Kind::WouldChangeMeaning, "保存后读回的页数与编辑的页数不同。");
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        if (found[i].rows != expected[i].rows)
-            return saveError(Kind::WouldChangeMeaning,
-                             "保存后读回的第" + std::to_string(i + 1) + "页物品与编辑的不同。");
-        if (found[i].name != expected[i].name)
-            return saveError(Kind::WouldChangeMeaning, "保存后读回的页名称“" + found[i].name + "”与编辑的“" +
-                                                           expected[i].name + "”不同。");
+        const auto page = std::to_string(k + 1);
+        auto read = back->pages[k]; // a page break with no item after it reads as one empty row
+        read.removeEmptyRows();
+        if (read.rows() != plan.pages[k].rows())
+            return saveError(Kind::WouldChangeMeaning, "保存后读回的第" + page + "页物品与编辑的不同。");
+        if (plan.pages[k].rowCount() == 0)
+            continue;
+        if (name != expected.end() && back->captions[k] != name->name)
+            return saveError(Kind::WouldChangeMeaning, "保存后读回的第" + page + "页名称“" +
+                                                           back->captions[k] + "”与编辑的“" + name->name +
+                                                           "”不同。");
+        ++name;
     }
     if (back->repairable != repairable)
         return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
@@ -245,10 +254,22 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
     if (!document.isBound())
         return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
 
+    // Bad input is refused before the lock: it waits for no other save and is told as such.
+    if (auto ok = checkChangedNames(document); !ok)
+        return std::unexpected(ok.error());
+
     // From the table read to the last write, no other save of this workspace runs.
     auto lock = io::FileLock::acquire(lockFileFor(tablePath), options.lockWait);
     if (!lock)
         return saveError(Kind::Busy, lock.error().message);
+
+    // Earlier versions left an empty lock file beside the table; it would be packed into the
+    // game with the folder, so it goes.
+    if (const auto stale = io::pathFromUtf8(io::displayPath(tablePath) + ".lock");
+        io::isEmptyRegularFile(stale)) {
+        std::error_code ignored;
+        std::filesystem::remove(stale, ignored);
+    }
 
     // The table as it is now: other shops may have been saved since this one was opened.
     auto oldTable = io::readFileBytes(tablePath);

@@ -75,7 +75,9 @@ public:
     SaveResult<SavePlan> plan(const ShopDocument& document, const text::StringTable& table);
     SaveResult<SavePlan> plan(const ShopDocument& document) { return plan(document, document.table); }
 
-    // Saves the document. Under the workspace's save lock (a lock file beside the table): reads
+    // Saves the document. Changed page names are checked first (BadPageName, CannotEncode), so
+    // bad input never waits for the lock. Under the workspace's save lock (on the folder that
+    // holds the table, see lockFileFor): reads
     // the table again, makes sure the shop file is still what was read (or overwriteChanged),
     // plans against that table, then writes the table and the shop file, each replaced
     // atomically. When the shop file cannot be written the old table is put back, so either
@@ -88,7 +90,9 @@ public:
     // number of draws.
     Result<std::string> newKey(const text::StringTable& table);
 
-    // The lock file of the table at tablePath: its name with ".lock" added.
+    // What the save lock of the table at tablePath is taken on: the folder the table is written
+    // in (after following links). Nothing is created there: the workspace's folders keep
+    // exactly the files the user put there.
     static std::filesystem::path lockFileFor(const std::filesystem::path& tablePath);
 
 private:

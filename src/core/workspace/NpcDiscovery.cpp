@@ -38,16 +38,28 @@ bool isNpcShopText(std::string_view shopText)
     return text::contains(shopText, "[etc shop]") || text::contains(shopText, "[weapon shop]");
 }
 
-io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
+std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles,
+                                      std::vector<io::ReadError>& unreadable)
 {
     std::vector<fs::path> kept;
     for (const auto& path : shopFiles) {
         auto file = text::ScriptTextFile::read(path);
-        if (!file)
-            return std::unexpected(file.error());
+        if (!file) {
+            unreadable.push_back(std::move(file.error()));
+            continue;
+        }
         if (isNpcShopText(file->text))
             kept.push_back(path);
     }
+    return kept;
+}
+
+io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles)
+{
+    std::vector<io::ReadError> unreadable;
+    auto kept = filterShopFiles(shopFiles, unreadable);
+    if (!unreadable.empty())
+        return std::unexpected(std::move(unreadable.front()));
     return kept;
 }
 

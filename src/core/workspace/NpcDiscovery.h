@@ -25,6 +25,10 @@ bool isNpcShopText(std::string_view shopText);
 // neither tag are dropped. A shop file that cannot be read fails the whole filter with the
 // reason: it must not vanish from the list.
 io::ReadResult<std::vector<fs::path>> filterShopFiles(const std::vector<fs::path>& shopFiles);
+// The same, but a file that cannot be read is put into unreadable, with its reason, and the
+// others are still filtered.
+std::vector<fs::path> filterShopFiles(const std::vector<fs::path>& shopFiles,
+                                      std::vector<io::ReadError>& unreadable);
 
 // What one NPC file says about shops: the numbers of the shops it opens and the key of its
 // name link. A shop link is "`[item shop]`" followed, after any white space, by the shop

@@ -3,6 +3,8 @@
 #include "core/io/FileSystem.h"
 #include "core/workspace/NpcDiscovery.h"
 
+#include <optional>
+
 namespace shopkeeper::workspace {
 
 Workspace::Workspace(fs::path root) : root_(std::move(root))
@@ -28,16 +30,49 @@ std::string Workspace::missingFilesMessage() const
            show("itemshop/itemshop.lst") + "\r\n" + show("npc/npc.kor.str");
 }
 
-Status Workspace::checkRequiredFiles() const
+namespace {
+
+constexpr const char* kRequiredFiles[] = {"itemshop/itemshop.kor.str", "itemshop/itemshop.lst",
+                                          "npc/npc.kor.str"};
+
+std::optional<LoadError> unreadableFolder(const fs::path& folder)
 {
-    for (const char* relative : {"itemshop/itemshop.kor.str", "itemshop/itemshop.lst", "npc/npc.kor.str"}) {
-        if (!io::pathExists(root_, relative))
-            return fail(missingFilesMessage());
-    }
-    return {};
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (!ec)
+        return std::nullopt;
+    return LoadError{LoadError::Kind::UnreadableFile,
+                     "无法读取文件夹：" + io::displayPath(folder) + "（" + ec.message() + "）", folder};
 }
 
-namespace {
+// Why relative cannot be found under root when a folder on the way cannot be read; nothing
+// when the name is simply not there.
+std::optional<LoadError> unreadableOnTheWay(const fs::path& root, const fs::path& relative)
+{
+    fs::path current = root;
+    for (const auto& component : relative) {
+        if (auto problem = unreadableFolder(current))
+            return problem;
+        auto next = io::resolvePath(current, component);
+        if (!next)
+            return std::nullopt;
+        current = *next;
+    }
+    return std::nullopt;
+}
+
+// The first required file that is missing, or a folder on its way that cannot be read.
+std::optional<LoadError> requiredFilesProblem(const Workspace& workspace)
+{
+    for (const char* relative : kRequiredFiles) {
+        if (io::pathExists(workspace.root(), relative))
+            continue;
+        if (auto problem = unreadableOnTheWay(workspace.root(), relative))
+            return problem;
+        return LoadError{LoadError::Kind::MissingFiles, workspace.missingFilesMessage(), {}};
+    }
+    return std::nullopt;
+}
 
 std::unexpected<LoadError> unreadable(const io::ReadError& error, const fs::path& file)
 {
@@ -46,15 +81,40 @@ std::unexpected<LoadError> unreadable(const io::ReadError& error, const fs::path
 
 } // namespace
 
+Status Workspace::checkRequiredFiles() const
+{
+    if (auto problem = requiredFilesProblem(*this))
+        return fail(problem->message);
+    return {};
+}
+
+std::string unreadableShopsMessage(const WorkspaceState& state)
+{
+    std::string message;
+    if (state.unreadableShops.empty())
+        return message;
+    message = "以下商店文件无法读取，没有列入NPC列表：";
+    for (const auto& error : state.unreadableShops)
+        message += "\r\n" + error.message;
+    return message;
+}
+
 std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace)
 {
-    if (auto ok = workspace.checkRequiredFiles(); !ok)
-        return std::unexpected(LoadError{LoadError::Kind::MissingFiles, ok.error().message, {}});
+    if (auto problem = requiredFilesProblem(workspace))
+        return std::unexpected(std::move(*problem));
+    // A folder that cannot be listed would look empty: that is said, not taken for no files.
+    for (const auto& folder : {workspace.shopFolder(), workspace.npcFolder()}) {
+        if (auto problem = unreadableFolder(folder))
+            return std::unexpected(std::move(*problem));
+    }
     WorkspaceState state;
-    auto shops = filterShopFiles(io::listFiles(workspace.shopFolder(), "*.shp"));
-    if (!shops)
-        return unreadable(shops.error(), shops.error().path);
-    state.shopFiles = std::move(*shops);
+    state.shopFiles = filterShopFiles(io::listFiles(workspace.shopFolder(), "*.shp"), state.unreadableShops);
+    if (state.shopFiles.empty() && !state.unreadableShops.empty()) {
+        const auto& first = state.unreadableShops.front();
+        return std::unexpected(
+            LoadError{LoadError::Kind::UnreadableFile, unreadableShopsMessage(state), first.path});
+    }
     if (state.shopFiles.empty())
         return std::unexpected(LoadError{LoadError::Kind::NoShopFiles, kNoShopFilesMessage, {}});
     state.npcFiles = io::listFiles(workspace.npcFolder(), "*.npc");

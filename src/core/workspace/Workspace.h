@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "core/io/FileSystem.h"
 #include "core/text/StringTable.h"
 #include "core/workspace/ShopIndex.h"
 
@@ -32,7 +33,8 @@ public:
     fs::path npcFolder() const { return locate("npc"); }
 
     // Checks, in order, that the three required files exist. The error lists all three
-    // paths, whichever is missing.
+    // paths, whichever is missing; when a folder on the way cannot be read, it names that
+    // folder and the reason instead.
     Status checkRequiredFiles() const;
     std::string missingFilesMessage() const;
 
@@ -51,7 +53,13 @@ struct WorkspaceState
     std::vector<fs::path> npcFiles;
     ShopIndex shopIndex;
     text::StringTable npcNames;
+    // Shop files that could not be read, each with its reason: they are not in shopFiles, and
+    // the user is told once the list is built (unreadableShopsMessage).
+    std::vector<io::ReadError> unreadableShops;
 };
+
+// One message naming every unreadable shop file and why; empty when there is none.
+std::string unreadableShopsMessage(const WorkspaceState& state);
 
 // Why a load failed.
 struct LoadError
@@ -60,7 +68,7 @@ struct LoadError
     {
         MissingFiles,   // one of the three required files is missing
         NoShopFiles,    // no NPC shop file in itemshop
-        UnreadableFile, // a file exists but cannot be read; file names it
+        UnreadableFile, // a file or folder exists but cannot be read; file names it
     };
     Kind kind = Kind::MissingFiles;
     std::string message; // the user's message; for an unreadable file it names the file and why
@@ -68,9 +76,10 @@ struct LoadError
 };
 
 // The load button's file work: the required files, the shop files that are NPC shops, the
-// NPC files, the shop index and the NPC-name table. A shop file, itemshop.lst or npc.kor.str
-// that exists but cannot be read fails the load with the file and the reason, so that nothing
-// is listed from half a workspace. NPC files that cannot be read name no shop.
+// NPC files, the shop index and the NPC-name table. itemshop.lst, npc.kor.str or a folder that
+// exists but cannot be read fails the load with its name and the reason. A shop file that
+// cannot be read is left out of the list and kept in unreadableShops; only when no shop file
+// is left does it fail the load. NPC files that cannot be read name no shop.
 std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace);
 
 } // namespace shopkeeper::workspace

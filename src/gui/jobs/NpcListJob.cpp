@@ -36,9 +36,11 @@ void NpcListJob::start(const workspace::Workspace& workspace)
             ticket.cancelFlag.get());
         if (ticket.isCancelled())
             return;
-        deliver(ticket.id, [this] {
+        deliver(ticket.id, [this, skipped = qs(workspace::unreadableShopsMessage(*state))] {
             endRun();
             emit finished();
+            if (!skipped.isEmpty())
+                emit shopsSkipped(skipped);
         });
     });
 }

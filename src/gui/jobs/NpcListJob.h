@@ -27,6 +27,9 @@ signals:
     // Nothing to list; message is the user's text.
     void failed(const QString& message);
     void finished();
+    // After finished: some shop files could not be read and are not listed; message names each
+    // with its reason.
+    void shopsSkipped(const QString& message);
 };
 
 } // namespace shopkeeper::gui

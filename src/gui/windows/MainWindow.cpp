@@ -96,6 +96,9 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         returnFocus();
         emit npcListReady();
     });
+    connect(&job_, &NpcListJob::shopsSkipped, this, [this](const QString& message) {
+        dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
+    });
 
     confirmation_.setSingleShot(true);
     connect(&confirmation_, &QTimer::timeout, this, &MainWindow::finishSave);
