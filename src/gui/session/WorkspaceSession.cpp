@@ -11,6 +11,7 @@ WorkspaceSession::WorkspaceSession(ShopSession& shop, QObject* parent) : QObject
     connect(&job_, &NpcListJob::listed, this, [this](int) { list_.showPrompt(); });
     connect(&job_, &NpcListJob::entryFound, this,
             [this](const QString& shopFile, const QString& name) { list_.append(toPath(shopFile), name); });
+    connect(&job_, &NpcListJob::shopsSkipped, this, &WorkspaceSession::shopsSkipped);
     connect(&job_, &NpcListJob::failed, this, [this](const QString& message) {
         update(&EditorState::listing, false);
         emit listFailed(message);

@@ -46,6 +46,8 @@ signals:
     void stateChanged();
     void listReady();
     void listFailed(const QString& message);
+    // Shop files that could not be read and are not in the list, named with their reasons.
+    void shopsSkipped(const QString& message);
 
 private:
     void update(bool EditorState::*flag, bool value);

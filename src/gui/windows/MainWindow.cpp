@@ -96,7 +96,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         returnFocus();
         emit npcListReady();
     });
-    connect(&job_, &NpcListJob::shopsSkipped, this, [this](const QString& message) {
+    connect(&workspace_, &WorkspaceSession::shopsSkipped, this, [this](const QString& message) {
         dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
     });
 
