@@ -165,9 +165,10 @@ void OpenAndFillPreview(benchmark::State& state)
         SilentDialogs dialogs;
         gui::MainWindow window(folder, dialogs);
         window.show();
-        for (int k = 0; k < shop::kPageCount; ++k)
-            window.session().model(k)->fill(
-                shop::ShopPage::fromItems(std::vector<std::string>(700, std::to_string(1000 + 37 * k))));
+        for (int k = 0; k < shop::kPageCount; ++k) {
+            const QString item = QString::number(1000 + 37 * k) + QLatin1Char('\t');
+            window.session().paste(k, {0, 0}, (item.repeated(shop::kColumns) + QLatin1Char('\n')).repeated(100));
+        }
         GapWatch watch;
         watch.start();
         window.findChild<QPushButton*>(QStringLiteral("预览按钮"))->click();

@@ -143,6 +143,13 @@ protected:
         child<QPushButton>(&window(), "载入按钮")->click();
         return ready.count() > 0 || ready.wait(20000);
     }
+    // Saves and waits until the shop has been read again after the save's tick.
+    bool save()
+    {
+        const bool saved = window().save();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window().workspaceSession().isSaving(); }, 5000));
+        return saved;
+    }
     QComboBox* combo() { return child<QComboBox>(&window(), "NPC组合框"); }
     void choose(int index)
     {

@@ -37,14 +37,20 @@ EditorState WorkspaceSession::state() const
 
 std::optional<QString> WorkspaceSession::load()
 {
-    if (auto ok = shop_.workspace().checkRequiredFiles(); !ok)
+    const bool tried = state_.loadTried;
+    state_.loadTried = true;
+    if (auto ok = shop_.workspace().checkRequiredFiles(); !ok) {
+        if (!tried)
+            emit stateChanged();
         return qs(ok.error().message);
+    }
     job_.cancel();
     list_.clear();
     openRow_ = 0;
     state_.mode = EditorMode::Workspace;
     state_.workspaceLoaded = true;
     state_.listing = true;
+    state_.openFailed = false;
     shop_.reset();
     job_.start(shop_.workspace());
     emit stateChanged();
@@ -63,7 +69,9 @@ void WorkspaceSession::enterPastedMode()
     list_.clear();
     openRow_ = 0;
     state_.listing = false;
+    state_.loadTried = false;
     state_.workspaceLoaded = false;
+    state_.openFailed = false;
     setMode(EditorMode::PastedList);
 }
 
@@ -73,6 +81,11 @@ void WorkspaceSession::setMode(EditorMode mode)
         return;
     state_.mode = mode;
     emit stateChanged();
+}
+
+void WorkspaceSession::setOpenFailed(bool failed)
+{
+    update(&EditorState::openFailed, failed);
 }
 
 void WorkspaceSession::setSaving(bool saving)

@@ -39,6 +39,7 @@ public:
     // The editor works on a pasted list: the NPC list goes.
     void enterPastedMode();
     void setMode(EditorMode mode);
+    void setOpenFailed(bool failed);
     void setSaving(bool saving);
     void setPreviewing(bool previewing);
 

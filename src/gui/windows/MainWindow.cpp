@@ -373,6 +373,7 @@ void MainWindow::openShop(int row)
     workspace_.setOpenRow(row);
     npcCombo_->setCurrentIndex(row);
     const auto result = session_.open(*path);
+    workspace_.setOpenFailed(result.status != ShopSession::OpenStatus::Opened);
     if (result.status != ShopSession::OpenStatus::Opened) {
         showOpenFailure(result);
         return;
@@ -398,6 +399,7 @@ void MainWindow::openRepairWindow()
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
     window.reader = [this](const QString& text) { return session_.readBlock(text, TransferMode::Batch); };
     window.exec();
+    workspace_.setOpenFailed(!session_.isBound());
     returnFocus();
 }
 
@@ -446,8 +448,10 @@ void MainWindow::finishSave()
     workspace_.setSaving(false);
     if (workspace_.npcList()->shopFile(workspace_.openRow()))
         openShop(workspace_.openRow());
-    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
+    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened) {
+        workspace_.setOpenFailed(true);
         showOpenFailure(again);
+    }
     returnFocus();
 }
 

@@ -165,7 +165,7 @@ TEST_F(TransferFlow, AShopWithTooManyPagesIsMendedInTheWindowAndSaved)
     EXPECT_TRUE(child<QPushButton>(&w, "保存按钮")->isEnabled());
     EXPECT_EQ(w.grid(4)->gridModel()->cellText(0, 0), "5");
 
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     const auto saved = readFile(path);
     EXPECT_EQ(saved.substr(0, head.size()), head);
     EXPECT_NE(saved.find("5\t-1\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n[end]\r\n"), std::string::npos)
