@@ -35,6 +35,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 // The longest time the UI thread went without running a 5 ms timer.

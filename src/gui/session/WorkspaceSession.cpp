@@ -37,8 +37,9 @@ EditorState WorkspaceSession::state() const
 
 std::optional<QString> WorkspaceSession::load()
 {
+    // The folder may simply be the wrong one: the message says where another is chosen.
     if (auto ok = shop_.workspace().checkRequiredFiles(); !ok)
-        return qs(ok.error().message);
+        return qs(ok.error().message) + QStringLiteral("\r\n") + kChooseWorkspaceHint;
     job_.cancel();
     list_.clear();
     openRow_ = 0;
@@ -55,6 +56,16 @@ void WorkspaceSession::cancelListing()
 {
     job_.cancel();
     update(&EditorState::listing, false);
+}
+
+void WorkspaceSession::setWorkspace(std::filesystem::path folder)
+{
+    job_.cancel();
+    list_.clear();
+    openRow_ = 0;
+    state_ = EditorState{};
+    shop_.setWorkspace(std::move(folder));
+    emit stateChanged();
 }
 
 void WorkspaceSession::enterPastedMode()

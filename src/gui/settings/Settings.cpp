@@ -1,0 +1,109 @@
+#include "gui/settings/Settings.h"
+
+#include "gui/widgets/WindowPlacement.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QSettings>
+#include <QWidget>
+#include <utility>
+
+namespace shopkeeper::gui::settings {
+
+namespace {
+
+const QString kRecentKey = QStringLiteral("workspaces/recent");
+
+QString positionKey(const QString& name)
+{
+    return QStringLiteral("windows/%1/position").arg(name);
+}
+
+QString normalised(const QString& folder)
+{
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+// Saves the window's position whenever it moves while shown (the placement on showing counts),
+// so the last place is kept however the window goes: closed, or destroyed with its owner.
+class PositionRecorder : public QObject
+{
+public:
+    PositionRecorder(QWidget* window, QString name) : QObject(window), window_(window), name_(std::move(name))
+    {
+        window_->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Move && window_->isVisible() &&
+            !window_->isMinimized())
+            setWindowPosition(name_, window_->pos());
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* window_;
+    QString name_;
+};
+
+} // namespace
+
+QStringList recentWorkspaces()
+{
+    QStringList list = QSettings().value(kRecentKey).toStringList();
+    list.removeAll(QString());
+    return list.mid(0, kRecentWorkspaceCount);
+}
+
+void rememberWorkspace(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    const QString path = normalised(folder);
+    QStringList list = recentWorkspaces();
+    list.removeAll(path);
+    list.prepend(path);
+    QSettings().setValue(kRecentKey, list.mid(0, kRecentWorkspaceCount));
+}
+
+QString startWorkspace(const QString& fallback)
+{
+    for (const QString& folder : recentWorkspaces()) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return fallback;
+}
+
+std::optional<QPoint> windowPosition(const QString& name)
+{
+    const QVariant value = QSettings().value(positionKey(name));
+    if (!value.canConvert<QPoint>() || !value.isValid())
+        return std::nullopt;
+    return value.toPoint();
+}
+
+void setWindowPosition(const QString& name, QPoint topLeft)
+{
+    QSettings().setValue(positionKey(name), topLeft);
+}
+
+void rememberPosition(QWidget* window, const QString& name)
+{
+    if (window != nullptr)
+        new PositionRecorder(window, name);
+}
+
+bool restoreRememberedPosition(QWidget* window, const QString& name)
+{
+    const auto saved = windowPosition(name);
+    if (window == nullptr || !saved)
+        return false;
+    restorePosition(window, *saved);
+    return true;
+}
+
+} // namespace shopkeeper::gui::settings
