@@ -10,6 +10,7 @@
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/Translations.h"
+#include "gui/widgets/WindowPlacement.h"
 #include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/MainWindow.h"
 
@@ -121,6 +122,12 @@ int main(int argc, char** argv)
     wait(300);
     ok = grab(preview, out + "/preview.png") && ok;
     ok = window.screen()->grabWindow(0).save(out + "/desktop.png") && ok;
+    // The pair side by side, for the README: the main window at the screen's left, the preview
+    // placed beside it again.
+    const QRect screenArea = window.screen()->availableGeometry();
+    window.move(screenArea.topLeft() + QPoint(10, 10));
+    placeBesideOwner(preview, &window);
+    wait(300);
     ok = grabArea({&window, preview}, out + "/beside.png") && ok;
 
     // The workspace menu of the title strip, with a few recent workspaces.
