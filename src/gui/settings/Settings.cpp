@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTimer>
 #include <QWidget>
 #include <utility>
 
@@ -26,27 +27,45 @@ QString normalised(const QString& folder)
 }
 
 // Saves the window's position whenever it moves while shown (the placement on showing counts),
-// so the last place is kept however the window goes: closed, or destroyed with its owner.
+// so the last place is kept however the window goes: closed, or destroyed with its owner. A drag
+// moves the window many times: the place is written once it has rested for a moment, and at the
+// latest when the window goes.
 class PositionRecorder : public QObject
 {
 public:
     PositionRecorder(QWidget* window, QString name) : QObject(window), window_(window), name_(std::move(name))
     {
+        rest_.setSingleShot(true);
+        rest_.setInterval(300);
+        connect(&rest_, &QTimer::timeout, this, &PositionRecorder::write);
         window_->installEventFilter(this);
     }
+    ~PositionRecorder() override { write(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == window_ && event->type() == QEvent::Move && window_->isVisible() &&
-            !window_->isMinimized())
-            setWindowPosition(name_, window_->pos());
+            !window_->isMinimized()) {
+            pending_ = window_->pos();
+            rest_.start();
+        }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void write()
+    {
+        rest_.stop();
+        if (pending_)
+            setWindowPosition(name_, *pending_);
+        pending_.reset();
+    }
+
     QWidget* window_;
     QString name_;
+    QTimer rest_;
+    std::optional<QPoint> pending_;
 };
 
 } // namespace
