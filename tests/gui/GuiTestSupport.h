@@ -69,12 +69,27 @@ public:
         return text;
     }
 
+    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& start) override
+    {
+        folderDialogs.push_back({title, start, Icon::None});
+        if (folderAnswers.empty())
+            return std::nullopt;
+        const bool answered = folderAnswers.front().has_value();
+        const QString folder = answered ? *folderAnswers.front() : QString();
+        folderAnswers.pop_front();
+        if (!answered)
+            return std::nullopt;
+        return folder;
+    }
+
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::vector<Shown> inputs;
     std::deque<bool> answers;
     std::deque<SaveChoice> saveChoices;
     std::deque<std::optional<QString>> inputAnswers;
+    std::vector<Shown> folderDialogs; // the text is the folder it starts in
+    std::deque<std::optional<QString>> folderAnswers;
 };
 
 template <typename T> T* child(QWidget* window, const char* name)

@@ -42,7 +42,9 @@ std::optional<QString> WorkspaceSession::load()
     if (auto ok = shop_.workspace().checkRequiredFiles(); !ok) {
         if (!tried)
             emit stateChanged();
-        return qs(ok.error().message);
+        // The folder may simply be the wrong one: the message says where another is chosen.
+        return qs(ok.error().message) + QStringLiteral("
+") + kChooseWorkspaceHint;
     }
     job_.cancel();
     list_.clear();
@@ -61,6 +63,16 @@ void WorkspaceSession::cancelListing()
 {
     job_.cancel();
     update(&EditorState::listing, false);
+}
+
+void WorkspaceSession::setWorkspace(std::filesystem::path folder)
+{
+    job_.cancel();
+    list_.clear();
+    openRow_ = 0;
+    state_ = EditorState{};
+    shop_.setWorkspace(std::move(folder));
+    emit stateChanged();
 }
 
 void WorkspaceSession::enterPastedMode()
