@@ -43,8 +43,7 @@ std::optional<QString> WorkspaceSession::load()
         if (!tried)
             emit stateChanged();
         // The folder may simply be the wrong one: the message says where another is chosen.
-        return qs(ok.error().message) + QStringLiteral("
-") + kChooseWorkspaceHint;
+        return qs(ok.error().message) + QStringLiteral("\r\n") + kChooseWorkspaceHint;
     }
     job_.cancel();
     list_.clear();
