@@ -88,6 +88,25 @@ TEST(StringTableSave, UntouchedLinesKeepTheirBytes)
               big5("tab_name_1>麵包\r\ntab_name_2>卷軸\r\ntab_name_3>寶石\r\n") + std::string("\0junk", 5));
 }
 
+TEST(StringTableSave, ACopySharesWhatWasReadButNoChange)
+{
+    const std::string original = big5("tab_name_1>麵包\r\ntab_name_2>藥水\r\n");
+    auto table = StringTable::fromBytes(original);
+    EXPECT_EQ(table.lookup("tab_name_2"), "药水"); // decoded once for every copy
+    auto copy = table;
+    copy.setLine("tab_name_1", "卷轴");
+    copy.appendLine("tab_name_3>宝石");
+    EXPECT_TRUE(table.isReadFrom(original));
+    EXPECT_FALSE(copy.isReadFrom(original));
+    EXPECT_FALSE(StringTable::fromBytes(original + "x").isReadFrom(original));
+    EXPECT_EQ(table.lookup("tab_name_1"), "面包");
+    EXPECT_FALSE(table.containsText("tab_name_3"));
+    EXPECT_EQ(table.encoded().value(), original);
+    EXPECT_EQ(copy.lookup("tab_name_2"), "药水");
+    EXPECT_TRUE(copy.containsText("TAB_NAME_3"));
+    EXPECT_EQ(copy.encoded().value(), big5("tab_name_1>卷軸\r\ntab_name_2>藥水\r\ntab_name_3>寶石\r\n"));
+}
+
 TEST(StringTableSave, SetLineReplacesOnlyTheKeysOwnLine)
 {
     // Another line with the same text must not change with it.

@@ -1,12 +1,12 @@
 #include "core/shop/ShopReader.h"
 
 #include "core/io/FileSystem.h"
-#include "core/regex/RegexObject.h"
 #include "core/shop/SellItemBlock.h"
 #include "core/shop/ShopWriter.h"
 #include "core/shop/TrimBlock.h"
 #include "core/text/ScriptText.h"
 
+#include <algorithm>
 #include <random>
 
 namespace shopkeeper::shop {
@@ -45,15 +45,29 @@ void readTabNamesFrom(ShopDocument& document, const text::StringTable& table)
             while (page < document.pages.size() && !document.pages[page].hasItems())
                 ++page;
         };
-        for (const auto& line : text::lines(block)) {
+        // The keys first, then their names looked up together: one decoding for the shop's lines.
+        const auto tabLines = text::lines(block);
+        std::vector<std::optional<std::string>> keys;
+        std::vector<std::string> named;
+        for (const auto& line : tabLines) {
             const auto fields = text::splitText(line, "`");
             if (fields.empty()) {
-                // An empty line keeps its place among the keys but names no page.
-                document.tabKeys.push_back(line);
+                keys.emplace_back();
                 continue;
             }
-            auto key = std::string(text::trimmed(text::replaceEach(fields.front(), {{"<5::", ""}})));
-            auto name = table.lookup(key);
+            keys.emplace_back(text::trimmed(text::replaceEach(fields.front(), {{"<5::", ""}})));
+            named.push_back(*keys.back());
+        }
+        auto names = table.lookupAll(named);
+        auto nextName = names.begin();
+        for (std::size_t i = 0; i < tabLines.size(); ++i) {
+            if (!keys[i]) {
+                // An empty line keeps its place among the keys but names no page.
+                document.tabKeys.push_back(tabLines[i]);
+                continue;
+            }
+            auto key = std::move(*keys[i]);
+            auto name = std::move(*nextName++);
             nextPage();
             if (page < document.pages.size()) {
                 document.pageKeys[page] = key;
@@ -148,7 +162,7 @@ std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string byt
     document->path = "shop";
     std::mt19937 random(1);
     ShopWriter writer(&random);
-    const auto plan = writer.plan(*document, table);
+    const auto plan = writer.plan(*document, table, ShopWriter::PlanUse::ProofOnly);
     document->path.clear();
     if (!plan && plan.error().kind == SaveError::Kind::WouldChangeMeaning)
         return readError(ShopReadError::Kind::WouldNotRoundTrip,
@@ -166,10 +180,9 @@ bool isOwnKey(std::string_view key)
         return false;
     std::string rest(key);
     rest.erase(static_cast<std::size_t>(at - 1), prefix.size());
-    regex::RegexObject digits;
-    if (!digits.create("[0-9]", rest))
-        return false;
-    return static_cast<std::size_t>(digits.matchCount()) == rest.size();
+    // Every byte an ASCII digit: what counting the matches of "[0-9]" against the length tells,
+    // without compiling a pattern for every key.
+    return std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace shopkeeper::shop

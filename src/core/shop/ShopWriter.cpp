@@ -98,7 +98,12 @@ struct WrittenPage
 
 } // namespace
 
-ShopWriter::ShopWriter(std::mt19937* random) : random_(random), ownRandom_(std::random_device{}()) {}
+// A given generator leaves the own one unseeded: seeding it reads the system's entropy source,
+// which the check of every opened shop would otherwise pay for.
+ShopWriter::ShopWriter(std::mt19937* random)
+    : random_(random), ownRandom_(random ? std::mt19937::default_seed : std::random_device{}())
+{
+}
 
 std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& tablePath)
 {
@@ -119,7 +124,8 @@ Result<std::string> ShopWriter::newKey(const text::StringTable& table)
     return fail("字符串表中已找不到可用的新页名称键，无法保存。");
 }
 
-SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::StringTable& onDisk)
+SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::StringTable& onDisk,
+                                      PlanUse use)
 {
     using Kind = SaveError::Kind;
     if (!document.isBound())
@@ -238,10 +244,12 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     if (back->repairable != repairable)
         return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
 
-    auto tableBytes = table.encoded();
-    if (!tableBytes)
-        return saveError(Kind::CannotEncode, tableBytes.error().message);
-    plan.tableBytes = std::move(*tableBytes);
+    if (use == PlanUse::Save) {
+        auto tableBytes = table.encoded();
+        if (!tableBytes)
+            return saveError(Kind::CannotEncode, tableBytes.error().message);
+        plan.tableBytes = std::move(*tableBytes);
+    }
     plan.tableChanged = table.isModified();
     plan.readBack = std::move(*back);
     return plan;
@@ -277,7 +285,10 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return saveError(Kind::TableUnreadable,
                          "无法读取商店的页名称表，保存已取消（否则会丢失其他商店的页名称）：\r\n" +
                              oldTable.error().message);
-    const auto onDisk = oldTable ? text::StringTable::fromBytes(*oldTable) : text::StringTable{};
+    // Mostly it is still the table the shop was read with, which then need not be indexed again.
+    const auto onDisk = !oldTable                              ? text::StringTable{}
+                        : document.table.isReadFrom(*oldTable) ? document.table
+                                                               : text::StringTable::fromBytes(*oldTable);
 
     // The shop file must still be what was read.
     if (!options.overwriteChanged && document.fingerprint.known) {

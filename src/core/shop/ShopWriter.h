@@ -72,7 +72,15 @@ public:
     // own key since the shop was read stays. The plan is read back before it is returned:
     // when the result would not be the shop being saved (the same pages with their names and
     // the repair flag), it is refused. The document is not changed.
-    SaveResult<SavePlan> plan(const ShopDocument& document, const text::StringTable& table);
+    // With PlanUse::ProofOnly the plan is built and read back just the same, but the table's
+    // bytes are not made (tableBytes stays empty): for the check of a shop as it is opened.
+    enum class PlanUse
+    {
+        Save,
+        ProofOnly
+    };
+    SaveResult<SavePlan> plan(const ShopDocument& document, const text::StringTable& table,
+                              PlanUse use = PlanUse::Save);
     SaveResult<SavePlan> plan(const ShopDocument& document) { return plan(document, document.table); }
 
     // Saves the document. Changed page names are checked first (BadPageName, CannotEncode), so

@@ -1,5 +1,7 @@
 #include "core/text/ScriptText.h"
 
+#include <cstring>
+
 namespace shopkeeper::text {
 
 namespace {
@@ -93,6 +95,20 @@ long long findFromBoundary(std::string_view text, std::string_view needle, std::
     if (first < 0x80) {
         const char lower = asciiLower(needle[0]);
         const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 'a' + 'A') : lower;
+        if (!foldCase || lower == upper) {
+            // One byte value starts a match (the tags start with "[" or "`"): memchr finds them.
+            while (i + needle.size() <= text.size()) {
+                const void* hit =
+                    std::memchr(text.data() + i, needle[0], text.size() - needle.size() + 1 - i);
+                if (!hit)
+                    return -1;
+                i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+                if (matchesAt(text, needle, i, foldCase))
+                    return static_cast<long long>(i) + 1;
+                ++i;
+            }
+            return -1;
+        }
         for (; i + needle.size() <= text.size(); ++i) {
             const char c = text[i];
             if ((c == lower || (foldCase && c == upper) || c == needle[0]) &&

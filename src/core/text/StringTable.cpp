@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace shopkeeper::text {
 
@@ -103,6 +105,40 @@ std::optional<std::string> textOf(std::string_view line)
 
 } // namespace
 
+struct StringTable::Read
+{
+    std::string bytes;
+    std::vector<Span> lines;
+    std::vector<std::uint32_t> keyHashes;                   // of each line's key, 0 for none
+    std::unordered_map<std::size_t, std::string> wideKeyed; // lines with a key that is not ASCII, decoded
+    bool endsWithLineBreak = false;
+    std::string tail;
+
+    // Made when first needed, by whichever copy of the table needs them first.
+    mutable std::once_flag loweredOnce;
+    mutable std::string lowered; // bytes with ASCII letters lowered, for searches
+    mutable std::mutex decodedMutex;
+    mutable std::unordered_map<std::size_t, std::string> decoded;
+
+    const std::string* cached(std::size_t i) const
+    {
+        const std::lock_guard lock(decodedMutex);
+        const auto it = decoded.find(i);
+        return it == decoded.end() ? nullptr : &it->second; // entries are never removed or changed
+    }
+    const std::string& cache(std::size_t i, std::string line) const
+    {
+        const std::lock_guard lock(decodedMutex);
+        return decoded.try_emplace(i, std::move(line)).first->second;
+    }
+};
+
+StringTable::StringTable()
+{
+    static const auto empty = std::make_shared<const Read>();
+    read_ = empty;
+}
+
 StringTable StringTable::fromBytes(std::string_view bytes)
 {
     return fromOwnBytes(std::string(bytes));
@@ -110,22 +146,22 @@ StringTable StringTable::fromBytes(std::string_view bytes)
 
 StringTable StringTable::fromOwnBytes(std::string bytes)
 {
-    StringTable table;
+    auto read = std::make_shared<Read>();
     const auto nul = bytes.find('\0');
     if (nul != std::string::npos) {
-        table.tail_ = bytes.substr(nul);
+        read->tail = bytes.substr(nul);
         bytes.resize(nul);
     }
-    table.endsWithLineBreak_ = bytes.ends_with("\r\n");
-    table.bytes_ = std::make_shared<const std::string>(std::move(bytes));
-    const std::string_view all = *table.bytes_;
+    read->endsWithLineBreak = bytes.ends_with("\r\n");
+    read->bytes = std::move(bytes);
+    const std::string_view all = read->bytes;
 
     // CR LF separated lines with the same rules as for script text: empty lines kept, an empty
     // remainder after the last CR LF dropped. An ASCII key is hashed here, as it is on its bytes.
+    // Lines are seldom shorter than eight bytes; pages reserved and not used are never touched.
     std::vector<std::size_t> wideKeys;
-    const auto lineBreaks = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n'));
-    table.lines_.reserve(lineBreaks + 1);
-    table.keyHashes_.reserve(lineBreaks + 1);
+    read->lines.reserve(all.size() / 8 + 1);
+    read->keyHashes.reserve(all.size() / 8 + 1);
     std::size_t cut = 0;
     while (cut < all.size()) {
         // The next LF that follows a CR.
@@ -141,29 +177,33 @@ StringTable StringTable::fromOwnBytes(std::string bytes)
             --at; // the CR
         const auto raw = all.substr(cut, at - cut);
         std::uint32_t hash = 0;
-        if (const auto gt = raw.find('>'); gt != std::string_view::npos) {
-            const auto key = raw.substr(0, gt);
+        if (const void* gt = std::memchr(raw.data(), '>', raw.size())) {
+            const auto key =
+                raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(gt) - raw.data()));
             if (isAscii(key))
                 hash = keyHash(trimmed(key));
             else
-                wideKeys.push_back(table.lines_.size());
+                wideKeys.push_back(read->lines.size());
         }
-        table.lines_.push_back({static_cast<std::uint32_t>(cut), static_cast<std::uint32_t>(at - cut), -1});
-        table.keyHashes_.push_back(hash);
+        read->lines.push_back({static_cast<std::uint32_t>(cut), static_cast<std::uint32_t>(at - cut)});
+        read->keyHashes.push_back(hash);
         cut = at + 2;
     }
-    table.readLines_ = table.lines_.size();
 
     // A key with other than ASCII bytes is known only once its line is decoded.
     std::vector<std::string_view> raw;
     raw.reserve(wideKeys.size());
     for (const auto i : wideKeys)
-        raw.push_back(table.rawOf(table.lines_[i]));
+        raw.push_back(all.substr(read->lines[i].begin, read->lines[i].size));
     auto decoded = decodeLines(raw);
     for (std::size_t w = 0; w < wideKeys.size(); ++w) {
-        table.makeOwn(wideKeys[w]).decoded = std::move(decoded[w]);
-        table.index(wideKeys[w]);
+        const auto& line = read->wideKeyed.emplace(wideKeys[w], std::move(decoded[w])).first->second;
+        const auto gt = line.find('>');
+        read->keyHashes[wideKeys[w]] = gt == std::string::npos ? 0 : keyHash(keyPart(line, gt));
     }
+
+    StringTable table;
+    table.read_ = std::move(read);
     return table;
 }
 
@@ -183,38 +223,55 @@ io::ReadResult<StringTable> StringTable::readOrEmpty(const std::filesystem::path
     return table;
 }
 
-std::string_view StringTable::rawOf(const Line& line) const
+std::size_t StringTable::lineCount() const
 {
-    return std::string_view(*bytes_).substr(line.begin, line.size);
+    return read_->lines.size() + added_.size();
+}
+
+std::size_t StringTable::readCount() const
+{
+    return read_->lines.size();
+}
+
+std::string_view StringTable::rawOf(Span span) const
+{
+    return std::string_view(read_->bytes).substr(span.begin, span.size);
+}
+
+std::string_view StringTable::rawOf(std::size_t i) const
+{
+    return rawOf(read_->lines[i]);
 }
 
 const StringTable::Own* StringTable::ownOf(std::size_t i) const
 {
-    const auto own = lines_.at(i).own;
-    return own < 0 ? nullptr : &owns_[static_cast<std::size_t>(own)];
+    if (i >= readCount())
+        return &added_.at(i - readCount());
+    const auto it = changed_.find(i);
+    return it == changed_.end() ? nullptr : &it->second;
 }
 
-StringTable::Own& StringTable::makeOwn(std::size_t i)
+const std::string* StringTable::knownDecoded(std::size_t i) const
 {
-    if (lines_[i].own < 0) {
-        lines_[i].own = static_cast<std::int32_t>(owns_.size());
-        owns_.emplace_back();
-    }
-    return owns_[static_cast<std::size_t>(lines_[i].own)];
+    if (const Own* own = ownOf(i))
+        return &own->decoded;
+    const auto it = read_->wideKeyed.find(i);
+    return it == read_->wideKeyed.end() ? nullptr : &it->second;
 }
 
-// Written as the bytes of its slice.
-bool StringTable::keepsBytes(std::size_t i) const
+// A read line decoded, once for all copies of the table.
+std::string StringTable::decodedReadLine(std::size_t i) const
 {
-    const Own* own = ownOf(i);
-    return !own || (!own->changed && own->rawPrefix.empty());
+    if (const auto* line = read_->cached(i))
+        return *line;
+    return read_->cache(i, decodeLine(rawOf(i)));
 }
 
 std::optional<std::string_view> StringTable::keyOf(std::size_t i) const
 {
-    // A line without an Own entry has an ASCII key, which decoding leaves as it is.
-    const Own* own = ownOf(i);
-    const std::string_view line = own ? std::string_view(own->decoded) : rawOf(lines_[i]);
+    // A line not decoded yet has an ASCII key, which decoding leaves as it is.
+    const auto* decoded = knownDecoded(i);
+    const std::string_view line = decoded ? std::string_view(*decoded) : rawOf(i);
     const auto gt = line.find('>');
     if (gt == std::string_view::npos)
         return std::nullopt;
@@ -223,38 +280,37 @@ std::optional<std::string_view> StringTable::keyOf(std::size_t i) const
 
 // The first line whose key is key: a scan of the key hashes in file order, the keys compared
 // only where the hashes agree. A shop looks up a few keys; building a hash map of a table of a
-// hundred thousand lines on every read would cost more than all its scans.
+// hundred thousand lines on every read would cost more than all its scans. A changed read line
+// keeps its key (setLine changes only the text), so the read hashes stay true.
 std::optional<std::size_t> StringTable::lineOfKey(std::string_view key) const
 {
     key = trimmed(key);
     const auto hash = keyHash(key);
-    for (auto it = keyHashes_.begin(); (it = std::find(it, keyHashes_.end(), hash)) != keyHashes_.end();
-         ++it) {
-        const auto i = static_cast<std::size_t>(it - keyHashes_.begin());
+    const auto& hashes = read_->keyHashes;
+    for (auto it = hashes.begin(); (it = std::find(it, hashes.end(), hash)) != hashes.end(); ++it) {
+        const auto i = static_cast<std::size_t>(it - hashes.begin());
         if (equalsIgnoreCase(*keyOf(i), key))
             return i;
+    }
+    for (std::size_t a = 0; a < addedHashes_.size(); ++a) {
+        if (addedHashes_[a] == hash && equalsIgnoreCase(*keyOf(readCount() + a), key))
+            return readCount() + a;
     }
     return std::nullopt;
 }
 
-void StringTable::index(std::size_t i)
+void StringTable::addLine(Own own)
 {
-    const auto key = keyOf(i);
-    keyHashes_.resize(std::max(keyHashes_.size(), i + 1), 0);
-    keyHashes_[i] = key ? keyHash(*key) : 0;
-}
-
-void StringTable::addLine(Own own, std::uint32_t begin, std::uint32_t size)
-{
-    lines_.push_back({begin, size, static_cast<std::int32_t>(owns_.size())});
-    owns_.push_back(std::move(own));
-    index(lines_.size() - 1);
+    added_.push_back(std::move(own));
+    const auto key = keyOf(lineCount() - 1);
+    addedHashes_.push_back(key ? keyHash(*key) : 0);
 }
 
 std::string StringTable::decodedLine(std::size_t i) const
 {
-    const Own* own = ownOf(i);
-    return own ? own->decoded : decodeLine(rawOf(lines_[i]));
+    if (const auto* decoded = knownDecoded(i))
+        return *decoded;
+    return decodedReadLine(i);
 }
 
 std::optional<std::string> StringTable::lookup(std::string_view key) const
@@ -262,37 +318,51 @@ std::optional<std::string> StringTable::lookup(std::string_view key) const
     const auto i = lineOfKey(key);
     if (!i)
         return std::nullopt;
-    return textOf(decodedLine(*i));
+    if (const auto* decoded = knownDecoded(*i))
+        return textOf(*decoded);
+    return textOf(decodedReadLine(*i));
 }
 
 std::vector<std::optional<std::string>> StringTable::lookupAll(const std::vector<std::string>& keys) const
 {
-    // One pass over the lines finds the first line of every key.
-    std::unordered_multimap<std::uint32_t, std::size_t> wanted;
-    for (std::size_t k = 0; k < keys.size(); ++k)
-        wanted.emplace(keyHash(trimmed(keys[k])), k);
+    // A shop has a few keys: a scan of the hashes for each costs less than a map of them. Many
+    // keys are found in one pass over the lines.
     std::vector<std::optional<std::size_t>> lineOf(keys.size());
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < keyHashes_.size() && found < keys.size(); ++i) {
-        if (keyHashes_[i] == 0)
-            continue;
-        const auto [from, to] = wanted.equal_range(keyHashes_[i]);
-        for (auto it = from; it != to; ++it) {
-            if (!lineOf[it->second] && equalsIgnoreCase(*keyOf(i), trimmed(keys[it->second]))) {
-                lineOf[it->second] = i;
-                ++found;
+    if (keys.size() <= 8) {
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            lineOf[k] = lineOfKey(keys[k]);
+    } else {
+        std::unordered_multimap<std::uint32_t, std::size_t> wanted;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            wanted.emplace(keyHash(trimmed(keys[k])), k);
+        std::size_t found = 0;
+        for (std::size_t i = 0; i < lineCount() && found < keys.size(); ++i) {
+            const auto hash = i < readCount() ? read_->keyHashes[i] : addedHashes_[i - readCount()];
+            if (hash == 0)
+                continue;
+            const auto [from, to] = wanted.equal_range(hash);
+            for (auto it = from; it != to; ++it) {
+                if (!lineOf[it->second] && equalsIgnoreCase(*keyOf(i), trimmed(keys[it->second]))) {
+                    lineOf[it->second] = i;
+                    ++found;
+                }
             }
         }
     }
 
-    // The lines they need, decoded together.
+    // The lines they need that are not decoded yet, decoded together.
     std::vector<std::string_view> raw;
-    std::unordered_map<std::size_t, std::size_t> rawOfLine;
+    std::vector<std::size_t> rawLines;
+    std::unordered_set<std::size_t> pending;
     for (const auto& i : lineOf) {
-        if (i && !ownOf(*i) && rawOfLine.try_emplace(*i, raw.size()).second)
-            raw.push_back(rawOf(lines_[*i]));
+        if (i && !knownDecoded(*i) && !read_->cached(*i) && pending.insert(*i).second) {
+            raw.push_back(rawOf(*i));
+            rawLines.push_back(*i);
+        }
     }
-    const auto decoded = decodeLines(raw);
+    auto decoded = decodeLines(raw);
+    for (std::size_t r = 0; r < rawLines.size(); ++r)
+        read_->cache(rawLines[r], std::move(decoded[r]));
     std::vector<std::optional<std::string>> out;
     out.reserve(keys.size());
     for (const auto& i : lineOf) {
@@ -300,8 +370,8 @@ std::vector<std::optional<std::string>> StringTable::lookupAll(const std::vector
             out.emplace_back();
             continue;
         }
-        const Own* own = ownOf(*i);
-        out.push_back(textOf(own ? own->decoded : decoded[rawOfLine.at(*i)]));
+        const auto* known = knownDecoded(*i);
+        out.push_back(textOf(known ? *known : *read_->cached(*i)));
     }
     return out;
 }
@@ -317,22 +387,24 @@ bool StringTable::appendLineCopyingText(std::string_view newKey, std::string_vie
     Own own;
     own.decoded = std::string(newKey) + ">" + *name;
     const Own* source = ownOf(*i);
-    Line slice = lines_[*i];
     if (source && source->changed) {
         // Not read from the file: there are no bytes to copy, the name is encoded like any other.
         own.changed = true;
-        slice = {};
-    } else if (!source || source->rawPrefix.empty()) {
+    } else if (source) {
+        // A copied line: its slice already holds the text alone.
+        own.slice = source->slice;
+    } else {
         // ">" (0x3E) is never a byte of a two-byte BIG5 character, so the first one ends the key.
         // A copied line's slice holds its text alone.
-        const auto raw = rawOf(slice);
+        const Span line = read_->lines[*i];
+        const auto raw = rawOf(line);
         const auto rest = raw.substr(raw.find('>') + 1);
-        slice.begin += static_cast<std::uint32_t>(raw.size() - rest.size());
-        slice.size = static_cast<std::uint32_t>(rest.substr(0, rest.find('>')).size());
+        own.slice.begin = line.begin + static_cast<std::uint32_t>(raw.size() - rest.size());
+        own.slice.size = static_cast<std::uint32_t>(rest.substr(0, rest.find('>')).size());
     }
     if (!own.changed)
         own.rawPrefix = std::string(newKey) + ">";
-    addLine(std::move(own), slice.begin, slice.size);
+    addLine(std::move(own));
     return true;
 }
 
@@ -349,26 +421,32 @@ bool StringTable::containsText(std::string_view needle) const
 
     // Decoded lines are searched as they are; a raw line only where its bytes match, and then
     // decoded to make sure the match is not made of bytes of two-byte characters.
-    for (const auto& own : owns_) {
-        if (asciiLowered(own.decoded).find(folded) != std::string::npos)
-            return true;
-    }
-    const std::string_view all = *bytes_;
-    const std::boyer_moore_horspool_searcher searcher(
-        folded.begin(), folded.end(), [](char c) { return std::hash<char>{}(asciiLower(c)); },
-        [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+    auto holds = [&](const std::string& line) {
+        return asciiLowered(line).find(folded) != std::string::npos;
+    };
+    if (std::any_of(added_.begin(), added_.end(), [&](const Own& own) { return holds(own.decoded); }) ||
+        std::any_of(changed_.begin(), changed_.end(),
+                    [&](const auto& own) { return holds(own.second.decoded); }) ||
+        std::any_of(read_->wideKeyed.begin(), read_->wideKeyed.end(),
+                    [&](const auto& line) { return !changed_.contains(line.first) && holds(line.second); }))
+        return true;
+    std::call_once(read_->loweredOnce, [&] { read_->lowered = asciiLowered(read_->bytes); });
+    const std::string_view all = read_->lowered;
+    const auto& lines = read_->lines;
+    // Horspool over a byte table: keys share long prefixes ("tab_name_"), which a search for the
+    // first byte followed by a compare would try at every line.
+    const std::boyer_moore_horspool_searcher searcher(folded.begin(), folded.end());
     for (auto from = all.begin();;) {
         const auto hit = std::search(from, all.end(), searcher);
         if (hit == all.end())
             return false;
-        const auto at = static_cast<std::uint32_t>(hit - all.begin());
-        const auto read = lines_.begin() + static_cast<std::ptrdiff_t>(readLines_);
-        const auto line = std::upper_bound(lines_.begin(), read, at,
-                                           [](std::uint32_t pos, const Line& l) { return pos < l.begin; });
-        const auto i = static_cast<std::size_t>(line - lines_.begin()) - 1;
-        if (!ownOf(i) && asciiLowered(decodeLine(rawOf(lines_[i]))).find(folded) != std::string::npos)
-            return true;
         from = hit + 1;
+        const auto at = static_cast<std::size_t>(hit - all.begin());
+        const auto line = std::upper_bound(lines.begin(), lines.end(), at,
+                                           [](std::size_t pos, const Span& l) { return pos < l.begin; });
+        const auto i = static_cast<std::size_t>(line - lines.begin()) - 1;
+        if (!knownDecoded(i) && holds(decodedReadLine(i)))
+            return true;
     }
 }
 
@@ -381,10 +459,13 @@ void StringTable::setLine(std::string_view key, std::string_view name)
     }
     if (lookup(key) == std::optional<std::string>(std::string(name)))
         return;
-    Own& own = makeOwn(*i);
+    Own& own = *i < readCount() ? changed_[*i] : added_[*i - readCount()];
     own.decoded = std::string(key) + ">" + std::string(name);
     own.changed = true;
-    index(*i);
+    if (*i >= readCount()) {
+        const auto newKey = keyOf(*i);
+        addedHashes_[*i - readCount()] = newKey ? keyHash(*newKey) : 0;
+    }
 }
 
 void StringTable::appendLine(std::string_view text)
@@ -397,68 +478,89 @@ void StringTable::appendLine(std::string_view text)
 
 bool StringTable::isModified() const
 {
-    return std::any_of(owns_.begin(), owns_.end(),
-                       [](const Own& own) { return own.changed || !own.rawPrefix.empty(); });
+    return !changed_.empty() || !added_.empty();
+}
+
+bool StringTable::isReadFrom(std::string_view bytes) const
+{
+    if (isModified() || bytes.size() != read_->bytes.size() + read_->tail.size())
+        return false;
+    return bytes.substr(0, read_->bytes.size()) == read_->bytes &&
+           bytes.substr(read_->bytes.size()) == read_->tail;
 }
 
 std::string StringTable::text() const
 {
     std::vector<std::string_view> raw;
-    std::vector<std::size_t> rawLines;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (!ownOf(i)) {
-            raw.push_back(rawOf(lines_[i]));
-            rawLines.push_back(i);
-        }
+    for (std::size_t i = 0; i < lineCount(); ++i) {
+        if (!knownDecoded(i))
+            raw.push_back(rawOf(i));
     }
     auto decoded = decodeLines(raw);
     std::string out;
     std::size_t next = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    for (std::size_t i = 0; i < lineCount(); ++i) {
         if (i > 0)
             out += "\r\n";
-        const Own* own = ownOf(i);
-        out += own ? own->decoded : decoded[next++];
+        const auto* known = knownDecoded(i);
+        out += known ? *known : decoded[next++];
     }
     return out;
 }
 
 Result<std::string> StringTable::encoded() const
 {
+    const auto& lines = read_->lines;
+    std::vector<std::size_t> changed;
+    changed.reserve(changed_.size());
+    for (const auto& entry : changed_)
+        changed.push_back(entry.first);
+    std::sort(changed.begin(), changed.end());
+
     std::string out;
-    out.reserve(bytes_->size() + tail_.size() + 2);
-    for (std::size_t i = 0; i < lines_.size();) {
-        if (i > 0)
-            out += "\r\n";
-        if (keepsBytes(i)) {
-            // Untouched lines that followed each other in the file go out as one run of bytes.
-            std::size_t j = i;
-            while (j + 1 < lines_.size() && keepsBytes(j + 1) &&
-                   lines_[j + 1].begin == lines_[j].begin + lines_[j].size + 2)
-                ++j;
-            out.append(*bytes_, lines_[i].begin, lines_[j].begin + lines_[j].size - lines_[i].begin);
-            i = j + 1;
-            continue;
-        }
-        const Own& own = *ownOf(i);
+    out.reserve(read_->bytes.size() + read_->tail.size() + 2);
+    auto encodeOwn = [&](const Own& own) -> Status {
         if (!own.changed) {
             // The prefix of a copied line is its new key, ASCII like every key we make.
             auto prefix = StringTableCodec::encode(own.rawPrefix);
             if (!prefix)
                 return fail("字符串表的行“" + own.decoded + "”：" + prefix.error().message);
             out += *prefix;
-            out += rawOf(lines_[i]);
-        } else {
-            auto bytes = StringTableCodec::encode(own.decoded);
-            if (!bytes)
-                return fail("字符串表的行“" + own.decoded + "”：" + bytes.error().message);
-            out += *bytes;
+            out += rawOf(own.slice);
+            return {};
         }
-        ++i;
+        auto bytes = StringTableCodec::encode(own.decoded);
+        if (!bytes)
+            return fail("字符串表的行“" + own.decoded + "”：" + bytes.error().message);
+        out += *bytes;
+        return {};
+    };
+    // Untouched read lines follow each other in the file and go out as runs of bytes.
+    std::size_t i = 0;
+    auto next = changed.begin();
+    while (i < lines.size()) {
+        if (i > 0)
+            out += "\r\n";
+        if (next != changed.end() && *next == i) {
+            if (auto ok = encodeOwn(changed_.at(i)); !ok)
+                return std::unexpected(ok.error());
+            ++next;
+            ++i;
+            continue;
+        }
+        const std::size_t end = next == changed.end() ? lines.size() : *next;
+        out.append(read_->bytes, lines[i].begin, lines[end - 1].begin + lines[end - 1].size - lines[i].begin);
+        i = end;
     }
-    if (endsWithLineBreak_ && !lines_.empty())
+    for (const auto& own : added_) {
+        if (i++ > 0)
+            out += "\r\n";
+        if (auto ok = encodeOwn(own); !ok)
+            return std::unexpected(ok.error());
+    }
+    if (read_->endsWithLineBreak && lineCount() > 0)
         out += "\r\n";
-    out += tail_;
+    out += read_->tail;
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace shopkeeper::text {
@@ -25,6 +26,8 @@ namespace shopkeeper::text {
 class StringTable
 {
 public:
+    StringTable();
+
     static StringTable fromBytes(std::string_view bytes);
     // The table, or why it could not be read. A missing file and an unreadable one are told
     // apart: only a missing table may be started anew.
@@ -54,9 +57,12 @@ public:
     // decoding could not read). False, and nothing added, when fromKey has no line with text.
     bool appendLineCopyingText(std::string_view newKey, std::string_view fromKey);
 
-    std::size_t lineCount() const { return lines_.size(); }
+    std::size_t lineCount() const;
     std::string decodedLine(std::size_t i) const;
     bool isModified() const;
+    // True when this table is unchanged since it was read from bytes: reading bytes again
+    // would give the same table, so a copy of this one can stand for it.
+    bool isReadFrom(std::string_view bytes) const;
 
     // The decoded table, lines joined with CR LF.
     std::string text() const;
@@ -66,37 +72,40 @@ public:
 private:
     static StringTable fromOwnBytes(std::string bytes);
 
-    // A line is a slice of the bytes read until it is decoded for its key, changed, copied or
-    // added; then it also has an Own entry.
-    struct Line
+    struct Span
     {
         std::uint32_t begin = 0;
         std::uint32_t size = 0;
-        std::int32_t own = -1;
     };
+    // The table as read: its bytes, its lines and their key hashes. Shared, never changed, by
+    // every copy of the table, so that a copy costs no more than a few pointers whatever the
+    // size of the table; it also keeps the decoded lines and the lowered bytes once made.
+    struct Read;
+    // A line that this table changed, added or copied.
     struct Own
     {
         std::string decoded;
         bool changed = false;  // written by encoding decoded
-        std::string rawPrefix; // for a copied line: bytes written before the slice, which holds the text
+        std::string rawPrefix; // for a copied line: bytes written before slice, which holds the text
+        Span slice;
     };
 
-    std::string_view rawOf(const Line& line) const;
+    std::size_t readCount() const;
+    std::string_view rawOf(std::size_t i) const;
+    std::string_view rawOf(Span span) const;
     const Own* ownOf(std::size_t i) const;
-    Own& makeOwn(std::size_t i);
-    bool keepsBytes(std::size_t i) const;
+    // The decoded line when this table already holds it (changed, added, or read with a key
+    // that is not ASCII).
+    const std::string* knownDecoded(std::size_t i) const;
+    std::string decodedReadLine(std::size_t i) const;
     std::optional<std::string_view> keyOf(std::size_t i) const;
     std::optional<std::size_t> lineOfKey(std::string_view key) const;
-    void index(std::size_t i);
-    void addLine(Own own, std::uint32_t begin = 0, std::uint32_t size = 0);
+    void addLine(Own own);
 
-    std::shared_ptr<const std::string> bytes_ = std::make_shared<const std::string>();
-    std::vector<Line> lines_;
-    std::vector<Own> owns_;
-    std::size_t readLines_ = 0; // lines_ up to here are the file's, in file order
-    bool endsWithLineBreak_ = false;
-    std::string tail_;
-    std::vector<std::uint32_t> keyHashes_; // of each line's key, 0 for a line without one
+    std::shared_ptr<const Read> read_;
+    std::unordered_map<std::size_t, Own> changed_; // read lines given another text, by line number
+    std::vector<Own> added_;                       // lines after the read ones
+    std::vector<std::uint32_t> addedHashes_;       // of each added line's key, 0 for none
 };
 
 } // namespace shopkeeper::text

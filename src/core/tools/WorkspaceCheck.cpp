@@ -91,7 +91,8 @@ std::vector<CheckProblem> WorkspaceCheck::checkShop(const ScannedShop& shop,
                 (document.table.hasKey(key) ? "在itemshop.kor.str中的行没有名称"
                                             : "在itemshop.kor.str中没有对应的行"));
     }
-    std::unordered_map<std::string, shop::CellAt> firstPlace;
+    // Keyed by the cells' own text, which outlives the map: no copy of every ID.
+    std::unordered_map<std::string_view, shop::CellAt> firstPlace;
     for (int k = 0; k < shop::kPageCount; ++k) {
         const auto& page = document.pages[static_cast<std::size_t>(k)];
         for (int r = 0; r < page.rowCount(); ++r) {
