@@ -1,12 +1,16 @@
 // Opens the editor on a workspace, loads it, chooses an NPC and saves pictures of the window:
 //   shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]
-// writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR, and
-// desktop.png: the whole screen with the main window centred on it and the preview beside it.
+// writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR,
+// desktop.png: the whole screen with the main window centred on it and the preview beside it,
+// and the three workspace tools filled with results: whereused.png, replace.png, check.png.
 #include "gui/grid/PageGridView.h"
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/Translations.h"
+#include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
+#include "gui/windows/ReplaceWindow.h"
+#include "gui/windows/WhereUsedWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <iostream>
 
@@ -117,6 +122,33 @@ int main(int argc, char** argv)
         search->results()->setCurrentRow(2);
     wait(300);
     ok = grab(search, out + "/search.png") && ok;
+    search->close();
+
+    // The tools, each over the item of the first cell of the open shop.
+    const QString id = window.grid(0)->model()->index(0, 0).data().toString();
+    const auto finish = [](ToolWindow* tool) {
+        for (int i = 0; i < 400 && tool->isBusy(); ++i)
+            wait(50);
+        wait(300);
+    };
+    window.showWhereUsed(id);
+    auto* whereUsed = window.whereUsedWindow();
+    finish(whereUsed);
+    whereUsed->table()->selectRow(0);
+    ok = grab(whereUsed, out + "/whereused.png") && ok;
+    whereUsed->close();
+    window.showReplace(id);
+    auto* replace = window.replaceWindow();
+    replace->toBox()->setText(window.grid(0)->model()->index(0, 1).data().toString());
+    replace->preview();
+    finish(replace);
+    ok = grab(replace, out + "/replace.png") && ok;
+    replace->close();
+    window.showCheck();
+    auto* check = window.checkWindow();
+    finish(check);
+    check->table()->selectRow(1);
+    ok = grab(check, out + "/check.png") && ok;
     std::cout << (ok ? "saved pictures in " : "could not grab the window into ") << out.toStdString() << "\n";
     return ok ? 0 : 1;
 }

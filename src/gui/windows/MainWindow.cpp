@@ -63,8 +63,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
     : QWidget(parent), FramelessWindow(this), session_(workspace), workspace_(session_),
-      catalogue_(std::move(workspace)),
-      dialogs_(dialogs)
+      catalogue_(std::move(workspace)), dialogs_(dialogs)
 {
     buildControls();
     npcCombo_->setModel(workspace_.npcList());
@@ -127,6 +126,7 @@ MainWindow::~MainWindow()
     // The secondary windows read the sessions: they go while the sessions are still there.
     delete preview_.data();
     delete search_.data();
+    deleteToolWindows();
     workspace_.cancelListing();
 }
 
@@ -201,6 +201,7 @@ void MainWindow::buildControls()
     connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
     connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+    setUpTools(help);
 }
 
 void MainWindow::connectSession()
@@ -244,6 +245,8 @@ void MainWindow::showSearch()
 {
     if (!search_) {
         search_ = new SearchWindow(catalogue_, dialogs_, this);
+        connect(search_, &SearchWindow::whereUsedRequested, this,
+                [this](const QString& id) { showWhereUsed(id); });
         catalogue_.prepare();
     }
     search_->showNormal();
@@ -265,7 +268,7 @@ void MainWindow::updateTitle()
     QString title = productTitle() + QStringLiteral("    工作目录：") + nativePath(workspacePath());
     if (session_.isModified())
         title += QStringLiteral("  *已修改");
-    const int room = 555; // up to the help button
+    const int room = 515; // up to the tools button
     setTitle(titleStrip()->fontMetrics().elidedText(title, Qt::ElideMiddle, room));
     titleStrip()->setToolTip(title);
 }
