@@ -6,7 +6,6 @@
 #include "core/text/StringTableCodec.h"
 #include "gui/grid/PageGridModel.h"
 #include "gui/widgets/Dialogs.h"
-#include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
 
 #include <QApplication>
@@ -184,46 +183,6 @@ void OpenAndFillPreview(benchmark::State& state)
     state.counters["longest_gap_ms"] = longest;
 }
 BENCHMARK(OpenAndFillPreview)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-
-// The check window run over the large workspace (1,000 NPC shops, 10,000 NPC files): the check
-// reads every shop on its job while the window shows "n / N", then the whole list of problems
-// goes into the table at once. Counters: longest_gap_ms of the UI thread, check_ms, problems.
-void CheckLargeWorkspaceInWindow(benchmark::State& state)
-{
-    const auto folder = bench::largeWorkspace();
-    SilentDialogs dialogs;
-    gui::MainWindow window(folder, dialogs);
-    window.show();
-    double longest = 0;
-    double total = 0;
-    for (auto _ : state) {
-        GapWatch watch;
-        watch.start();
-        // The first check starts as the window opens; a window already open checks again.
-        gui::CheckWindow* check = window.checkWindow();
-        QEventLoop loop;
-        if (check) {
-            QObject::connect(check, &gui::ToolWindow::finished, &loop, &QEventLoop::quit);
-            check->check();
-        } else {
-            window.showCheck();
-            check = window.checkWindow();
-            QObject::connect(check, &gui::ToolWindow::finished, &loop, &QEventLoop::quit);
-        }
-        loop.exec();
-        // What the table shows once the result is in is drawn too.
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-        watch.stop();
-        state.SetIterationTime(static_cast<double>(watch.elapsed()) / 1000.0);
-        longest = std::max(longest, static_cast<double>(watch.longestGap()));
-        total += static_cast<double>(watch.elapsed() - 50);
-        state.counters["problems"] = check->places()->rowCount();
-    }
-    state.counters["longest_gap_ms"] = longest;
-    state.counters["check_ms"] = total / static_cast<double>(state.iterations());
-}
-BENCHMARK(CheckLargeWorkspaceInWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

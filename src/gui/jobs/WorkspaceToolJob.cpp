@@ -65,11 +65,12 @@ void WorkspaceToolJob::findUses(const workspace::Workspace& workspace, std::vect
         });
 }
 
-void WorkspaceToolJob::check(const workspace::Workspace& workspace)
+void WorkspaceToolJob::check(const workspace::Workspace& workspace, std::shared_ptr<const void> retired)
 {
     using Checked = std::expected<tools::CheckResult, workspace::LoadError>;
     run<Checked>(
-        [workspace](const tools::ToolControl& control) {
+        [workspace, retired = std::move(retired)](const tools::ToolControl& control) mutable {
+            retired.reset();
             const auto catalogue = tools::checkCatalogueFor(workspace);
             return tools::WorkspaceCheck::run(workspace, catalogue.catalogue, control);
         },

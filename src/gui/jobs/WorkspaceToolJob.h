@@ -27,7 +27,8 @@ public:
     ~WorkspaceToolJob() override;
 
     void findUses(const workspace::Workspace& workspace, std::vector<std::string> ids);
-    void check(const workspace::Workspace& workspace);
+    // retired, the result of an earlier check, is freed on the worker.
+    void check(const workspace::Workspace& workspace, std::shared_ptr<const void> retired = {});
     // Plans the replace; with apply, writes the plan as soon as it is made (on the same worker,
     // so nothing is read twice), else only the plan arrives.
     void replace(const workspace::Workspace& workspace, std::string from, std::string to, bool apply);

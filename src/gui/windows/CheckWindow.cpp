@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <array>
+#include <utility>
 
 namespace shopkeeper::gui {
 
@@ -80,11 +81,11 @@ QString CheckWindow::kindCaption(tools::CheckProblem::Kind kind)
 
 void CheckWindow::check()
 {
-    result_.reset();
     places()->clear();
     checkButton_->setEnabled(false);
     showProgress(QStringLiteral("正在检查"), 0, 0);
-    job_.check(session_.workspace());
+    // Tens of thousands of problems take a while to free: the worker does it.
+    job_.check(session_.workspace(), std::exchange(result_, nullptr));
 }
 
 void CheckWindow::showProblems()
@@ -93,18 +94,35 @@ void CheckWindow::showProblems()
         return;
     const int wanted = kindBox_->currentData().toInt();
     std::array<int, kKinds.size()> counts{};
-    std::vector<Place> lines;
-    for (const auto& problem : result_->problems) {
-        ++counts[static_cast<std::size_t>(problem.kind)];
-        if (wanted >= 0 && static_cast<int>(problem.kind) != wanted)
-            continue;
-        lines.push_back({{kindCaption(problem.kind), qs(problem.npcName), qs(problem.fileName),
-                          placeText(problem), qs(problem.detail)},
-                         problem.shopFile,
-                         problem.cell});
+    std::vector<std::size_t> shownItems;
+    const auto& problems = result_->problems;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        ++counts[static_cast<std::size_t>(problems[i].kind)];
+        if (wanted < 0 || static_cast<int>(problems[i].kind) == wanted)
+            shownItems.push_back(i);
     }
-    const auto shown = lines.size();
-    places()->setPlaces(std::move(lines));
+    const auto shown = shownItems.size();
+    PlaceListModel::Source source;
+    source.count = problems.size();
+    source.text = [result = result_](std::size_t item, int column) {
+        const auto& problem = result->problems[item];
+        switch (column) {
+        case 0:
+            return kindCaption(problem.kind);
+        case 1:
+            return qs(problem.npcName);
+        case 2:
+            return qs(problem.fileName);
+        case 3:
+            return placeText(problem);
+        default:
+            return qs(problem.detail);
+        }
+    };
+    source.place = [result = result_](std::size_t item) {
+        return Place{result->problems[item].shopFile, result->problems[item].cell};
+    };
+    places()->setSource(std::move(source), wanted < 0 ? std::nullopt : std::optional(std::move(shownItems)));
     // The filter tells how many lines each kind has.
     for (std::size_t k = 0; k < kKinds.size(); ++k) {
         kindBox_->setItemText(static_cast<int>(k) + 1,

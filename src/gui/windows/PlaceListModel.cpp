@@ -9,7 +9,9 @@ PlaceListModel::PlaceListModel(QStringList headers, QObject* parent)
 
 int PlaceListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(places_.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(items_ ? items_->size() : source_.count);
 }
 
 int PlaceListModel::columnCount(const QModelIndex& parent) const
@@ -19,12 +21,10 @@ int PlaceListModel::columnCount(const QModelIndex& parent) const
 
 QVariant PlaceListModel::data(const QModelIndex& index, int role) const
 {
-    const auto* line = place(index.row());
-    if (!line || index.column() >= line->texts.size())
+    const auto item = itemAt(index.row());
+    if (!item || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return line->texts.at(index.column());
-    return {};
+    return source_.text(*item, index.column());
 }
 
 QVariant PlaceListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -34,18 +34,27 @@ QVariant PlaceListModel::headerData(int section, Qt::Orientation orientation, in
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-void PlaceListModel::setPlaces(std::vector<Place> places)
+void PlaceListModel::setSource(Source source, std::optional<std::vector<std::size_t>> items)
 {
     beginResetModel();
-    places_ = std::move(places);
+    source_ = std::move(source);
+    items_ = std::move(items);
     endResetModel();
 }
 
-const Place* PlaceListModel::place(int row) const
+std::optional<std::size_t> PlaceListModel::itemAt(int row) const
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= places_.size())
-        return nullptr;
-    return &places_[static_cast<std::size_t>(row)];
+    if (row < 0 || row >= rowCount())
+        return std::nullopt;
+    return items_ ? (*items_)[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+}
+
+std::optional<Place> PlaceListModel::place(int row) const
+{
+    const auto item = itemAt(row);
+    if (!item)
+        return std::nullopt;
+    return source_.place(*item);
 }
 
 } // namespace shopkeeper::gui

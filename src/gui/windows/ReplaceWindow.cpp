@@ -19,19 +19,6 @@ namespace {
 
 const QString kNotice = QStringLiteral("提示");
 
-std::vector<Place> placesOf(const std::vector<tools::ItemUse>& uses)
-{
-    std::vector<Place> lines;
-    lines.reserve(uses.size());
-    for (const auto& use : uses) {
-        lines.push_back({{qs(use.npcName), qs(use.fileName), qs(use.pageName), ordinalText(use.cell.row),
-                          ordinalText(use.cell.column)},
-                         use.shopFile,
-                         use.cell});
-    }
-    return lines;
-}
-
 QString fileNames(const std::vector<std::filesystem::path>& paths)
 {
     QStringList names;
@@ -80,7 +67,7 @@ ReplaceWindow::ReplaceWindow(ShopSession& session, CatalogueService& catalogue, 
                 if (outcome)
                     showOutcome(*plan, *outcome);
                 else
-                    showPlan(*plan);
+                    showPlan(plan);
                 emit finished();
             });
     connect(&job_, &WorkspaceToolJob::failed, this, [this] {
@@ -152,9 +139,10 @@ void ReplaceWindow::apply()
     job_.replace(session_.workspace(), from, to, true);
 }
 
-void ReplaceWindow::showPlan(const tools::ReplacePlan& plan)
+void ReplaceWindow::showPlan(const std::shared_ptr<const tools::ReplacePlan>& planned)
 {
-    places()->setPlaces(placesOf(plan.changes));
+    places()->setSource(usesSource({planned, &planned->changes}));
+    const auto& plan = *planned;
     const auto shops = plan.shops.size();
     QString text = plan.changes.empty()
                        ? QStringLiteral("没有需要替换的格子（共 %1 个商店）").arg(plan.shopCount)
@@ -186,14 +174,15 @@ void ReplaceWindow::showOutcome(const tools::ReplacePlan& plan, const tools::Rep
         if (std::ranges::find(outcome.written, use.shopFile) != outcome.written.end())
             written.push_back(use);
     }
-    places()->setPlaces(placesOf(written));
+    const auto count = written.size();
+    places()->setSource(usesSource(std::make_shared<const std::vector<tools::ItemUse>>(std::move(written))));
     statusLabel()->setToolTip({});
     switch (outcome.kind) {
     case Kind::Written:
-        statusLabel()->setText(plan.changes.empty() ? QStringLiteral("没有需要替换的格子")
-                                                    : QStringLiteral("已替换 %1 处，写入 %2 个商店")
-                                                          .arg(written.size())
-                                                          .arg(outcome.written.size()));
+        statusLabel()->setText(
+            plan.changes.empty()
+                ? QStringLiteral("没有需要替换的格子")
+                : QStringLiteral("已替换 %1 处，写入 %2 个商店").arg(count).arg(outcome.written.size()));
         return;
     case Kind::WriteFailed:
         statusLabel()->setText(QStringLiteral("替换中途失败！"));

@@ -43,7 +43,7 @@ protected:
 
 private:
     bool readIds(std::string& from, std::string& to);
-    void showPlan(const tools::ReplacePlan& plan);
+    void showPlan(const std::shared_ptr<const tools::ReplacePlan>& plan);
     void showOutcome(const tools::ReplacePlan& plan, const tools::ReplaceOutcome& outcome);
     void showNames();
     void setRunning(bool running);

@@ -54,8 +54,31 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
 
 void ToolWindow::choose(int row)
 {
-    if (const auto* line = places_->place(row))
+    if (const auto line = places_->place(row))
         emit placeChosen(line->shopFile, line->cell);
+}
+
+PlaceListModel::Source ToolWindow::usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses)
+{
+    PlaceListModel::Source source;
+    source.count = uses->size();
+    source.text = [uses](std::size_t item, int column) {
+        const auto& use = (*uses)[item];
+        switch (column) {
+        case 0:
+            return qs(use.npcName);
+        case 1:
+            return qs(use.fileName);
+        case 2:
+            return qs(use.pageName);
+        case 3:
+            return ordinalText(use.cell.row);
+        default:
+            return ordinalText(use.cell.column);
+        }
+    };
+    source.place = [uses](std::size_t item) { return Place{(*uses)[item].shopFile, (*uses)[item].cell}; };
+    return source;
 }
 
 void ToolWindow::showProgress(const QString& doing, int done, int total)

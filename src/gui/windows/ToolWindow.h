@@ -7,7 +7,9 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QTableView;
@@ -48,6 +50,8 @@ protected:
     void setUpResults(QTableView* table, QLabel* status, const QStringList& headers,
                       const QList<int>& widths);
     void showProgress(const QString& doing, int done, int total);
+    // The lines NPC, shop, page name, row, column of the cells in uses.
+    static PlaceListModel::Source usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses);
     // The item's name by the catalogue: "" for no ID, and nothing until the catalogue is ready.
     QString itemName(const QString& id) const;
     // Tells the user an ID field holds no item ID; false then.

@@ -39,7 +39,7 @@ WhereUsedWindow::WhereUsedWindow(ShopSession& session, CatalogueService& catalog
     connect(&job_, &WorkspaceToolJob::usesFound, this,
             [this](const std::shared_ptr<const tools::WhereUsedResult>& result) {
                 findButton_->setEnabled(true);
-                showUses(*result);
+                showUses(result);
                 emit finished();
             });
     connect(&job_, &WorkspaceToolJob::failed, this, [this] { findButton_->setEnabled(true); });
@@ -63,17 +63,10 @@ void WhereUsedWindow::find()
     job_.findUses(session_.workspace(), {id});
 }
 
-void WhereUsedWindow::showUses(const tools::WhereUsedResult& result)
+void WhereUsedWindow::showUses(const std::shared_ptr<const tools::WhereUsedResult>& found)
 {
-    std::vector<Place> lines;
-    lines.reserve(result.uses.size());
-    for (const auto& use : result.uses) {
-        lines.push_back({{qs(use.npcName), qs(use.fileName), qs(use.pageName), ordinalText(use.cell.row),
-                          ordinalText(use.cell.column)},
-                         use.shopFile,
-                         use.cell});
-    }
-    places()->setPlaces(std::move(lines));
+    places()->setSource(usesSource({found, &found->uses}));
+    const auto& result = *found;
 
     QString text =
         result.uses.empty()

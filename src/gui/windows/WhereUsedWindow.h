@@ -22,7 +22,7 @@ public:
     QLineEdit* idBox() const { return idBox_; }
 
 private:
-    void showUses(const tools::WhereUsedResult& result);
+    void showUses(const std::shared_ptr<const tools::WhereUsedResult>& result);
     void showName();
 
     QLineEdit* idBox_ = nullptr;
