@@ -124,8 +124,16 @@ int main(int argc, char** argv)
     ok = grab(search, out + "/search.png") && ok;
     search->close();
 
-    // The tools, each over the item of the first cell of the open shop.
-    const QString id = window.grid(0)->model()->index(0, 0).data().toString();
+    // The tools, each over the first item of the open shop; the replace puts the next one there.
+    QStringList items;
+    for (int row = 0; row < window.grid(0)->model()->rowCount() && items.size() < 2; ++row) {
+        for (int column = 0; column < 7 && items.size() < 2; ++column) {
+            const QString text = window.grid(0)->model()->index(row, column).data().toString();
+            if (!text.isEmpty() && text != QStringLiteral("-1"))
+                items << text;
+        }
+    }
+    const QString id = items.value(0);
     const auto finish = [](ToolWindow* tool) {
         for (int i = 0; i < 400 && tool->isBusy(); ++i)
             wait(50);
@@ -139,7 +147,7 @@ int main(int argc, char** argv)
     whereUsed->close();
     window.showReplace(id);
     auto* replace = window.replaceWindow();
-    replace->toBox()->setText(window.grid(0)->model()->index(0, 1).data().toString());
+    replace->toBox()->setText(items.value(1));
     replace->preview();
     finish(replace);
     ok = grab(replace, out + "/replace.png") && ok;

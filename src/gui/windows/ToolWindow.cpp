@@ -44,7 +44,9 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(22);
+    // The last column takes the rest of the width; a long text is elided and shown in full as a tip.
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < widths.size(); ++column)
         table_->setColumnWidth(column, widths.at(column));
