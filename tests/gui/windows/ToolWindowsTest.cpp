@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
@@ -46,6 +47,24 @@ protected:
                 return action->trigger();
         }
         FAIL() << caption.toStdString();
+    }
+    // Asks widget for its context menu at at and picks the entry caption from it.
+    static void pickFromContextMenu(QAbstractScrollArea* widget, const QPoint& at, const QString& caption)
+    {
+        bool picked = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (auto* action : menu->actions()) {
+                if (action->text() == caption && action->isEnabled()) {
+                    picked = true;
+                    action->trigger();
+                }
+            }
+            menu->close();
+        });
+        emit widget->customContextMenuRequested(at);
+        EXPECT_TRUE(picked) << caption.toStdString();
     }
     static bool waitFor(gui::ToolWindow* tool)
     {
@@ -93,10 +112,21 @@ protected:
 
 TEST_F(ToolWindows, WhereUsedListsEveryCellAndADoubleClickOpensThePlaceAskingAboutEdits)
 {
-    // From the grid cell that holds item 7.
-    window->grid(0)->setCurrentIndex(window->grid(0)->model()->index(0, 0));
-    useTool("物品出售位置");
+    // From the context menu of a selected search result: item 100.
+    child<QPushButton>(window.get(), "搜索按钮")->click();
+    auto* results = window->searchWindow()->results();
+    auto* hit = new QListWidgetItem("100---Bread", results);
+    hit->setData(Qt::UserRole, "100");
+    pickFromContextMenu(results, results->visualItemRect(hit).center(), "物品出售位置");
     auto* tool = window->whereUsedWindow();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_TRUE(waitFor(tool));
+    EXPECT_EQ(lines(tool),
+              QStringList({"Baker|a.shp|Food|1|2", "Baker|a.shp|Food|1|4", "未知NPC|b.shp|第一页|1|1"}));
+
+    // From the context menu of the grid cell that holds item 7.
+    auto* grid = window->grid(0);
+    pickFromContextMenu(grid, grid->visualRect(grid->model()->index(0, 0)).center(), "物品出售位置");
     ASSERT_NE(tool, nullptr);
     ASSERT_TRUE(waitFor(tool));
     EXPECT_EQ(tool->idBox()->text(), "7");
