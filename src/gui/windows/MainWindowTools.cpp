@@ -124,6 +124,9 @@ void MainWindow::showReplace(const QString& from)
             return saved;
         };
         hooks.setWriting = [this](bool writing) {
+            // A save still showing its tick is finished first: its re-read must not come later.
+            if (writing && confirmation_.isActive())
+                finishSave();
             session_.setEditable(!writing);
             workspace_.setSaving(writing);
         };
