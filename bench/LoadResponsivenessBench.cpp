@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -32,6 +34,10 @@ public:
     bool question(QWidget*, const QString&, const QString&, Icon) override { return true; }
     SaveChoice askToSave(QWidget*, const QString&, const QString&) override { return SaveChoice::Discard; }
     std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override
     {
         return std::nullopt;
     }
@@ -165,9 +171,10 @@ void OpenAndFillPreview(benchmark::State& state)
         SilentDialogs dialogs;
         gui::MainWindow window(folder, dialogs);
         window.show();
-        for (int k = 0; k < shop::kPageCount; ++k)
-            window.session().model(k)->fill(
-                shop::ShopPage::fromItems(std::vector<std::string>(700, std::to_string(1000 + 37 * k))));
+        for (int k = 0; k < shop::kPageCount; ++k) {
+            const QString item = QString::number(1000 + 37 * k) + QLatin1Char('\t');
+            window.session().paste(k, {0, 0}, (item.repeated(shop::kColumns) + QLatin1Char('\n')).repeated(100));
+        }
         GapWatch watch;
         watch.start();
         window.findChild<QPushButton*>(QStringLiteral("预览按钮"))->click();
@@ -191,6 +198,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The editor remembers workspaces and window places: here in a folder of the benchmark's own.
+    QTemporaryDir settingsFolder;
+    QCoreApplication::setOrganizationName(QStringLiteral("shopkeeper-bench"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -26,6 +28,10 @@ public:
     bool question(QWidget*, const QString&, const QString&, Icon) override { return true; }
     SaveChoice askToSave(QWidget*, const QString&, const QString&) override { return SaveChoice::Discard; }
     std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override
     {
         return std::nullopt;
     }
@@ -102,6 +108,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The editor remembers workspaces and window places: here in a folder of the benchmark's own.
+    QTemporaryDir settingsFolder;
+    QCoreApplication::setOrganizationName(QStringLiteral("shopkeeper-bench"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,4 +1,5 @@
 #include "Version.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/Translations.h"
@@ -21,7 +22,8 @@ void describeOptions(QCommandLineParser& parser)
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("workspace"),
-        QStringLiteral("The workspace folder (default: the folder that holds the program)."),
+        QStringLiteral(
+            "The workspace folder (default: the one used last, else the folder that holds the program)."),
         QStringLiteral("[workspace]"));
 }
 
@@ -54,12 +56,16 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     describeOptions(parser);
     parser.process(app);
+    QApplication::setOrganizationName(QStringLiteral("Shopkeeper"));
     QApplication::setApplicationName(QStringLiteral("Shopkeeper"));
     shopkeeper::gui::installQtTranslations(app);
 
-    // The workspace is the folder that holds the program, or the folder named on the command line.
+    // The workspace is the folder named on the command line, else the one used last, else the
+    // folder that holds the program.
     const QStringList arguments = parser.positionalArguments();
-    const QString folder = !arguments.isEmpty() ? arguments.at(0) : QApplication::applicationDirPath();
+    const QString folder =
+        !arguments.isEmpty() ? arguments.at(0)
+                             : shopkeeper::gui::settings::startWorkspace(QApplication::applicationDirPath());
 
     shopkeeper::gui::QtDialogs dialogs;
     shopkeeper::gui::MainWindow window(shopkeeper::gui::toPath(QDir(folder).absolutePath()), dialogs);

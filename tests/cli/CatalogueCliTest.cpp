@@ -81,13 +81,14 @@ TEST(CliName, UsesTheWorkspaceTableFirstAndReportsItsFailures)
     writeFile(ws / "id-name.txt", "no tab here");
     const auto unsupported = cli("name --workspace " + quoted(ws.path()) + " 1");
     EXPECT_EQ(unsupported.exitCode, 6);
-    EXPECT_EQ(unsupported.err, std::string("加载失败: ") + catalogue::kUnsupportedTableMessage + "\n");
+    const std::string folderLine = "\n读取 id-name.txt 的文件夹：" + ws.path().string() + "\n";
+    EXPECT_EQ(unsupported.err, std::string("加载失败: ") + catalogue::kUnsupportedTableMessage + folderLine);
     EXPECT_TRUE(unsupported.out.empty());
 
     fs::remove(ws / "id-name.txt");
     const auto missing = cli("name --workspace " + quoted(ws.path()) + " 1");
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, std::string("加载失败: ") + catalogue::kMissingTableMessage + "\n");
+    EXPECT_EQ(missing.err, std::string("加载失败: ") + catalogue::kMissingTableMessage + folderLine);
 }
 
 TEST(CliSearch, PrintsTheEntriesInTheWindowsOrder)

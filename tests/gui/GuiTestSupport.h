@@ -69,12 +69,27 @@ public:
         return text;
     }
 
+    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& start) override
+    {
+        folderDialogs.push_back({title, start, Icon::None});
+        if (folderAnswers.empty())
+            return std::nullopt;
+        const bool answered = folderAnswers.front().has_value();
+        const QString folder = answered ? *folderAnswers.front() : QString();
+        folderAnswers.pop_front();
+        if (!answered)
+            return std::nullopt;
+        return folder;
+    }
+
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::vector<Shown> inputs;
     std::deque<bool> answers;
     std::deque<SaveChoice> saveChoices;
     std::deque<std::optional<QString>> inputAnswers;
+    std::vector<Shown> folderDialogs; // the text is the folder it starts in
+    std::deque<std::optional<QString>> folderAnswers;
 };
 
 template <typename T> T* child(QWidget* window, const char* name)
@@ -142,6 +157,13 @@ protected:
         QSignalSpy ready(&window(), &gui::MainWindow::npcListReady);
         child<QPushButton>(&window(), "载入按钮")->click();
         return ready.count() > 0 || ready.wait(20000);
+    }
+    // Saves and waits until the shop has been read again after the save's tick.
+    bool save()
+    {
+        const bool saved = window().save();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window().workspaceSession().isSaving(); }, 5000));
+        return saved;
     }
     QComboBox* combo() { return child<QComboBox>(&window(), "NPC组合框"); }
     void choose(int index)

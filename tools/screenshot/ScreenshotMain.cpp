@@ -2,11 +2,17 @@
 //   shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]
 // writes main.png, page2.png, help.png, output.png, preview.png and search.png into OUT_DIR,
 // desktop.png: the whole screen with the main window centred on it and the preview beside it,
-// and the three workspace tools filled with results: whereused.png, replace.png, check.png.
+// beside.png: the main window and the preview together, and chooser.png: the main window with the
+// workspace menu open. The settings (recent workspaces, window positions) are the tool's own, in a
+// temporary folder: the user's are neither read nor changed.
+// Then the three workspace tools filled with results: whereused.png, replace.png, check.png.
 #include "gui/grid/PageGridView.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/Translations.h"
+#include "gui/widgets/WindowPlacement.h"
+#include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
 #include "gui/windows/ReplaceWindow.h"
@@ -16,10 +22,13 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <iostream>
 
@@ -32,6 +41,18 @@ void wait(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The part of the screen that the given windows cover.
+bool grabArea(const QList<QWidget*>& windows, const QString& path)
+{
+    QRect area;
+    for (const QWidget* window : windows)
+        area = area.united(window->frameGeometry());
+    QScreen* screen = windows.front()->screen();
+    area = area.intersected(screen->geometry());
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    return !shot.isNull() && shot.save(path);
 }
 
 bool grab(QWidget* window, const QString& path)
@@ -57,6 +78,10 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     installQtTranslations(app);
+    QTemporaryDir settingsFolder;
+    QCoreApplication::setOrganizationName(QStringLiteral("shopkeeper-screenshot"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     if (argc < 3) {
         std::cerr << "usage: shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]\n";
         return 1;
@@ -102,6 +127,23 @@ int main(int argc, char** argv)
     wait(300);
     ok = grab(preview, out + "/preview.png") && ok;
     ok = window.screen()->grabWindow(0).save(out + "/desktop.png") && ok;
+    // The pair side by side, for the README: the main window at the screen's left, the preview
+    // placed beside it again.
+    const QRect screenArea = window.screen()->availableGeometry();
+    window.move(screenArea.topLeft() + QPoint(10, 10));
+    placeBesideOwner(preview, &window);
+    wait(300);
+    ok = grabArea({&window, preview}, out + "/beside.png") && ok;
+
+    // The workspace menu of the title strip, with a few recent workspaces.
+    for (const char* recent : {"/srv/game/data-2024", "/home/admin/shops/test"})
+        settings::rememberWorkspace(QString::fromUtf8(recent));
+    settings::rememberWorkspace(fromPath(window.workspacePath()));
+    auto* chooser = window.workspaceChooser();
+    chooser->click();
+    wait(300);
+    ok = grabArea({&window, chooser->workspaceMenu()}, out + "/chooser.png") && ok;
+    chooser->workspaceMenu()->hide();
     window.findChild<QPushButton*>(QStringLiteral("搜索按钮"))->click();
     auto* search = window.searchWindow();
     search->move(window.pos() + QPoint(40, 60));

@@ -47,18 +47,28 @@ std::string repairedUtf8(std::string_view bytes)
 
 } // namespace
 
+std::string tableFolderLine(const std::filesystem::path& file)
+{
+    return kTableFolderLabel + io::displayPath(file.parent_path().lexically_normal().make_preferred());
+}
+
 std::expected<ExternalItemTable, ExternalTableError>
 ExternalItemTable::read(const std::filesystem::path& file)
 {
     std::error_code ec;
+    // The user learns where the file is looked for: the workspace, which need not hold the program.
     if (!std::filesystem::exists(file, ec))
         return std::unexpected(
-            ExternalTableError{ExternalTableError::Reason::Missing, kLoadFailedTitle, kMissingTableMessage});
+            ExternalTableError{ExternalTableError::Reason::Missing, kLoadFailedTitle,
+                               std::string(kMissingTableMessage) + "\n" + tableFolderLine(file)});
     auto bytes = io::readFileBytes(file, kMaxTableBytes);
     if (!bytes)
         return std::unexpected(ExternalTableError{ExternalTableError::Reason::Unreadable, kLoadFailedTitle,
                                                   bytes.error().message});
-    return fromBytes(*bytes);
+    auto table = fromBytes(*bytes);
+    if (!table && table.error().reason == ExternalTableError::Reason::Unsupported)
+        table.error().message += "\n" + tableFolderLine(file);
+    return table;
 }
 
 std::expected<ExternalItemTable, ExternalTableError> ExternalItemTable::fromBytes(std::string_view bytes)

@@ -18,6 +18,11 @@ inline constexpr const char* kMissingTableMessage =
 inline constexpr const char* kUnsupportedTableMessage =
     "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。";
 inline constexpr const char* kUnknownItemName = "未知物品";
+// Begins the second line of both messages above, which names the folder the table is read from.
+inline constexpr const char* kTableFolderLabel = "读取 id-name.txt 的文件夹：";
+
+// The second line of a refusal: the folder that `file` is read from, as the user sees it.
+std::string tableFolderLine(const std::filesystem::path& file);
 
 // Why id-name.txt was not taken, with a title and a message for the user; the catalogue then
 // keeps the built-in list only.
@@ -25,8 +30,9 @@ struct ExternalTableError
 {
     enum class Reason
     {
-        Missing,     // no file at the path: kMissingTableMessage
-        Unsupported, // no TAB anywhere in the text (an empty file included): kUnsupportedTableMessage
+        Missing,     // no file at the path: kMissingTableMessage, then the folder line
+        Unsupported, // no TAB anywhere in the text (an empty file included): kUnsupportedTableMessage,
+                     // then the folder line when read from a file
         Unreadable,  // the file exists but cannot be read: a message that names it and the reason
     };
     Reason reason = Reason::Missing;

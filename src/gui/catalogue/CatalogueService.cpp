@@ -87,6 +87,13 @@ std::optional<CatalogueService::LoadFailure> CatalogueService::useExternalTable(
     return failure;
 }
 
+void CatalogueService::setWorkspace(std::filesystem::path folder)
+{
+    workspace_ = std::move(folder);
+    if (externalInUse())
+        (void)useExternalTable(false);
+}
+
 void CatalogueService::prepare()
 {
     if (builtinReady_ || loading_)

@@ -31,6 +31,9 @@ public:
     // no TAB gives the failure to show, and the table stays out of use.
     std::optional<LoadFailure> useExternalTable(bool use);
     bool externalInUse() const { return catalogue_.usesExternalTable(); }
+    // The folder id-name.txt is read from from now on; a table read from the old one goes out
+    // of use (the status changes).
+    void setWorkspace(std::filesystem::path folder);
     QString statusText() const;
 
     // Starts loading the built-in list unless it is loaded or loading.

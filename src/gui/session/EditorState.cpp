@@ -8,8 +8,8 @@ ActionStates actionsFor(const EditorState& state)
     const bool idle = !state.listing && !state.saving;
     ActionStates a;
     a.load = idle;
-    a.npcList = workspace && state.workspaceLoaded && idle && !state.previewing;
-    a.save = workspace && state.shopBound && idle && !state.previewing;
+    a.npcList = workspace && state.loadTried && idle && !state.previewing;
+    a.save = a.npcList && !state.openFailed;
     a.repair = workspace && state.workspaceLoaded && !state.saving;
     a.editPageNames = a.repair;
     a.addRows = !state.saving;

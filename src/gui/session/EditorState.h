@@ -13,11 +13,13 @@ enum class EditorMode
 struct EditorState
 {
     EditorMode mode = EditorMode::Workspace;
+    bool loadTried = false;       // the load button was used: the list and the save are offered
     bool workspaceLoaded = false; // a load passed the workspace check
     bool listing = false;         // the NPC list is being made
     bool saving = false;          // from the start of a save until the shop is read again
     bool previewing = false;      // the preview is reading the pages
     bool shopBound = false;       // a shop file is open
+    bool openFailed = false;      // the last shop chosen could not be read: nothing to save
 };
 
 // Which controls are enabled.
@@ -37,10 +39,11 @@ struct ActionStates
     bool operator==(const ActionStates&) const = default;
 };
 
-// The one rule for what is enabled. While a job runs, the controls that could change what it
+// The one rule for what is enabled. The NPC list and the save are offered once the load button
+// was used, in the workspace mode, whatever the data-transfer window was last used for; the
+// save not after a shop failed to open. While a job runs, the controls that could change what it
 // reads or writes are off: the NPC list and the save while the list is made, everything that
-// changes the pages while the preview reads them or a save writes them. A shop stays saveable
-// in the workspace mode whatever the data-transfer window was last used for.
+// changes the pages while the preview reads them or a save writes them.
 ActionStates actionsFor(const EditorState& state);
 
 } // namespace shopkeeper::gui

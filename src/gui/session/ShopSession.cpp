@@ -142,6 +142,12 @@ void ShopSession::reset()
     emit bindingChanged();
 }
 
+void ShopSession::setWorkspace(std::filesystem::path folder)
+{
+    workspace_ = workspace::Workspace(std::move(folder));
+    reset();
+}
+
 void ShopSession::leaveFileMode()
 {
     // The pages stay; everything that tied them to a file goes.

@@ -90,6 +90,8 @@ public:
     OpenResult reopen();
     // Nothing bound, empty grids, default names, repair flag off, an empty undo history.
     void reset();
+    // Works on another workspace folder from now on; the editor is reset.
+    void setWorkspace(std::filesystem::path folder);
 
     // Writes the shop back. Unless overwriteChanged, a shop file that changed on disk since it
     // was read is not overwritten.

@@ -37,14 +37,21 @@ EditorState WorkspaceSession::state() const
 
 std::optional<QString> WorkspaceSession::load()
 {
-    if (auto ok = shop_.workspace().checkRequiredFiles(); !ok)
-        return qs(ok.error().message);
+    const bool tried = state_.loadTried;
+    state_.loadTried = true;
+    if (auto ok = shop_.workspace().checkRequiredFiles(); !ok) {
+        if (!tried)
+            emit stateChanged();
+        // The folder may simply be the wrong one: the message says where another is chosen.
+        return qs(ok.error().message) + QStringLiteral("\r\n") + kChooseWorkspaceHint;
+    }
     job_.cancel();
     list_.clear();
     openRow_ = 0;
     state_.mode = EditorMode::Workspace;
     state_.workspaceLoaded = true;
     state_.listing = true;
+    state_.openFailed = false;
     shop_.reset();
     job_.start(shop_.workspace());
     emit stateChanged();
@@ -57,13 +64,25 @@ void WorkspaceSession::cancelListing()
     update(&EditorState::listing, false);
 }
 
+void WorkspaceSession::setWorkspace(std::filesystem::path folder)
+{
+    job_.cancel();
+    list_.clear();
+    openRow_ = 0;
+    state_ = EditorState{};
+    shop_.setWorkspace(std::move(folder));
+    emit stateChanged();
+}
+
 void WorkspaceSession::enterPastedMode()
 {
     job_.cancel();
     list_.clear();
     openRow_ = 0;
     state_.listing = false;
+    state_.loadTried = false;
     state_.workspaceLoaded = false;
+    state_.openFailed = false;
     setMode(EditorMode::PastedList);
 }
 
@@ -73,6 +92,11 @@ void WorkspaceSession::setMode(EditorMode mode)
         return;
     state_.mode = mode;
     emit stateChanged();
+}
+
+void WorkspaceSession::setOpenFailed(bool failed)
+{
+    update(&EditorState::openFailed, failed);
 }
 
 void WorkspaceSession::setSaving(bool saving)

@@ -5,11 +5,16 @@
 #include "gui/session/NpcListModel.h"
 
 #include <QObject>
+#include <QString>
+#include <filesystem>
 #include <optional>
 
 namespace shopkeeper::gui {
 
 class ShopSession;
+
+// The line the workspace check's message ends with in the window.
+inline const QString kChooseWorkspaceHint = QStringLiteral("点击标题栏中的工作目录可选择其他文件夹。");
 
 // What the editor holds beside the open shop: the NPC list of the loaded workspace and the
 // job that makes it, the editor's mode and its busy states, and which NPC's shop is open.
@@ -35,10 +40,14 @@ public:
     std::optional<QString> load();
     // Cancels a list being made; what it had listed stays.
     void cancelListing();
+    // Another workspace folder: the list being made stops, the NPC list goes, the shop is reset
+    // and the editor is fresh, as at the start.
+    void setWorkspace(std::filesystem::path folder);
     void setOpenRow(int row) { openRow_ = row; }
     // The editor works on a pasted list: the NPC list goes.
     void enterPastedMode();
     void setMode(EditorMode mode);
+    void setOpenFailed(bool failed);
     void setSaving(bool saving);
     void setPreviewing(bool previewing);
 

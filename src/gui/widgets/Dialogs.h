@@ -38,6 +38,9 @@ public:
     // OK and Cancel; nothing on Cancel.
     virtual std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                          const QString& initial) = 0;
+    // A folder the user picks, starting in start; nothing on Cancel.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                                const QString& start) = 0;
 };
 
 } // namespace shopkeeper::gui

@@ -1,5 +1,6 @@
 #include "gui/widgets/QtDialogs.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -64,6 +65,14 @@ std::optional<QString> QtDialogs::input(QWidget* parent, const QString& title, c
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+std::optional<QString> QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
 }
 
 } // namespace shopkeeper::gui

@@ -13,6 +13,7 @@ public:
     SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                  const QString& initial) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& start) override;
 };
 
 } // namespace shopkeeper::gui

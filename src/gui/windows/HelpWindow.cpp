@@ -1,5 +1,6 @@
 #include "gui/windows/HelpWindow.h"
 
+#include "gui/settings/Settings.h"
 #include "gui/widgets/WindowPlacement.h"
 #include "ui_HelpWindow.h"
 
@@ -17,13 +18,14 @@ const QStringList& HelpWindow::headings()
     return list;
 }
 
-QString HelpWindow::usageText()
+QString HelpWindow::usageText(const QString& workspaceFolder)
 {
     const auto& h = headings();
     return h[0] +
            QStringLiteral("\n"
-                          "用解包工具从游戏数据包中取出 itemshop 和 npc 两个文件夹，放在本程序所在的文件夹里"
-                          "（也可以在启动时指定别的工作文件夹）。\n"
+                          "用解包工具从游戏数据包中取出 itemshop 和 npc 两个文件夹，放在工作文件夹里"
+                          "（起初是本程序所在的文件夹；点击标题栏中的工作目录可选择其他文件夹，"
+                          "也可以在启动时指定）。\n"
                           "点“载入NPC”，从下拉列表中选择一个NPC，就会打开他出售物品的商店。\n"
                           "在表格中修改物品ID，用“编辑页名称”修改各页的名称，最后点“保存文件”。\n"
                           "勾选“可修理装备”后，这个NPC就能修理装备。\n\n") +
@@ -57,21 +59,26 @@ QString HelpWindow::usageText()
                "输入物品名称的一部分（至少两个字）查找物品ID。先查自己的物品表，再查内置的物品表。\n\n") +
            h[5] +
            QStringLiteral("\n"
-                          "在本程序旁边放一个 id-name.txt，每行一个物品：ID、TAB、名称，保存为 ANSI 文本。"
-                          "勾选“加载外置ID”后，它会优先于内置的物品表。\n");
+                          "在工作文件夹里放一个 id-name.txt，每行一个物品：ID、TAB、名称，保存为 ANSI 文本。"
+                          "勾选“加载外置ID”后，它会优先于内置的物品表。\n"
+                          "现在的工作文件夹：") +
+           workspaceFolder + QStringLiteral("\n");
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), FramelessWindow(this)
+HelpWindow::HelpWindow(const QString& workspaceFolder, QWidget* parent)
+    : QDialog(parent), FramelessWindow(this)
 {
     Ui::HelpWindow ui;
     ui.setupUi(this);
     setUpFrame(QStringLiteral("使用帮助"), {QStringLiteral("关闭按钮S"), 371});
-    ui.超级编辑框1->setPlainText(usageText());
+    ui.超级编辑框1->setPlainText(usageText(workspaceFolder));
+    settings::rememberPosition(this, QStringLiteral("help"));
 }
 
 void HelpWindow::showEvent(QShowEvent* event)
 {
-    centreOver(this, parentWidget());
+    if (!settings::restoreRememberedPosition(this, QStringLiteral("help")))
+        centreOver(this, parentWidget());
     QDialog::showEvent(event);
 }
 

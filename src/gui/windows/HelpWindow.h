@@ -11,9 +11,10 @@ class HelpWindow : public QDialog, public FramelessWindow
 {
     Q_OBJECT
 public:
-    explicit HelpWindow(QWidget* parent);
+    // The text names workspaceFolder as the folder id-name.txt is read from.
+    HelpWindow(const QString& workspaceFolder, QWidget* parent);
 
-    static QString usageText();
+    static QString usageText(const QString& workspaceFolder);
     static const QStringList& headings();
 
 protected:

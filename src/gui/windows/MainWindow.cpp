@@ -5,8 +5,10 @@
 #include "gui/capture/LiveCapture.h"
 #include "gui/grid/PageGridModel.h"
 #include "gui/grid/PageGridView.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/SoundPlayer.h"
+#include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
@@ -24,6 +26,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace shopkeeper::gui {
 
@@ -66,6 +69,8 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
       catalogue_(std::move(workspace)), dialogs_(dialogs)
 {
     buildControls();
+    setUpWorkspaceChooser();
+    keepWindowPosition();
     npcCombo_->setModel(workspace_.npcList());
     for (int k = 0; k < shop::kPageCount; ++k) {
         session_.model(k)->setNameLookup([this](const QString& id) {
@@ -265,12 +270,61 @@ void MainWindow::loadExternalTable(bool checked)
 
 void MainWindow::updateTitle()
 {
-    QString title = productTitle() + QStringLiteral("    工作目录：") + nativePath(workspacePath());
+    QString title = productTitle();
     if (session_.isModified())
         title += QStringLiteral("  *已修改");
-    const int room = 515; // up to the tools button
-    setTitle(titleStrip()->fontMetrics().elidedText(title, Qt::ElideMiddle, room));
-    titleStrip()->setToolTip(title);
+    setTitle(title);
+    // The workspace path follows on the strip as the chooser; the task bar shows it all.
+    setWindowTitle(title + QStringLiteral("    工作目录：") + nativePath(workspacePath()));
+    titleStrip()->setToolTip(windowTitle());
+    placeWorkspaceChooser();
+}
+
+void MainWindow::setUpWorkspaceChooser()
+{
+    chooser_ = new WorkspaceChooser(dialogs_, this);
+    chooser_->setObjectName(QStringLiteral("工作目录按钮"));
+    connect(chooser_, &WorkspaceChooser::chosen, this,
+            [this](const QString& folder) { switchWorkspace(toPath(folder)); });
+    // No other workspace while a save or a preview works on this one.
+    connect(&workspace_, &WorkspaceSession::stateChanged, chooser_,
+            [this] { chooser_->setEnabled(!workspace_.isSaving() && !workspace_.isPreviewing()); });
+}
+
+void MainWindow::placeWorkspaceChooser()
+{
+    // After the title's words, up to the first button on the strip.
+    const int left = 8 + titleStrip()->fontMetrics().horizontalAdvance(titleStrip()->text()) + 24;
+    int right = width() - 70;
+    for (const auto* button : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (button != chooser_ && button->y() < titleStrip()->height() && button->x() > left)
+            right = std::min(right, button->x() - 8);
+    }
+    chooser_->showFolder(nativePath(workspacePath()), QRect(left, 3, std::max(0, right - left), 19));
+}
+
+bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
+{
+    if (workspace_.isSaving() || workspace_.isPreviewing() || !settleUnsavedChanges())
+        return false;
+    // The user's item table was read from the old folder: it goes out of use with it.
+    externalBox_->setChecked(false);
+    catalogue_.setWorkspace(folder);
+    workspace_.setWorkspace(folder);
+    transferMode_ = TransferMode::Read;
+    loadingLabel_->hide();
+    settings::rememberWorkspace(fromPath(workspacePath()));
+    updateTitle();
+    updateActions();
+    returnFocus();
+    emit workspaceChanged();
+    return true;
+}
+
+void MainWindow::keepWindowPosition()
+{
+    settings::restoreRememberedPosition(this, QStringLiteral("main"));
+    settings::rememberPosition(this, QStringLiteral("main"));
 }
 
 void MainWindow::returnFocus()
@@ -352,6 +406,7 @@ void MainWindow::loadWorkspace()
         returnFocus();
         return;
     }
+    settings::rememberWorkspace(fromPath(workspacePath()));
     loadingLabel_->show();
 }
 
@@ -376,6 +431,7 @@ void MainWindow::openShop(int row)
     workspace_.setOpenRow(row);
     npcCombo_->setCurrentIndex(row);
     const auto result = session_.open(*path);
+    workspace_.setOpenFailed(result.status != ShopSession::OpenStatus::Opened);
     if (result.status != ShopSession::OpenStatus::Opened) {
         showOpenFailure(result);
         return;
@@ -401,6 +457,7 @@ void MainWindow::openRepairWindow()
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
     window.reader = [this](const QString& text) { return session_.readBlock(text, TransferMode::Batch); };
     window.exec();
+    workspace_.setOpenFailed(!session_.isBound());
     returnFocus();
 }
 
@@ -449,8 +506,10 @@ void MainWindow::finishSave()
     workspace_.setSaving(false);
     if (workspace_.npcList()->shopFile(workspace_.openRow()))
         openShop(workspace_.openRow());
-    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
+    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened) {
+        workspace_.setOpenFailed(true);
         showOpenFailure(again);
+    }
     returnFocus();
 }
 
@@ -548,7 +607,7 @@ void MainWindow::openForOutput()
 
 void MainWindow::showHelp()
 {
-    HelpWindow help(this);
+    HelpWindow help(nativePath(workspacePath()), this);
     help.exec();
     returnFocus();
 }

@@ -33,6 +33,7 @@ class LiveCapture;
 class PageGridView;
 class ReplaceWindow;
 class WhereUsedWindow;
+class WorkspaceChooser;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
 // data-transfer buttons, and the save button. It wires the controls to the two sessions: the
@@ -54,6 +55,7 @@ public:
     CatalogueService& catalogue() { return catalogue_; }
     PreviewWindow* previewWindow() const { return preview_; }
     SearchWindow* searchWindow() const { return search_; }
+    WorkspaceChooser* workspaceChooser() const { return chooser_; }
 
     // The control handlers.
     void loadWorkspace();
@@ -66,6 +68,10 @@ public:
     void openForRead();
     void openForOutput();
     void showHelp();
+    // Works on another workspace folder: unsaved changes are settled first, as for a load, then
+    // the editor is reset and the folder goes first in the recent list. False when the user
+    // kept the changes or a save or preview is under way.
+    bool switchWorkspace(const std::filesystem::path& folder);
 
     PageGridView* currentPageGrid() const;
     int currentPage() const;
@@ -98,6 +104,7 @@ signals:
     void shopOpened();
     // The save's tick is showing and the shop is about to be read again.
     void saveConfirming();
+    void workspaceChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,6 +131,9 @@ private:
     template <typename Window> void showToolWindow(Window* window);
     int rowOfShop(const std::filesystem::path& shopFile) const;
     void deleteToolWindows();
+    void setUpWorkspaceChooser();
+    void placeWorkspaceChooser();
+    void keepWindowPosition();
 
     ShopSession session_;
     WorkspaceSession workspace_;
@@ -152,6 +162,7 @@ private:
     QCheckBox* externalBox_ = nullptr;
     QPushButton* readButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
+    WorkspaceChooser* chooser_ = nullptr;
     QPointer<PreviewWindow> preview_;
     QPointer<SearchWindow> search_;
     QMenu* toolsMenu_ = nullptr;

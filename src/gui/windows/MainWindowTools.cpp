@@ -54,6 +54,9 @@ void MainWindow::setUpTools(QPushButton* help)
     connect(button, &QPushButton::clicked, this,
             [this, button] { toolsMenu_->popup(button->mapToGlobal(QPoint(0, button->height()))); });
 
+    // What the tool windows show belongs to the workspace they ran on.
+    connect(this, &MainWindow::workspaceChanged, this, &MainWindow::deleteToolWindows);
+
     for (int k = 0; k < shop::kPageCount; ++k) {
         auto* view = grid(k);
         view->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -5,6 +5,7 @@
 #include "gui/grid/PreviewGridModel.h"
 #include "gui/session/ShopSession.h"
 #include "gui/session/WorkspaceSession.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/PictureButton.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
@@ -21,8 +22,8 @@ namespace shopkeeper::gui {
 
 PreviewWindow::PreviewWindow(ShopSession& session, WorkspaceSession& workspace, CatalogueService& catalogue,
                              QWidget* owner)
-    : QWidget(owner, Qt::Window), FramelessWindow(this), session_(session), workspace_(workspace), catalogue_(catalogue),
-      owner_(owner)
+    : QWidget(owner, Qt::Window), FramelessWindow(this), session_(session), workspace_(workspace),
+      catalogue_(catalogue), owner_(owner)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     Ui::PreviewWindow ui;
@@ -36,6 +37,7 @@ PreviewWindow::PreviewWindow(ShopSession& session, WorkspaceSession& workspace, 
     refreshButton_ = ui.刷新按钮;
     tabs_ = ui.选择夹1;
     views_ = {ui.预览表格1, ui.预览表格2, ui.预览表格3, ui.预览表格4, ui.预览表格5};
+    settings::rememberPosition(this, QStringLiteral("preview"));
 
     statusLabel_->setText(catalogue_.statusText());
     connect(&catalogue_, &CatalogueService::statusChanged, statusLabel_, &QLabel::setText);
@@ -71,10 +73,11 @@ PreviewWindow::~PreviewWindow()
 
 void PreviewWindow::showEvent(QShowEvent* event)
 {
-    // Beside the main window, fully on its screen.
+    // Where the user left it last time, else beside the main window; fully on a screen.
     if (!placed_ && owner_) {
         placed_ = true;
-        placeBesideOwner(this, owner_);
+        if (!settings::restoreRememberedPosition(this, QStringLiteral("preview")))
+            placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "core/catalogue/ItemSearch.h"
 #include "gui/catalogue/CatalogueService.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
@@ -49,6 +50,7 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
     searchBox_ = ui.搜索编辑框;
     idBox_ = ui.ID编辑框;
     searchButton_ = ui.搜索按钮;
+    settings::rememberPosition(this, QStringLiteral("search"));
 
     statusLabel_->setText(catalogue_.statusText());
     connect(&catalogue_, &CatalogueService::statusChanged, statusLabel_, &QLabel::setText);
@@ -85,7 +87,12 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
         job_.answer(dialogs_.question(this, qs(catalogue::kTooManyHitsTitle),
                                       qs(catalogue::kTooManyHitsQuestion), Dialogs::Icon::Question));
     });
-    connect(&job_, &ItemSearchJob::finished, this, &SearchWindow::searchFinished);
+    connect(&job_, &ItemSearchJob::finished, this, [this] {
+        // No hit: the ID of an earlier result no longer applies to what was searched.
+        if (results_->count() == 0)
+            idBox_->clear();
+        emit searchFinished();
+    });
     connect(&catalogue_, &CatalogueService::ready, this, [this] {
         if (waitingForCatalogue_)
             startSearch();
@@ -101,7 +108,8 @@ void SearchWindow::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        placeBesideOwner(this, owner_);
+        if (!settings::restoreRememberedPosition(this, QStringLiteral("search")))
+            placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
     searchBox_->setFocus();

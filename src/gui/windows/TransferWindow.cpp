@@ -2,6 +2,7 @@
 
 #include "core/shop/SellItemBlock.h"
 #include "core/shop/ShopPage.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
 #include "ui_TransferWindow.h"
@@ -29,6 +30,7 @@ TransferWindow::TransferWindow(TransferMode mode, const QString& body, Dialogs& 
     read_ = ui.读取按钮1;
     copy_ = ui.复制按钮;
     clear_ = ui.清空按钮;
+    settings::rememberPosition(this, QStringLiteral("transfer"));
 
     editor_->setPlainText(mode == TransferMode::Output ? rowsPerLine(body) : body);
     editor_->setTabStopDistance(editor_->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
@@ -51,7 +53,8 @@ TransferWindow::TransferWindow(TransferMode mode, const QString& body, Dialogs& 
 
 void TransferWindow::showEvent(QShowEvent* event)
 {
-    centreOver(this, parentWidget());
+    if (!settings::restoreRememberedPosition(this, QStringLiteral("transfer")))
+        centreOver(this, parentWidget());
     QDialog::showEvent(event);
     editor_->setFocus();
 }
@@ -67,9 +70,12 @@ void TransferWindow::readBlock()
         return;
     case ShopSession::BlockStatus::NotABlock:
         // A shop's block without a TAB holds no item: its grids were emptied and the
-        // window is done. A pasted text without one is simply not an item list.
+        // window is done. A pasted text without one is not an item list: the user is told why
+        // nothing was read, and the pages stay as they were.
         if (mode_ == TransferMode::Batch)
             accept();
+        else
+            dialogs_.message(this, QStringLiteral("提示"), kNoTabMessage, Dialogs::Icon::Information);
         return;
     case ShopSession::BlockStatus::TooManyPages:
         dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::None);

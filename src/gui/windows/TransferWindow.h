@@ -13,6 +13,11 @@ class QPushButton;
 
 namespace shopkeeper::gui {
 
+// Why a pasted text without any TAB was not read.
+inline const QString kNoTabMessage =
+    QStringLiteral("没有读取任何数据：文本中没有制表符（TAB）。\n请粘贴商店文件中 [sell item] 与 "
+                   "[/sell item] 之间的物品数据，物品之间以TAB分隔。");
+
 // The data-transfer window: a text box with the item list, and read, copy and clear buttons.
 // In the output mode the box shows one grid row per line, while the copy button puts the
 // item list on the clipboard exactly as it is written.

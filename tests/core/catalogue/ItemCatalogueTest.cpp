@@ -92,7 +92,9 @@ TEST(ExternalItemTable, RefusesAMissingFileAndAFileWithoutTab)
     ASSERT_FALSE(missing.has_value());
     EXPECT_EQ(missing.error().reason, ExternalTableError::Reason::Missing);
     EXPECT_EQ(missing.error().title, "加载失败");
-    EXPECT_EQ(missing.error().message, kMissingTableMessage);
+    // The second line names the folder the table is read from.
+    const std::string folderLine = "\n读取 id-name.txt 的文件夹：" + dir.path().string();
+    EXPECT_EQ(missing.error().message, kMissingTableMessage + folderLine);
 
     for (const std::string& bytes :
          {std::string(), std::string("1 烈焰\r\n2 寒霜"), std::string("\0\t1", 3)}) {
@@ -103,7 +105,7 @@ TEST(ExternalItemTable, RefusesAMissingFileAndAFileWithoutTab)
         ASSERT_FALSE(refused.has_value());
         EXPECT_EQ(refused.error().reason, ExternalTableError::Reason::Unsupported);
         EXPECT_EQ(refused.error().title, "加载失败");
-        EXPECT_EQ(refused.error().message, kUnsupportedTableMessage);
+        EXPECT_EQ(refused.error().message, kUnsupportedTableMessage + folderLine);
         // The failed load leaves the built-in list only.
         EXPECT_FALSE(catalogue.usesExternalTable());
         EXPECT_EQ(catalogue.idToName("1"), "烈焰长剑");

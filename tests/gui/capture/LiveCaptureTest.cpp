@@ -405,26 +405,40 @@ TEST_F(LiveCaptureTest, SwitchingOffAndOnReusesTheRecordAndTheOneTimer)
     EXPECT_EQ(idBox()->text(), "606");
 }
 
-TEST_F(LiveCaptureTest, AResultThatArrivesAfterSwitchingOffIsDropped)
+TEST_F(LiveCaptureTest, EveryPressIsAppliedInPressOrderEvenAfterSwitchingOff)
 {
     switchOn();
     fillBox()->click();
     putCursor(0, 0);
-    idBox()->setText("old");
     game.store(0x00400000, 3030);
+    game.setGate(false);
+    // Two quick presses while the first read still waits: both fill a cell, in order.
+    keys_->down.insert(capture::kVkF12);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game.isWaitingAtGate(); }, kWaitMs));
+    keys_->down.erase(capture::kVkF12);
+    ASSERT_TRUE(ticks(2));
+    keys_->down.insert(capture::kVkF12);
+    ASSERT_TRUE(ticks(2));
+    keys_->down.erase(capture::kVkF12);
+    game.setGate(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !live().isCapturing(); }, kWaitMs));
+    EXPECT_EQ(game.captureCount(), 2);
+    EXPECT_EQ(cell(0, 0), "3030");
+    EXPECT_EQ(cell(0, 1), "3030");
+    EXPECT_EQ(cursor(), window().grid(0)->model()->index(0, 2));
+
+    // A read under way when the capture is switched off still shows what F12 found.
+    game.store(0x00400000, 4040);
     game.setGate(false);
     keys_->down.insert(capture::kVkF12);
     ASSERT_TRUE(QTest::qWaitFor([&] { return game.isWaitingAtGate(); }, kWaitMs));
     keys_->down.erase(capture::kVkF12);
-
-    captureBox()->click(); // off while the read is under way
+    captureBox()->click();
     expectOff();
     game.setGate(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !live().isCapturing(); }, kWaitMs));
-    EXPECT_EQ(game.captureCount(), 1);
-    EXPECT_EQ(idBox()->text(), "old");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_EQ(cell(0, 0), "");
+    EXPECT_EQ(idBox()->text(), "4040");
+    EXPECT_EQ(cell(0, 2), ""); // the fill box went off with the capture
 }
 
 TEST_F(LiveCaptureTest, ClosingTheWindowWaitsForARunningRead)

@@ -42,8 +42,11 @@ TEST_F(ExternalTable, AMissingFileOrOneWithoutATabIsReportedAndTheBoxStaysClear)
     writeFile(dir / "id-name.txt", "1001 铁剑\r\n");
     box()->click();
     ASSERT_EQ(dialogs.messages.size(), 2u);
+    // Both messages name the workspace folder as where the table is read from.
+    const QString folderLine = "\n读取 id-name.txt 的文件夹：" + gui::nativePath(dir.path());
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(folderLine)) << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(dialogs.messages[1].text,
-              "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。");
+              "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。" + folderLine);
     EXPECT_FALSE(box()->isChecked());
     EXPECT_FALSE(window().catalogue().externalInUse());
 }

@@ -64,10 +64,13 @@ TEST_F(CheckedModel, EveryGridOperationKeepsTheModelContract)
     EXPECT_TRUE(session.clearCells(0, {{0, 0}, {2, 5}}));
     session.clearPage(0);
     EXPECT_EQ(model.rowCount(), 0);
-    // Undo brings whole states back: the grid before the delete, then before the paste.
+    // Undo brings whole pages back: before the clearing, the delete, then the paste.
     undo.undo();
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.cellText(2, 0), "13");
+    EXPECT_EQ(model.cellText(0, 0), "");
+    undo.undo();
+    EXPECT_EQ(model.cellText(0, 0), "1");
     undo.undo();
     EXPECT_EQ(model.rowCount(), 2);
 }

@@ -30,16 +30,18 @@ TEST(EditorActions, EveryControlFollowsTheModeAndTheBusyStates)
     const auto ws = EditorMode::Workspace;
     const auto pasted = EditorMode::PastedList;
     const Row rows[] = {
-        {"new window", {ws, false, false, false, false, false}, "10000111111"},
-        {"listing", {ws, true, true, false, false, false}, "00011111111"},
-        {"list ready", {ws, true, false, false, false, false}, "11011111111"},
-        {"shop open", {ws, true, false, false, false, true}, "11111111111"},
-        {"saving", {ws, true, false, true, false, true}, "00000000001"},
-        // A preview of an open shop locks what changes the pages; afterwards all comes back.
-        {"previewing", {ws, true, false, false, true, true}, "10011100000"},
-        {"shop open while listing", {ws, true, true, false, false, true}, "00011111111"},
-        {"pasted list", {pasted, false, false, false, false, false}, "10000111111"},
-        {"pasted list previewing", {pasted, false, false, false, true, false}, "10000100000"},
+        // mode, load tried, loaded, listing, saving, previewing, shop bound, open failed
+        {"new window", {ws, false, false, false, false, false, false, false}, "10000111111"},
+        {"missing files", {ws, true, false, false, false, false, false, false}, "11100111111"},
+        {"listing", {ws, true, true, true, false, false, false, false}, "00011111111"},
+        {"list ready", {ws, true, true, false, false, false, false, false}, "11111111111"},
+        {"shop open", {ws, true, true, false, false, false, true, false}, "11111111111"},
+        {"shop failed to open", {ws, true, true, false, false, false, false, true}, "11011111111"},
+        {"saving", {ws, true, true, false, true, false, true, false}, "00000000001"},
+        // A preview locks what changes the pages; afterwards all comes back, the save too.
+        {"previewing", {ws, true, true, false, false, true, true, false}, "10011100000"},
+        {"pasted list", {pasted, false, false, false, false, false, false, false}, "10000111111"},
+        {"pasted list previewing", {pasted, false, false, false, false, true, false, false}, "10000100000"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(flags(actionsFor(row.state)), row.expected) << row.what;

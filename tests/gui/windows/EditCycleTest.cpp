@@ -61,7 +61,7 @@ TEST_F(EditCycle, ChooseEditSaveAndSeeTheSavedShop)
     EXPECT_TRUE(child<QLabel>(&w, "标签1")->text().contains("已修改"));
 
     QSignalSpy reopened(&w, &gui::MainWindow::shopOpened);
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     EXPECT_EQ(reopened.count(), 1);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(w.session().isModified());
@@ -92,7 +92,7 @@ TEST_F(EditCycle, AFailedSaveSaysWhyAndKeepsTheEdits)
     const auto path = shopFiles(dir.path())[0];
     const auto before = readFile(path);
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(save());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "提示");
     EXPECT_EQ(dialogs.messages[0].icon, gui::Dialogs::Icon::Error);
@@ -109,7 +109,7 @@ TEST_F(EditCycle, AFailedSaveSaysWhyAndKeepsTheEdits)
     auto names = w.session().pageNames();
     names[0] = "☃";
     w.session().renamePages(names);
-    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(save());
     EXPECT_TRUE(dialogs.messages.back().text.contains("☃"));
     EXPECT_EQ(readFile(path), before);
 }
@@ -132,7 +132,7 @@ TEST_F(EditCycle, AShopThatCannotBeReadShowsWhyAndCannotBeSaved)
     // Nothing is bound: the path box is empty and the save button off.
     EXPECT_TRUE(child<QLineEdit>(&window(), "路径框")->text().isEmpty());
     EXPECT_FALSE(child<QPushButton>(&window(), "保存按钮")->isEnabled());
-    EXPECT_FALSE(window().save());
+    EXPECT_FALSE(save());
     EXPECT_EQ(readFile(path), "`[etc shop]`\r\n[sell item]\r\n1\tpotion\t\r\n[/sell item]\r\n");
 }
 
@@ -248,7 +248,7 @@ TEST_F(EditCycle, NothingChangesTheShopFromTheSaveUntilItHasBeenReadAgain)
         checked = true;
     });
     const auto rows = model->rowCount();
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     EXPECT_TRUE(checked);
     EXPECT_EQ(model->cellText(0, 0), "8080");
     EXPECT_NE(model->cellText(0, 1), "9191");
@@ -282,7 +282,7 @@ TEST_F(EditCycle, KeyboardFocusComesBackToTheGridAfterLoadsSavesAndBoxes)
     EXPECT_EQ(QApplication::focusWidget(), w.currentPageGrid());
     child<QTabWidget>(&w, "选择夹1")->setCurrentIndex(2);
     w.session().addTwoRows(2);
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     EXPECT_EQ(QApplication::focusWidget(), w.grid(2));
     dialogs.answers = {false};
     child<QPushButton>(&w, "清空本页按钮")->click();
@@ -305,7 +305,7 @@ TEST_F(EditCycle, AShopChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo
     writeFile(path, theirs);
 
     dialogs.answers = {false};
-    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(save());
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0].text, "文件已被其他程序修改，是否覆盖？");
     EXPECT_EQ(readFile(path), theirs);
@@ -314,7 +314,7 @@ TEST_F(EditCycle, AShopChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo
     EXPECT_TRUE(dialogs.messages.empty());
 
     dialogs.answers = {true};
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     EXPECT_EQ(readShop(dir.path(), path).pages[0].cell(0, 0), "6464");
     EXPECT_FALSE(w.session().isModified());
 }

@@ -1,15 +1,20 @@
 #include "GuiTestSupport.h"
 #include "core/io/FileSystem.h"
 #include "core/workspace/NpcDiscovery.h"
+#include "gui/settings/Settings.h"
+#include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/HelpWindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 
 using namespace shopkeeper;
 using namespace shopkeeper::test;
@@ -109,7 +114,9 @@ TEST_F(LoadFlow, EachMissingRequiredFileGivesTheMessageAndTheLoadButtonWorksAgai
         ASSERT_EQ(boxes.messages.size(), 1u);
         EXPECT_EQ(boxes.messages[0].title, "错误提示");
         EXPECT_EQ(boxes.messages[0].icon, gui::Dialogs::Icon::Error);
-        EXPECT_EQ(boxes.messages[0].text, gui::qs(workspace::Workspace(folder.path()).missingFilesMessage()));
+        // The core's message, and a line on how to choose another folder.
+        EXPECT_EQ(boxes.messages[0].text, gui::qs(workspace::Workspace(folder.path()).missingFilesMessage()) +
+                                              "\r\n" + gui::kChooseWorkspaceHint);
         EXPECT_TRUE(boxes.messages[0].text.contains("itemshop.lst"));
         EXPECT_TRUE(child<QPushButton>(&w, "载入按钮")->isEnabled());
         EXPECT_EQ(child<QComboBox>(&w, "NPC组合框")->count(), 0);
@@ -159,6 +166,62 @@ TEST_F(LoadFlow, ChoosingThePromptDoesNothingAndChoosingAShopShowsItsPath)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(LoadFlow, TheTitleStripsWorkspacePathSwitchesToAChosenOrARecentFolder)
+{
+    makeWorkspace(4, 4);
+    TempDir other;
+    ASSERT_TRUE(generator::generateWorkspace(other.path(), {.shops = 3, .npcs = 3, .seed = 2}).has_value());
+    auto& w = window();
+    ASSERT_TRUE(load());
+    choose(1);
+    w.session().addTwoRows(0);
+    auto* chooser = child<gui::WorkspaceChooser>(&w, "工作目录按钮");
+    EXPECT_TRUE(chooser->text().startsWith("工作目录："));
+    const auto menuEntry = [&](const QString& text) -> QAction* {
+        chooser->click();
+        EXPECT_TRUE(chooser->workspaceMenu()->isVisible());
+        chooser->workspaceMenu()->hide();
+        for (auto* action : chooser->workspaceMenu()->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+        return nullptr;
+    };
+
+    // Unsaved changes are settled first: Cancel keeps everything as it was.
+    dialogs.folderAnswers = {gui::fromPath(other.path())};
+    dialogs.saveChoices = {gui::Dialogs::SaveChoice::Cancel};
+    menuEntry("选择工作目录…")->trigger();
+    ASSERT_EQ(dialogs.folderDialogs.size(), 1u);
+    EXPECT_EQ(dialogs.folderDialogs[0].text, gui::nativePath(dir.path()));
+    EXPECT_EQ(w.workspacePath(), dir.path());
+    EXPECT_GT(combo()->count(), 0);
+
+    // Discarded, the chosen folder is the workspace and the editor starts afresh on it.
+    dialogs.folderAnswers = {gui::fromPath(other.path())};
+    dialogs.saveChoices = {gui::Dialogs::SaveChoice::Discard};
+    menuEntry("选择工作目录…")->trigger();
+    EXPECT_EQ(w.workspacePath(), other.path());
+    EXPECT_EQ(combo()->count(), 0);
+    EXPECT_FALSE(combo()->isEnabled());
+    EXPECT_FALSE(w.session().isBound());
+    EXPECT_FALSE(w.session().isModified());
+    EXPECT_TRUE(child<QLineEdit>(&w, "路径框")->text().isEmpty());
+    EXPECT_TRUE(w.windowTitle().contains(gui::nativePath(other.path())));
+    EXPECT_EQ(chooser->folder(), gui::nativePath(other.path()));
+    EXPECT_EQ(gui::settings::recentWorkspaces(),
+              (QStringList{gui::fromPath(other.path()), gui::fromPath(dir.path())}));
+    ASSERT_TRUE(load());
+    EXPECT_GT(combo()->count(), 1);
+
+    // The first workspace, again from the recent list; nothing to save this time.
+    menuEntry(gui::nativePath(dir.path()))->trigger();
+    EXPECT_EQ(w.workspacePath(), dir.path());
+    EXPECT_EQ(gui::settings::recentWorkspaces().first(), gui::fromPath(dir.path()));
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+}
+
 TEST_F(MainWindowStart, TheHelpWindowIsModalReadOnlyAndClosesByItsPicture)
 {
     auto& w = window();
@@ -173,6 +236,8 @@ TEST_F(MainWindowStart, TheHelpWindowIsModalReadOnlyAndClosesByItsPicture)
             const QString text = child<QPlainTextEdit>(help, "超级编辑框1")->toPlainText();
             EXPECT_TRUE(child<QPlainTextEdit>(help, "超级编辑框1")->isReadOnly());
             EXPECT_TRUE(text.contains("id-name.txt"));
+            // It names the folder the table is read from: the workspace, not the program's.
+            EXPECT_TRUE(text.contains(gui::nativePath(dir.path()))) << text.toStdString();
             QTest::mouseClick(child<QWidget>(help, "关闭按钮S"), Qt::LeftButton);
             closedByPicture = !help->isVisible();
         },

@@ -97,9 +97,9 @@ TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAndMovesTheCursor)
     EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
     EXPECT_EQ(view->currentIndex(), view->model()->index(0, 6));
 
-    view->setCurrentIndex(view->model()->index(1, 6));
+    view->setCurrentIndex(view->model()->index(2, 6));
     EXPECT_TRUE(w.fillSelectedCell("3003"));
-    EXPECT_EQ(view->currentIndex(), view->model()->index(1, 6)); // the last cell keeps the cursor
+    EXPECT_EQ(view->currentIndex(), view->model()->index(2, 6)); // the last cell keeps the cursor
 }
 
 TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)

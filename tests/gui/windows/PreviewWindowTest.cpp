@@ -5,6 +5,7 @@
 #include "gui/grid/PreviewGridModel.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -129,6 +130,18 @@ TEST_F(Preview, TheControlsThatChangeThePagesWaitForTheFillAndTheModeRuleBringsT
          {"NPC组合框", "保存按钮", "清空本页按钮", "清空所有按钮", "读取按钮", "输出按钮", "外置ID选择框"})
         EXPECT_TRUE(child<QWidget>(&w, name)->isEnabled()) << name;
 
+    // The output of an open shop does not end the workspace mode: after a refresh the shop is
+    // still saveable, with the save button and with Ctrl+S.
+    withNextModal([&](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); },
+                  [&] { child<QPushButton>(&w, "输出按钮")->click(); });
+    ASSERT_TRUE(refresh(preview));
+    EXPECT_TRUE(child<QWidget>(&w, "NPC组合框")->isEnabled());
+    EXPECT_TRUE(child<QWidget>(&w, "保存按钮")->isEnabled());
+    QSignalSpy saved(&w, &gui::MainWindow::saveConfirming);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saved.count(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.workspaceSession().isSaving(); }, 5000));
+
     // In the file-less mode the NPC list and the save stay off.
     withNextModal(
         [&](QWidget* modal) {
@@ -156,4 +169,20 @@ TEST_F(Preview, ClosingDuringAFillStopsIt)
     EXPECT_TRUE(guard.isNull());
     EXPECT_FALSE(w.workspaceSession().isPreviewing());
     EXPECT_TRUE(child<QWidget>(&w, "清空所有按钮")->isEnabled());
+}
+
+TEST_F(Preview, TheMainWindowCanCloseDuringAFillAndAMinimisedPreviewComesBack)
+{
+    auto* preview = open();
+    preview->showMinimized();
+    child<QPushButton>(&window(), "预览按钮")->click();
+    EXPECT_FALSE(preview->isMinimized());
+
+    window().session().paste(0, {0, 0}, QStringLiteral("1001\t1001\t1001\t1001\t1001\t1001\t1001\n").repeated(300));
+    lookup->delayPerItem = std::chrono::milliseconds(1);
+    child<QPushButton>(preview, "刷新按钮")->click();
+    ASSERT_TRUE(preview->isRefreshing());
+    // The preview goes first, while the sessions it reads still exist (a sanitizer build sees
+    // any use of them after they went).
+    window_.reset();
 }

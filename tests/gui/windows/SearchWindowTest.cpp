@@ -113,4 +113,9 @@ TEST_F(Search, ChoosingAResultFillsBothBoxesAndTheClipboard)
     QApplication::clipboard()->setText("x");
     emit list()->itemDoubleClicked(list()->item(0));
     EXPECT_EQ(QApplication::clipboard()->text(), "7001");
+
+    // A search without hits leaves no ID of an earlier result behind.
+    ASSERT_TRUE(find("Nothing like it"));
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_TRUE(child<QLineEdit>(search, "ID编辑框")->text().isEmpty());
 }

@@ -93,7 +93,7 @@ TEST_F(TransferFlow, ReadingPastedItemsFillsThePagesAndLeavesFileMode)
     EXPECT_EQ(row(w.grid(1), 0), (QStringList{"3", "-1", "-1", "-1", "-1", "-1", "-1"}));
 }
 
-TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsDoesNothing)
+TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsIsExplained)
 {
     auto& w = window();
     readPasted(w, "1\t2\t-2\t3\t");
@@ -112,9 +112,12 @@ TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsDoesNothing)
         },
         [&] { child<QPushButton>(&w, "读取按钮")->click(); });
     EXPECT_TRUE(stayedOpen);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, "商店数据超过5页无法读取，请删除多出的页数据！");
     EXPECT_EQ(dialogs.messages[0].title, "错误");
+    // The text without a TAB reads nothing, and the user is told why.
+    EXPECT_EQ(dialogs.messages[1].title, "提示");
+    EXPECT_TRUE(dialogs.messages[1].text.contains("TAB"));
     EXPECT_EQ(w.grid(0)->gridModel()->state(), before);
 }
 
@@ -165,7 +168,7 @@ TEST_F(TransferFlow, AShopWithTooManyPagesIsMendedInTheWindowAndSaved)
     EXPECT_TRUE(child<QPushButton>(&w, "保存按钮")->isEnabled());
     EXPECT_EQ(w.grid(4)->gridModel()->cellText(0, 0), "5");
 
-    EXPECT_TRUE(w.save());
+    EXPECT_TRUE(save());
     const auto saved = readFile(path);
     EXPECT_EQ(saved.substr(0, head.size()), head);
     EXPECT_NE(saved.find("5\t-1\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n[end]\r\n"), std::string::npos)
