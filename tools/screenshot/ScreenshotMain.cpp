@@ -5,6 +5,7 @@
 // beside.png: the main window and the preview together, and chooser.png: the main window with the
 // workspace menu open. The settings (recent workspaces, window positions) are the tool's own, in a
 // temporary folder: the user's are neither read nor changed.
+// Then the three workspace tools filled with results: whereused.png, replace.png, check.png.
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtDialogs.h"
@@ -12,7 +13,10 @@
 #include "gui/widgets/Translations.h"
 #include "gui/widgets/WindowPlacement.h"
 #include "gui/widgets/WorkspaceChooser.h"
+#include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
+#include "gui/windows/ReplaceWindow.h"
+#include "gui/windows/WhereUsedWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +27,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <iostream>
@@ -159,6 +164,41 @@ int main(int argc, char** argv)
         search->results()->setCurrentRow(2);
     wait(300);
     ok = grab(search, out + "/search.png") && ok;
+    search->close();
+
+    // The tools, each over the first item of the open shop; the replace puts the next one there.
+    QStringList items;
+    for (int row = 0; row < window.grid(0)->model()->rowCount() && items.size() < 2; ++row) {
+        for (int column = 0; column < 7 && items.size() < 2; ++column) {
+            const QString text = window.grid(0)->model()->index(row, column).data().toString();
+            if (!text.isEmpty() && text != QStringLiteral("-1"))
+                items << text;
+        }
+    }
+    const QString id = items.value(0);
+    const auto finish = [](ToolWindow* tool) {
+        for (int i = 0; i < 400 && tool->isBusy(); ++i)
+            wait(50);
+        wait(300);
+    };
+    window.showWhereUsed(id);
+    auto* whereUsed = window.whereUsedWindow();
+    finish(whereUsed);
+    whereUsed->table()->selectRow(0);
+    ok = grab(whereUsed, out + "/whereused.png") && ok;
+    whereUsed->close();
+    window.showReplace(id);
+    auto* replace = window.replaceWindow();
+    replace->toBox()->setText(items.value(1));
+    replace->preview();
+    finish(replace);
+    ok = grab(replace, out + "/replace.png") && ok;
+    replace->close();
+    window.showCheck();
+    auto* check = window.checkWindow();
+    finish(check);
+    check->table()->selectRow(1);
+    ok = grab(check, out + "/check.png") && ok;
     std::cout << (ok ? "saved pictures in " : "could not grab the window into ") << out.toStdString() << "\n";
     return ok ? 0 : 1;
 }

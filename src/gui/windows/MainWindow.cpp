@@ -131,6 +131,7 @@ MainWindow::~MainWindow()
     // The secondary windows read the sessions: they go while the sessions are still there.
     delete preview_.data();
     delete search_.data();
+    deleteToolWindows();
     workspace_.cancelListing();
 }
 
@@ -205,6 +206,7 @@ void MainWindow::buildControls()
     connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
     connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
     connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+    setUpTools(help);
 }
 
 void MainWindow::connectSession()
@@ -248,6 +250,8 @@ void MainWindow::showSearch()
 {
     if (!search_) {
         search_ = new SearchWindow(catalogue_, dialogs_, this);
+        connect(search_, &SearchWindow::whereUsedRequested, this,
+                [this](const QString& id) { showWhereUsed(id); });
         catalogue_.prepare();
     }
     search_->showNormal();

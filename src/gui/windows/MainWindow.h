@@ -15,19 +15,24 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTabWidget;
 
 namespace shopkeeper::gui {
 
+class CheckWindow;
 class LiveCapture;
 class PageGridView;
+class ReplaceWindow;
+class WhereUsedWindow;
 class WorkspaceChooser;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
@@ -81,6 +86,19 @@ public:
     // Sets every control's enabled state from the sessions' state.
     void updateActions();
 
+    // The workspace tools: the "工具" menu on the title strip, the grids' context menu and the
+    // three tool windows.
+    QMenu* toolsMenu() const { return toolsMenu_; }
+    WhereUsedWindow* whereUsedWindow() const;
+    ReplaceWindow* replaceWindow() const;
+    CheckWindow* checkWindow() const;
+    void showWhereUsed(const QString& id = {});
+    void showReplace(const QString& from = {});
+    void showCheck();
+    // Opens a shop file the way choosing its NPC does (unsaved changes are asked about first)
+    // and selects cell; false when the shop was not opened.
+    bool openPlace(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell);
+
 signals:
     void npcListReady();
     void shopOpened();
@@ -108,6 +126,11 @@ private:
     void showPreview();
     void showSearch();
     void loadExternalTable(bool checked);
+    void setUpTools(QPushButton* help);
+    void showGridMenu(int page, const QPoint& at);
+    template <typename Window> void showToolWindow(Window* window);
+    int rowOfShop(const std::filesystem::path& shopFile) const;
+    void deleteToolWindows();
     void setUpWorkspaceChooser();
     void placeWorkspaceChooser();
     void keepWindowPosition();
@@ -142,6 +165,10 @@ private:
     WorkspaceChooser* chooser_ = nullptr;
     QPointer<PreviewWindow> preview_;
     QPointer<SearchWindow> search_;
+    QMenu* toolsMenu_ = nullptr;
+    QPointer<WhereUsedWindow> whereUsed_;
+    QPointer<ReplaceWindow> replace_;
+    QPointer<CheckWindow> check_;
     std::array<PageGridView*, shop::kPageCount> grids_{};
     // Last, so it goes first: its workers are joined while the controls still exist.
     std::unique_ptr<LiveCapture> capture_;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 
 namespace shopkeeper::gui {
@@ -59,6 +60,17 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
     connect(results_, &QListWidget::currentItemChanged, this,
             [this](QListWidgetItem* item, QListWidgetItem*) { take(item); });
     connect(results_, &QListWidget::itemDoubleClicked, this, &SearchWindow::take);
+    results_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(results_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        auto* item = results_->itemAt(at);
+        if (!item)
+            return;
+        results_->setCurrentItem(item);
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("物品出售位置"), this,
+                       [this, id = item->data(kIdRole).toString()] { emit whereUsedRequested(id); });
+        menu.exec(results_->viewport()->mapToGlobal(at));
+    });
 
     connect(&job_, &ItemSearchJob::hitsFound, this, [this](const std::vector<SearchHit>& hits) {
         results_->setUpdatesEnabled(false);

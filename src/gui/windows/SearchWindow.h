@@ -32,6 +32,8 @@ public:
 
 signals:
     void searchFinished();
+    // The user asked where the selected result's item is sold.
+    void whereUsedRequested(const QString& id);
 
 protected:
     void showEvent(QShowEvent* event) override;
