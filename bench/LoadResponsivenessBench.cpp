@@ -3,6 +3,7 @@
 // longest gap between its ticks. The load itself runs on the NPC-list job; what the UI thread
 // still does is taking the entries into the combo box. Counters: longest_gap_ms, load_ms.
 #include "BenchWorkspace.h"
+#include "WindowBench.h"
 #include "core/text/StringTableCodec.h"
 #include "gui/grid/PageGridModel.h"
 #include "gui/widgets/Dialogs.h"
@@ -26,50 +27,8 @@ using namespace shopkeeper;
 
 namespace {
 
-// Answers every box without waiting: a benchmark has no one to press the buttons.
-class SilentDialogs : public gui::Dialogs
-{
-public:
-    void message(QWidget*, const QString&, const QString&, Icon) override {}
-    bool question(QWidget*, const QString&, const QString&, Icon) override { return true; }
-    SaveChoice askToSave(QWidget*, const QString&, const QString&) override { return SaveChoice::Discard; }
-    std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
-
-// The longest time the UI thread went without running a 5 ms timer.
-class GapWatch
-{
-public:
-    GapWatch()
-    {
-        QObject::connect(&tick_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.elapsed();
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-        });
-    }
-    void start()
-    {
-        clock_.start();
-        tick_.start(5);
-    }
-    void stop() { tick_.stop(); }
-    qint64 elapsed() const { return clock_.elapsed(); }
-    qint64 longestGap() const { return longest_; }
-
-private:
-    QElapsedTimer clock_;
-    QTimer tick_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-};
+using bench::GapWatch;
+using bench::SilentDialogs;
 
 void LoadLargeWorkspace(benchmark::State& state)
 {
@@ -173,7 +132,8 @@ void OpenAndFillPreview(benchmark::State& state)
         window.show();
         for (int k = 0; k < shop::kPageCount; ++k) {
             const QString item = QString::number(1000 + 37 * k) + QLatin1Char('\t');
-            window.session().paste(k, {0, 0}, (item.repeated(shop::kColumns) + QLatin1Char('\n')).repeated(100));
+            window.session().paste(k, {0, 0},
+                                   (item.repeated(shop::kColumns) + QLatin1Char('\n')).repeated(100));
         }
         GapWatch watch;
         watch.start();

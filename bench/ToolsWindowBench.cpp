@@ -3,6 +3,7 @@
 // gap between its ticks while the check runs on its job and its result fills the table.
 // The goal is a longest gap under 50 ms.
 #include "BenchWorkspace.h"
+#include "WindowBench.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
@@ -20,50 +21,8 @@ using namespace shopkeeper;
 
 namespace {
 
-// Answers every box without waiting: a benchmark has no one to press the buttons.
-class SilentDialogs : public gui::Dialogs
-{
-public:
-    void message(QWidget*, const QString&, const QString&, Icon) override {}
-    bool question(QWidget*, const QString&, const QString&, Icon) override { return true; }
-    SaveChoice askToSave(QWidget*, const QString&, const QString&) override { return SaveChoice::Discard; }
-    std::optional<QString> input(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
-
-// The longest time the UI thread went without running a 5 ms timer.
-class GapWatch
-{
-public:
-    GapWatch()
-    {
-        QObject::connect(&tick_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.elapsed();
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-        });
-    }
-    void start()
-    {
-        clock_.start();
-        tick_.start(5);
-    }
-    void stop() { tick_.stop(); }
-    qint64 elapsed() const { return clock_.elapsed(); }
-    qint64 longestGap() const { return longest_; }
-
-private:
-    QElapsedTimer clock_;
-    QTimer tick_;
-    qint64 last_ = 0;
-    qint64 longest_ = 0;
-};
+using bench::GapWatch;
+using bench::SilentDialogs;
 
 // The check window run over the large workspace (1,000 NPC shops, 10,000 NPC files): the check
 // reads every shop on its job while the window shows "n / N", then the whole list of problems
