@@ -59,7 +59,9 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
     }
     std::string bytes;
     if (info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes)) + 1);
+        bytes.reserve(static_cast<std::size_t>(
+                          std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes)) +
+                      1);
     char buffer[64 * 1024];
     bool ok = true;
     while (true) {

@@ -178,7 +178,8 @@ TEST_F(Preview, TheMainWindowCanCloseDuringAFillAndAMinimisedPreviewComesBack)
     child<QPushButton>(&window(), "预览按钮")->click();
     EXPECT_FALSE(preview->isMinimized());
 
-    window().session().paste(0, {0, 0}, QStringLiteral("1001\t1001\t1001\t1001\t1001\t1001\t1001\n").repeated(300));
+    window().session().paste(0, {0, 0},
+                             QStringLiteral("1001\t1001\t1001\t1001\t1001\t1001\t1001\n").repeated(300));
     lookup->delayPerItem = std::chrono::milliseconds(1);
     child<QPushButton>(preview, "刷新按钮")->click();
     ASSERT_TRUE(preview->isRefreshing());
