@@ -1,4 +1,5 @@
 // Runs the built shopkeeper-cli's name and search commands on real folders.
+#include "CliRun.h"
 #include "TestFiles.h"
 #include "core/catalogue/GbkText.h"
 #include "core/catalogue/ItemCatalogue.h"
@@ -17,24 +18,11 @@ using test::writeFile;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Run = test::CliRun;
 
 Run cli(const std::string& arguments)
 {
-    TempDir io;
-    const std::string command = "\"" SHOPKEEPER_CLI "\" " + arguments + " > \"" + (io / "out").string() +
-                                "\" 2> \"" + (io / "err").string() + "\" < /dev/null";
-    const int status = std::system(command.c_str());
-    Run run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readFile(io / "out");
-    run.err = readFile(io / "err");
-    return run;
+    return test::runCli(arguments);
 }
 
 std::string quoted(const fs::path& path)

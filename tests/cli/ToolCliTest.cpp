@@ -1,4 +1,5 @@
 // Runs the built shopkeeper-cli's where-used, replace and check on the tools' hand-made workspace.
+#include "CliRun.h"
 #include "tools/ToolsWorkspace.h"
 
 #include <cstdlib>
@@ -8,21 +9,11 @@ using namespace shopkeeper;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Run = test::CliRun;
 
 Run cli(const std::string& arguments)
 {
-    test::TempDir io;
-    const std::string command = "\"" SHOPKEEPER_CLI "\" " + arguments + " > \"" + (io / "out").string() +
-                                "\" 2> \"" + (io / "err").string() + "\" < /dev/null";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(io / "out"),
-            test::readFile(io / "err")};
+    return test::runCli(arguments);
 }
 
 struct Case
