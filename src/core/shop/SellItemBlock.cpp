@@ -23,27 +23,32 @@ std::expected<std::vector<std::vector<std::string>>, BlockError> SellItemBlock::
     if (items.empty())
         return pages;
 
-    int breaks = 0;
+    std::vector<std::size_t> counts(1);
     for (auto item : items) {
         if (item == "-2")
-            ++breaks;
+            counts.push_back(0);
         else if (!isWholeNumber(item))
-            return unknownItem(breaks + 1, item);
+            return unknownItem(static_cast<int>(counts.size()), item);
+        else
+            ++counts.back();
     }
-    if (breaks > kPageCount - 1)
+    if (counts.size() > static_cast<std::size_t>(kPageCount))
         return std::unexpected(BlockError{BlockError::Kind::TooManyPages, kTooManyPagesMessage});
 
-    pages.emplace_back();
+    pages.resize(counts.size());
+    for (std::size_t k = 0; k < counts.size(); ++k)
+        pages[k].reserve(counts[k]);
+    std::size_t page = 0;
     for (auto item : items) {
         if (item == "-2") {
-            pages.emplace_back();
+            ++page;
             continue;
         }
         auto cell = cellValue(item);
         if (!cell && (cell.error() == CellRefusal::PageBreak || cell.error() == CellRefusal::TooLarge))
-            return unknownItem(static_cast<int>(pages.size()), item);
+            return unknownItem(static_cast<int>(page + 1), item);
         // A zero the rule refuses ("00") leaves the fresh cell as it was: empty.
-        pages.back().push_back(cell.value_or(std::string()));
+        pages[page].push_back(std::move(cell).value_or(std::string()));
     }
     // Nothing after the last page break is no page.
     if (pages.size() > 1 && pages.back().empty())

@@ -46,8 +46,8 @@ void ShopPage::setCellText(int row, int column, std::string text)
 
 void ShopPage::appendRows(int count)
 {
-    for (int i = 0; i < count; ++i)
-        rows_.emplace_back();
+    if (count > 0)
+        rows_.resize(rows_.size() + static_cast<std::size_t>(count));
 }
 
 void ShopPage::removeRow(int at)

@@ -223,9 +223,17 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     plan.shopText = std::move(newText);
 
     // Read the plan back: every page in its place, each written page with its name, and the flag.
-    auto back = ShopReader::parse(plan.shopBytes, table);
-    if (!back)
-        return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + back.error().message);
+    // A shop just read whose save gives its own text back, against the table it was read with,
+    // would read back as the shop itself: the parse is not repeated for it.
+    std::optional<ShopDocument> parsed;
+    const ShopDocument* back = &document;
+    if (use != PlanUse::ProofOnly || plan.shopText != text || table.isModified()) {
+        auto read = ShopReader::parse(plan.shopBytes, table);
+        if (!read)
+            return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + read.error().message);
+        parsed = std::move(*read);
+        back = &*parsed;
+    }
     auto name = expected.begin();
     for (std::size_t k = 0; k < back->pages.size(); ++k) {
         const auto page = std::to_string(k + 1);
@@ -251,7 +259,8 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         plan.tableBytes = std::move(*tableBytes);
     }
     plan.tableChanged = table.isModified();
-    plan.readBack = std::move(*back);
+    if (parsed)
+        plan.readBack = std::move(*parsed);
     return plan;
 }
 

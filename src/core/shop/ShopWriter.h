@@ -73,7 +73,10 @@ public:
     // when the result would not be the shop being saved (the same pages with their names and
     // the repair flag), it is refused. The document is not changed.
     // With PlanUse::ProofOnly the plan is built and read back just the same, but the table's
-    // bytes are not made (tableBytes stays empty): for the check of a shop as it is opened.
+    // bytes are not made (tableBytes stays empty): for the check of a shop as it is opened,
+    // where document is what ShopReader::parse made of its text with table. When the plan
+    // leaves that text and the table as they are, the document stands for its own read-back,
+    // and readBack stays empty.
     enum class PlanUse
     {
         Save,

@@ -265,6 +265,8 @@ std::size_t gbkWidth(std::string_view text)
 std::vector<std::string_view> words(std::string_view text)
 {
     std::vector<std::string_view> out;
+    // Item lists, the usual text, run about six bytes a word.
+    out.reserve(text.size() / 6 + 1);
     std::size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && isSpace(text[i]))

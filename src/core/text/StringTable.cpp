@@ -49,10 +49,24 @@ std::string_view keyPart(std::string_view line, std::size_t gt)
     return trimmed(line.substr(0, gt));
 }
 
-// One raw line decoded: ASCII lines need no conversion.
+// Where a raw line stops being ASCII: the key before that is kept as it is. Decoding leaves
+// ASCII alone, and the traditional -> simplified dictionaries hold no ASCII in their phrases, so
+// no phrase spans the cut; a key is most of a line, and the conversion costs by the character.
+std::size_t asciiPrefix(std::string_view raw)
+{
+    std::size_t i = 0;
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// One raw line decoded.
 std::string decodeLine(std::string_view raw)
 {
-    return isAscii(raw) ? std::string(raw) : StringTableCodec::decode(raw);
+    const auto cut = asciiPrefix(raw);
+    if (cut == raw.size())
+        return std::string(raw);
+    return std::string(raw.substr(0, cut)) + StringTableCodec::decode(raw.substr(cut));
 }
 
 // Many raw lines decoded: each with ICU, then the traditional -> simplified step once over the
@@ -64,23 +78,25 @@ std::vector<std::string> decodeLines(const std::vector<std::string_view>& raw)
     std::vector<std::size_t> wide;
     std::string joined;
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        const bool ascii = isAscii(raw[i]);
-        decoded.push_back(ascii ? std::string(raw[i]) : StringTableCodec::big5ToUtf8(raw[i]));
-        if (ascii)
+        const auto cut = asciiPrefix(raw[i]);
+        decoded.emplace_back(raw[i].substr(0, cut));
+        if (cut == raw[i].size())
             continue;
         if (!wide.empty())
             joined += "\r\n";
-        joined += decoded.back();
+        joined += StringTableCodec::big5ToUtf8(raw[i].substr(cut));
         wide.push_back(i);
     }
     if (wide.empty())
         return decoded;
     auto simplified = splitText(StringTableCodec::toSimplified(joined), "\r\n");
-    const bool aligned = simplified.size() == wide.size();
-    for (std::size_t w = 0; w < wide.size(); ++w) {
-        auto& line = decoded[wide[w]];
-        line = aligned ? std::move(simplified[w]) : StringTableCodec::toSimplified(line);
+    if (simplified.size() != wide.size()) {
+        for (const auto i : wide)
+            decoded[i] = decodeLine(raw[i]);
+        return decoded;
     }
+    for (std::size_t w = 0; w < wide.size(); ++w)
+        decoded[wide[w]] += simplified[w];
     return decoded;
 }
 
@@ -119,6 +135,10 @@ struct StringTable::Read
     mutable std::string lowered; // bytes with ASCII letters lowered, for searches
     mutable std::mutex decodedMutex;
     mutable std::unordered_map<std::size_t, std::string> decoded;
+    // Whether a lowered plain word occurs in the read lines with an ASCII key: a save draws new
+    // keys from one sequence, so every shop checked against one table asks the same words.
+    mutable std::mutex searchedMutex;
+    mutable std::unordered_map<std::string, bool> searched;
 
     const std::string* cached(std::size_t i) const
     {
@@ -430,6 +450,24 @@ bool StringTable::containsText(std::string_view needle) const
         std::any_of(read_->wideKeyed.begin(), read_->wideKeyed.end(),
                     [&](const auto& line) { return !changed_.contains(line.first) && holds(line.second); }))
         return true;
+    // The read lines' answer does not depend on this copy unless it changed some of them.
+    if (changed_.empty()) {
+        const std::lock_guard lock(read_->searchedMutex);
+        if (const auto it = read_->searched.find(folded); it != read_->searched.end())
+            return it->second;
+    }
+    const bool found = readLinesHold(folded);
+    if (changed_.empty()) {
+        const std::lock_guard lock(read_->searchedMutex);
+        if (read_->searched.size() >= 4096)
+            read_->searched.clear();
+        read_->searched.emplace(folded, found);
+    }
+    return found;
+}
+
+bool StringTable::readLinesHold(const std::string& folded) const
+{
     std::call_once(read_->loweredOnce, [&] { read_->lowered = asciiLowered(read_->bytes); });
     const std::string_view all = read_->lowered;
     const auto& lines = read_->lines;
@@ -445,7 +483,7 @@ bool StringTable::containsText(std::string_view needle) const
         const auto line = std::upper_bound(lines.begin(), lines.end(), at,
                                            [](std::size_t pos, const Span& l) { return pos < l.begin; });
         const auto i = static_cast<std::size_t>(line - lines.begin()) - 1;
-        if (!knownDecoded(i) && holds(decodedReadLine(i)))
+        if (!knownDecoded(i) && asciiLowered(decodedReadLine(i)).find(folded) != std::string::npos)
             return true;
     }
 }

@@ -98,6 +98,8 @@ private:
     // that is not ASCII).
     const std::string* knownDecoded(std::size_t i) const;
     std::string decodedReadLine(std::size_t i) const;
+    // containsText over the read lines that this table kept as read, for a lowered plain word.
+    bool readLinesHold(const std::string& folded) const;
     std::optional<std::string_view> keyOf(std::size_t i) const;
     std::optional<std::size_t> lineOfKey(std::string_view key) const;
     void addLine(Own own);

@@ -10,6 +10,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
+#include <unordered_map>
 #include <vector>
 
 namespace shopkeeper::text {
@@ -210,6 +211,20 @@ std::string StringTableCodec::decode(std::string_view big5)
 }
 
 Result<std::string> StringTableCodec::encode(std::string_view utf8)
+{
+    // Shops name their pages with a few words over and over (a page without a name is written
+    // with its default one), and the conversion costs far more than a look in a small memo.
+    thread_local std::unordered_map<std::string, Result<std::string>> memo;
+    if (const auto it = memo.find(std::string(utf8)); it != memo.end())
+        return it->second;
+    auto bytes = encodeOnce(utf8);
+    if (memo.size() >= 256)
+        memo.clear();
+    memo.emplace(std::string(utf8), bytes);
+    return bytes;
+}
+
+Result<std::string> StringTableCodec::encodeOnce(std::string_view utf8)
 {
     const std::string traditional = toTraditional(utf8);
     auto bytes = utf8ToBig5(traditional);

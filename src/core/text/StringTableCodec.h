@@ -24,6 +24,9 @@ public:
     static Result<std::string> utf8ToBig5(std::string_view utf8);
     static std::string toSimplified(std::string_view utf8);
     static std::string toTraditional(std::string_view utf8);
+
+private:
+    static Result<std::string> encodeOnce(std::string_view utf8);
 };
 
 } // namespace shopkeeper::text
