@@ -272,24 +272,28 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
     struct Entry
     {
         std::string key;
-        fs::path path;
+        std::string name;
+        fs::path path; // where the system gives paths, not names
     };
     std::vector<Entry> entries;
 #ifndef _WIN32
-    // The entries' names as the system gives them; a path is made only for a name that matches.
+    // The entries' names as the system gives them; the paths are made once the names are in
+    // order, from one string each: a path joined with "/" parses both of its halves again.
+    std::string base = folder.native();
+    if (!base.empty() && base.back() != '/')
+        base += '/';
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string_view name = entry->d_name;
             if (name == "." || name == ".." || !wildcardMatch(pattern, name))
                 continue;
-            auto path = folder / fs::path(std::string(name));
             bool isDirectory = entry->d_type == DT_DIR;
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
                 std::error_code typeError;
-                isDirectory = fs::is_directory(path, typeError);
+                isDirectory = fs::is_directory(fs::path(base + std::string(name)), typeError);
             }
             if (!isDirectory)
-                entries.push_back({text::asciiLowered(name), std::move(path)});
+                entries.push_back({text::asciiLowered(name), std::string(name), {}});
         }
         ::closedir(dir);
     }
@@ -301,16 +305,21 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
             continue;
         const auto name = displayPath(it->path().filename());
         if (wildcardMatch(pattern, name))
-            entries.push_back({text::asciiLowered(name), it->path()});
+            entries.push_back({text::asciiLowered(name), name, it->path()});
     }
 #endif
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.key != b.key ? a.key < b.key : a.path.filename() < b.path.filename();
+        return a.key != b.key ? a.key < b.key : a.name < b.name;
     });
     std::vector<fs::path> out;
     out.reserve(entries.size());
-    for (auto& e : entries)
+    for (auto& e : entries) {
+#ifndef _WIN32
+        out.emplace_back(base + e.name);
+#else
         out.push_back(std::move(e.path));
+#endif
+    }
     return out;
 }
 

@@ -5,6 +5,8 @@
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopWriter.h"
 
+#include <optional>
+
 namespace shopkeeper::tools {
 
 Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document, shop::ShopPages pages)
@@ -45,28 +47,50 @@ std::expected<ReplacePlan, workspace::LoadError> ItemReplace::plan(const workspa
     ReplacePlan plan;
     plan.from = from;
     plan.to = to;
-    auto outcome = WorkspaceScan::run(
+    // Each shop's change is worked out, and read back, as the shop is read.
+    struct Planned
+    {
+        std::optional<shop::ShopReadError> error;
+        std::vector<ItemUse> changes;
+        io::FileFingerprint fingerprint;
+        Result<std::string> bytes;
+    };
+    auto outcome = WorkspaceScan::run<Planned>(
         workspace,
-        [&](ScannedShop& shop) {
-            if (!shop.document) {
-                plan.unreadable.push_back(unreadableShop(shop));
-                return;
+        [&](ShopRead& read) {
+            Planned planned;
+            if (!read) {
+                planned.error = std::move(read.error());
+                return planned;
             }
             if (from == to)
-                return;
-            shop::ShopPages pages = shop.document->pages;
-            const auto cells = shop::replaceItem(pages, from, to);
-            if (cells.empty())
-                return;
-            for (const auto& cell : cells)
-                plan.changes.push_back(itemUseOf(shop, cell));
-            auto bytes = withItemList(*shop.document, std::move(pages));
-            if (!bytes) {
-                plan.refused.push_back({shop.index, shop.path, shop.fileName, bytes.error().message});
+                return planned;
+            shop::ShopPages pages = read->pages;
+            for (const auto& cell : shop::replaceItem(pages, from, to))
+                planned.changes.push_back(itemUseOf(*read, cell));
+            if (planned.changes.empty())
+                return planned;
+            planned.fingerprint = read->fingerprint;
+            planned.bytes = withItemList(*read, std::move(pages));
+            return planned;
+        },
+        [&](const ShopPlace& place, Planned& planned) {
+            if (planned.error) {
+                plan.unreadable.push_back(unreadableShop(place, *planned.error));
                 return;
             }
-            plan.shops.push_back({shop.index, shop.path, shop.fileName, shop.naming.name,
-                                  shop.document->fingerprint, std::move(*bytes)});
+            if (planned.changes.empty())
+                return;
+            placeUses(planned.changes, place);
+            plan.changes.insert(plan.changes.end(), std::make_move_iterator(planned.changes.begin()),
+                                std::make_move_iterator(planned.changes.end()));
+            if (!planned.bytes) {
+                plan.refused.push_back(
+                    {place.index, place.path, place.fileName, planned.bytes.error().message});
+                return;
+            }
+            plan.shops.push_back({place.index, place.path, place.fileName, place.naming.name,
+                                  planned.fingerprint, std::move(*planned.bytes)});
         },
         control);
     if (!outcome)

@@ -1,20 +1,24 @@
 #include "core/tools/WhereUsed.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace shopkeeper::tools {
 
-ItemUse itemUseOf(const ScannedShop& shop, const shop::CellAt& cell)
+ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell)
 {
-    const auto& document = *shop.document;
     const auto page = static_cast<std::size_t>(cell.page);
-    return {shop.index,
-            shop.path,
-            shop.fileName,
-            shop.naming.name,
-            cell,
-            document.captions[page],
-            document.pages[page].cell(cell.row, cell.column)};
+    return {0, {}, {}, {}, cell, document.captions[page], document.pages[page].cell(cell.row, cell.column)};
+}
+
+void placeUses(std::vector<ItemUse>& uses, const ShopPlace& place)
+{
+    for (auto& use : uses) {
+        use.shopIndex = place.index;
+        use.shopFile = place.path;
+        use.fileName = place.fileName;
+        use.npcName = place.naming.name;
+    }
 }
 
 std::vector<shop::CellAt> WhereUsed::cellsHolding(const shop::ShopPages& pages,
@@ -38,15 +42,31 @@ std::expected<WhereUsedResult, workspace::LoadError> WhereUsed::find(const works
                                                                      const ToolControl& control)
 {
     WhereUsedResult result;
-    auto outcome = WorkspaceScan::run(
+    struct Found
+    {
+        std::optional<shop::ShopReadError> error;
+        std::vector<ItemUse> uses;
+    };
+    auto outcome = WorkspaceScan::run<Found>(
         workspace,
-        [&](ScannedShop& shop) {
-            if (!shop.document) {
-                result.unreadable.push_back(unreadableShop(shop));
+        [&](ShopRead& read) {
+            Found found;
+            if (!read) {
+                found.error = std::move(read.error());
+                return found;
+            }
+            for (const auto& cell : cellsHolding(read->pages, ids))
+                found.uses.push_back(itemUseOf(*read, cell));
+            return found;
+        },
+        [&](const ShopPlace& place, Found& found) {
+            if (found.error) {
+                result.unreadable.push_back(unreadableShop(place, *found.error));
                 return;
             }
-            for (const auto& cell : cellsHolding(shop.document->pages, ids))
-                result.uses.push_back(itemUseOf(shop, cell));
+            placeUses(found.uses, place);
+            result.uses.insert(result.uses.end(), std::make_move_iterator(found.uses.begin()),
+                               std::make_move_iterator(found.uses.end()));
         },
         control);
     if (!outcome)

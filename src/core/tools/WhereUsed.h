@@ -44,7 +44,9 @@ public:
                                                   const std::vector<std::string>& ids);
 };
 
-// An ItemUse for cell of a scanned, readable shop.
-ItemUse itemUseOf(const ScannedShop& shop, const shop::CellAt& cell);
+// An ItemUse for cell of a read shop, without its place: placeUses gives the uses of one shop
+// their place once the shop is named.
+ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell);
+void placeUses(std::vector<ItemUse>& uses, const ShopPlace& place);
 
 } // namespace shopkeeper::tools

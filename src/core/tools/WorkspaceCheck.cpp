@@ -67,21 +67,18 @@ CheckCatalogue checkCatalogueFor(const workspace::Workspace& workspace)
     return result;
 }
 
-std::vector<CheckProblem> WorkspaceCheck::checkShop(const ScannedShop& shop,
+std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
                                                     const catalogue::ItemCatalogue& catalogue)
 {
     std::vector<CheckProblem> problems;
     auto add = [&](Kind kind, std::optional<shop::CellAt> cell, std::string detail) {
-        problems.push_back(
-            {kind, shop.index, shop.path, shop.fileName, shop.naming.name, cell, std::move(detail)});
+        problems.push_back({kind, 0, {}, {}, {}, cell, std::move(detail)});
     };
-    if (shop.naming.outcome != workspace::NpcNaming::Outcome::Named)
-        add(Kind::UnknownNpc, std::nullopt, unknownNpcDetail(shop.naming));
-    if (!shop.document) {
-        add(Kind::UnreadableShop, std::nullopt, shop.document.error().message);
+    if (!read) {
+        add(Kind::UnreadableShop, std::nullopt, read.error().message);
         return problems;
     }
-    const auto& document = *shop.document;
+    const auto& document = *read;
     for (std::size_t i = 0; i < document.tabKeys.size(); ++i) {
         const auto& key = document.tabKeys[i];
         if (key.empty() || document.table.lookup(key))
@@ -113,17 +110,30 @@ std::vector<CheckProblem> WorkspaceCheck::checkShop(const ScannedShop& shop,
     return problems;
 }
 
+void WorkspaceCheck::placeProblems(const ShopPlace& place, std::vector<CheckProblem>& shopProblems,
+                                   std::vector<CheckProblem>& problems)
+{
+    if (place.naming.outcome != workspace::NpcNaming::Outcome::Named)
+        problems.push_back({Kind::UnknownNpc, place.index, place.path, place.fileName, place.naming.name,
+                            std::nullopt, unknownNpcDetail(place.naming)});
+    for (auto& problem : shopProblems) {
+        problem.shopIndex = place.index;
+        problem.shopFile = place.path;
+        problem.fileName = place.fileName;
+        problem.npcName = place.naming.name;
+        problems.push_back(std::move(problem));
+    }
+}
+
 std::expected<CheckResult, workspace::LoadError>
 WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::ItemCatalogue& catalogue,
                     const ToolControl& control)
 {
     CheckResult result;
-    auto outcome = WorkspaceScan::run(
-        workspace,
-        [&](ScannedShop& shop) {
-            auto problems = checkShop(shop, catalogue);
-            result.problems.insert(result.problems.end(), std::make_move_iterator(problems.begin()),
-                                   std::make_move_iterator(problems.end()));
+    auto outcome = WorkspaceScan::run<std::vector<CheckProblem>>(
+        workspace, [&](ShopRead& read) { return checkRead(read, catalogue); },
+        [&](const ShopPlace& place, std::vector<CheckProblem>& problems) {
+            placeProblems(place, problems, result.problems);
         },
         control);
     if (!outcome)

@@ -63,9 +63,13 @@ public:
                                                                 const catalogue::ItemCatalogue& catalogue,
                                                                 const ToolControl& control = {});
 
-    // The problems of one scanned shop, in the result's order.
-    static std::vector<CheckProblem> checkShop(const ScannedShop& shop,
+    // The problems a shop's read shows by itself (all kinds but unknown-npc), in the result's
+    // order and without their place. The catalogue is only read: shops may be checked at once.
+    static std::vector<CheckProblem> checkRead(const ShopRead& read,
                                                const catalogue::ItemCatalogue& catalogue);
+    // Appends to problems the shop's own problems and then shopProblems, given their place.
+    static void placeProblems(const ShopPlace& place, std::vector<CheckProblem>& shopProblems,
+                              std::vector<CheckProblem>& problems);
 };
 
 } // namespace shopkeeper::tools

@@ -3,7 +3,9 @@
 #include "core/io/FileSystem.h"
 #include "core/text/StringTable.h"
 
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace shopkeeper::tools {
@@ -25,14 +27,30 @@ struct ListedShop
 
 } // namespace
 
-UnreadableShop unreadableShop(const ScannedShop& shop)
+UnreadableShop unreadableShop(const ShopPlace& place, const shop::ShopReadError& error)
 {
-    return {shop.index, shop.path, shop.fileName, shop.naming.name, shop.document.error()};
+    return {place.index, place.path, place.fileName, place.naming.name, error};
 }
 
 std::expected<WorkspaceScan::Outcome, workspace::LoadError>
 WorkspaceScan::run(const workspace::Workspace& ws, const std::function<void(ScannedShop&)>& visit,
                    const ToolControl& control)
+{
+    std::vector<ShopRead> reads;
+    return scan(
+        ws, [&](std::size_t count) { reads.resize(count); },
+        [&](std::size_t k, ShopRead& read) { reads[k] = std::move(read); },
+        [&](const ShopPlace& place) {
+            ScannedShop shop{place, std::move(reads[place.index])};
+            visit(shop);
+        },
+        control);
+}
+
+std::expected<WorkspaceScan::Outcome, workspace::LoadError>
+WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std::size_t count)>& listed,
+                    const std::function<void(std::size_t k, ShopRead& read)>& examine,
+                    const std::function<void(const ShopPlace&)>& visit, const ToolControl& control)
 {
     using Kind = workspace::LoadError::Kind;
     if (auto ok = ws.checkRequiredFiles(); !ok)
@@ -53,13 +71,9 @@ WorkspaceScan::run(const workspace::Workspace& ws, const std::function<void(Scan
     }
     if (shops.empty())
         return loadError(Kind::NoShopFiles, workspace::kNoShopFilesMessage);
-
     auto index = workspace::ShopIndex::read(ws.shopIndexPath());
     if (!index)
         return loadError(Kind::UnreadableFile, index.error().message, ws.shopIndexPath());
-    auto npcNames = text::StringTable::read(ws.npcStringTablePath());
-    if (!npcNames)
-        return loadError(Kind::UnreadableFile, npcNames.error().message, ws.npcStringTablePath());
     auto table = text::StringTable::readOrEmpty(ws.shopStringTablePath());
     std::optional<shop::ShopReadError> tableError;
     if (!table)
@@ -71,42 +85,68 @@ WorkspaceScan::run(const workspace::Workspace& ws, const std::function<void(Scan
             false};
 
     Outcome outcome;
-    const workspace::NpcNameFinder finder(io::listFiles(ws.npcFolder(), "*.npc"), *npcNames, control.cancel);
-    if (control.cancelled()) {
-        outcome.cancelled = true;
-        return outcome;
-    }
     outcome.shopCount = shops.size();
     if (control.progress)
         control.progress(0, shops.size());
-    for (std::size_t k = 0; k < shops.size(); ++k) {
-        if (control.cancelled()) {
-            outcome.cancelled = true;
-            break;
-        }
-        auto& listed = shops[k];
-        const std::string fileName = io::displayPath(listed.path.filename());
-        ScannedShop scanned{k, listed.path, fileName, finder.nameShop(*index, fileName),
-                            std::unexpected(shop::ShopReadError{})};
-        if (tableError) {
-            scanned.document = std::unexpected(*tableError);
-        } else if (!listed.bytes) {
-            const auto kind = listed.bytes.error().isMissing() ? shop::ShopReadError::Kind::Missing
-                                                               : shop::ShopReadError::Kind::Unreadable;
-            scanned.document =
-                std::unexpected(shop::ShopReadError{kind, listed.bytes.error().message, {}, false});
-        } else {
-            const auto fingerprint = io::fingerprintOf(listed.path, *listed.bytes);
-            scanned.document = shop::ShopReader::fromBytes(std::move(*listed.bytes), *table);
-            if (scanned.document) {
-                scanned.document->path = listed.path;
-                scanned.document->fingerprint = fingerprint;
+
+    // Each shop read as choosing its NPC reads it, and examined at once. The shops are taken in
+    // turn by this thread and by the one that names them, once it is done.
+    listed(shops.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    auto readShops = [&](bool reportProgress) {
+        for (std::size_t k; !control.cancelled() && (k = next.fetch_add(1)) < shops.size();) {
+            auto& shopFile = shops[k];
+            ShopRead read = std::unexpected(shop::ShopReadError{});
+            if (tableError) {
+                read = std::unexpected(*tableError);
+            } else if (!shopFile.bytes) {
+                const auto kind = shopFile.bytes.error().isMissing() ? shop::ShopReadError::Kind::Missing
+                                                                     : shop::ShopReadError::Kind::Unreadable;
+                read = std::unexpected(shop::ShopReadError{kind, shopFile.bytes.error().message, {}, false});
+            } else {
+                const auto fingerprint = io::fingerprintOf(shopFile.path, *shopFile.bytes);
+                read = shop::ShopReader::fromBytes(std::move(*shopFile.bytes), *table);
+                if (read) {
+                    read->path = shopFile.path;
+                    read->fingerprint = fingerprint;
+                }
             }
+            examine(k, read);
+            const auto count = done.fetch_add(1) + 1;
+            // The last step waits for the visits, which follow once the shops are named.
+            if (reportProgress && count < shops.size())
+                control.progress(count, shops.size());
         }
-        visit(scanned);
-        if (control.progress)
-            control.progress(k + 1, shops.size());
+    };
+
+    // The NPC files are read and the shops named on another thread while this one reads the
+    // shops; the two halves share nothing until the visits.
+    io::ReadResult<text::StringTable> npcNames = text::StringTable{};
+    std::optional<workspace::NpcNameFinder> finder;
+    {
+        const std::jthread namer([&] {
+            npcNames = text::StringTable::read(ws.npcStringTablePath());
+            if (npcNames && !control.cancelled())
+                finder.emplace(io::listFiles(ws.npcFolder(), "*.npc"), *npcNames, control.cancel,
+                               workspace::NpcNameFinder::Readers::One);
+            readShops(false);
+        });
+        readShops(static_cast<bool>(control.progress));
     }
+    if (!npcNames)
+        return loadError(Kind::UnreadableFile, npcNames.error().message, ws.npcStringTablePath());
+    if (control.cancelled() || !finder) {
+        outcome.cancelled = true;
+        return outcome;
+    }
+
+    for (std::size_t k = 0; k < shops.size(); ++k) {
+        const std::string fileName = io::displayPath(shops[k].path.filename());
+        visit(ShopPlace{k, shops[k].path, fileName, finder->nameShop(*index, fileName)});
+    }
+    if (control.progress)
+        control.progress(shops.size(), shops.size());
     return outcome;
 }
 

@@ -96,10 +96,11 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
 }
 
 NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
-                             const std::atomic<bool>* cancel)
+                             const std::atomic<bool>* cancel, Readers readers)
 {
-    // The files are read on two threads, each its half of the list; the links are then taken
-    // in list order, so the first NPC file that opens a shop still names it.
+    // The files are read on two threads, each its half of the list, unless the caller keeps the
+    // other core busy; the links are then taken in list order, so the first NPC file that opens
+    // a shop still names it.
     std::vector<NpcFileLinks> links(npcFiles.size());
     auto readLinks = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to && !cancelled(cancel); ++i) {
@@ -107,9 +108,11 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
                 links[i] = readNpcLinks(read->text);
         }
     };
-    const std::size_t half = npcFiles.size() / 2;
-    {
-        std::jthread second(readLinks, half, npcFiles.size());
+    if (readers == Readers::One) {
+        readLinks(0, npcFiles.size());
+    } else {
+        const std::size_t half = npcFiles.size() / 2;
+        const std::jthread second(readLinks, half, npcFiles.size());
         readLinks(0, half);
     }
     if (cancelled(cancel))

@@ -64,8 +64,13 @@ struct NpcNaming
 class NpcNameFinder
 {
 public:
+    enum class Readers
+    {
+        One,
+        Two
+    };
     NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr, Readers readers = Readers::Two);
 
     // The NPC's name; nothing when no NPC file names the shop.
     std::optional<std::string> findNpcName(std::string_view shopNumber) const;
