@@ -57,15 +57,20 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
         ::close(fd);
         return std::nullopt;
     }
+    // Read straight into the string, one byte more than the file's size so that the end is seen
+    // at once; a file that grows meanwhile is read on in larger steps.
     std::string bytes;
-    if (info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(
-                          std::min<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), maxBytes)) +
-                      1);
-    char buffer[64 * 1024];
+    std::size_t used = 0;
     bool ok = true;
+    std::size_t capacity = info.st_size > 0 ? static_cast<std::size_t>(std::min<std::uintmax_t>(
+                                                  static_cast<std::uintmax_t>(info.st_size), maxBytes)) +
+                                                  1
+                                            : 64 * 1024;
     while (true) {
-        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size())
+            bytes.resize_and_overwrite(used == 0 ? capacity : used * 2,
+                                       [](char*, std::size_t n) { return n; });
+        const auto n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n == 0)
             break;
         if (n < 0) {
@@ -74,12 +79,13 @@ std::optional<std::string> readRegularFile(const fs::path& path, std::uintmax_t 
             ok = false;
             break;
         }
-        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+        used += static_cast<std::size_t>(n);
+        if (used > maxBytes) {
             ok = false;
             break;
         }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
+    bytes.resize(used);
     ::close(fd);
     if (!ok)
         return std::nullopt;

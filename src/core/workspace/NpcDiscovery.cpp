@@ -115,9 +115,19 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
         const std::jthread second(readLinks, half, npcFiles.size());
         readLinks(0, half);
     }
-    if (cancelled(cancel))
-        return;
+    if (!cancelled(cancel))
+        nameShops(npcFiles, links, npcNames);
+}
 
+NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const std::vector<NpcFileLinks>& links,
+                             const text::StringTable& npcNames)
+{
+    nameShops(npcFiles, links, npcNames);
+}
+
+void NpcNameFinder::nameShops(const std::vector<fs::path>& npcFiles, const std::vector<NpcFileLinks>& links,
+                              const text::StringTable& npcNames)
+{
     // Each shop's first NPC file with a name key, then all names at once. A file that opens a
     // shop without a name link is remembered to say why that shop has no name.
     std::vector<std::string> keys;
@@ -135,6 +145,48 @@ NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::
     auto names = npcNames.lookupAll(keys);
     for (auto& [shop, at] : keyOfShop)
         nameOfShop_.emplace(shop, Naming{std::move(names[at.first]), npcFiles[at.second], keys[at.first]});
+}
+
+NpcLinkReader::NpcLinkReader(fs::path folder) : folder_(std::move(folder))
+{
+    thread_ = std::jthread([this] {
+        files_ = io::listFiles(folder_, "*.npc");
+        links_.resize(files_.size());
+        listed_.store(true, std::memory_order_release);
+        listed_.notify_all();
+        readLinks(&stop_);
+    });
+}
+
+NpcLinkReader::~NpcLinkReader()
+{
+    stop_ = true;
+}
+
+const std::vector<fs::path>& NpcLinkReader::files()
+{
+    listed_.wait(false, std::memory_order_acquire);
+    return files_;
+}
+
+void NpcLinkReader::readLinks(const std::atomic<bool>* stop)
+{
+    for (std::size_t i; !cancelled(stop) && (i = next_.fetch_add(1)) < files_.size();) {
+        if (const auto read = text::ScriptTextFile::read(files_[i]))
+            links_[i] = readNpcLinks(read->text);
+    }
+}
+
+const std::vector<NpcFileLinks>& NpcLinkReader::links(const std::atomic<bool>* cancel)
+{
+    files();
+    readLinks(cancel);
+    if (cancelled(cancel))
+        stop_ = true;
+    // The reader's own files are done once it ends; it reads nothing after a stop.
+    if (thread_.joinable())
+        thread_.join();
+    return links_;
 }
 
 std::optional<std::string> NpcNameFinder::findNpcName(std::string_view shopNumber) const
@@ -175,7 +227,9 @@ std::vector<NpcEntry> buildNpcList(const WorkspaceState& state,
                                    const std::atomic<bool>* cancel)
 {
     std::vector<NpcEntry> entries;
-    const NpcNameFinder finder(state.npcFiles, state.npcNames, cancel);
+    const NpcNameFinder finder =
+        state.npcLinks ? NpcNameFinder(state.npcFiles, state.npcLinks->links(cancel), state.npcNames)
+                       : NpcNameFinder(state.npcFiles, state.npcNames, cancel);
     for (const auto& shopFile : state.shopFiles) {
         if (cancelled(cancel))
             break;

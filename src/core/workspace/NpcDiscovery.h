@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,36 @@ struct NpcFileLinks
 };
 NpcFileLinks readNpcLinks(std::string_view npcText);
 
+// Lists an NPC folder and reads the links of its files on a thread of its own, from the moment
+// it is made, so that a load does its other work meanwhile; whoever then asks for the links
+// reads along with it. Made by loadWorkspace; buildNpcList takes the links from it.
+class NpcLinkReader
+{
+public:
+    explicit NpcLinkReader(fs::path folder);
+    ~NpcLinkReader();
+    NpcLinkReader(const NpcLinkReader&) = delete;
+    NpcLinkReader& operator=(const NpcLinkReader&) = delete;
+
+    // The folder's NPC files in list order, once listed.
+    const std::vector<fs::path>& files();
+    // The links of every file, in list order (a file that cannot be read has none), once all are
+    // read. When cancel is set first, the files not read by then name nothing; a later call
+    // reads them. One caller at a time.
+    const std::vector<NpcFileLinks>& links(const std::atomic<bool>* cancel = nullptr);
+
+private:
+    void readLinks(const std::atomic<bool>* stop);
+
+    fs::path folder_;
+    std::vector<fs::path> files_;
+    std::vector<NpcFileLinks> links_;
+    std::atomic<bool> listed_{false};
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> stop_{false};
+    std::jthread thread_; // last: started once everything else is made
+};
+
 // How a shop file got its name in the NPC list, and why it is "未知NPC" when it is.
 struct NpcNaming
 {
@@ -71,6 +102,9 @@ public:
     };
     NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
                   const std::atomic<bool>* cancel = nullptr, Readers readers = Readers::Two);
+    // From links already read: links[i] is what npcFiles[i] says.
+    NpcNameFinder(const std::vector<fs::path>& npcFiles, const std::vector<NpcFileLinks>& links,
+                  const text::StringTable& npcNames);
 
     // The NPC's name; nothing when no NPC file names the shop.
     std::optional<std::string> findNpcName(std::string_view shopNumber) const;
@@ -79,6 +113,9 @@ public:
     NpcNaming nameShop(const ShopIndex& index, std::string_view shopFileName) const;
 
 private:
+    void nameShops(const std::vector<fs::path>& npcFiles, const std::vector<NpcFileLinks>& links,
+                   const text::StringTable& npcNames);
+
     struct Naming
     {
         std::optional<std::string> name; // nothing when the key is missing from the table

@@ -4,6 +4,7 @@
 #include "core/workspace/NpcDiscovery.h"
 
 #include <optional>
+#include <vector>
 
 namespace shopkeeper::workspace {
 
@@ -109,6 +110,8 @@ std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspac
             return std::unexpected(std::move(*problem));
     }
     WorkspaceState state;
+    // The NPC folder is listed and its files read while the shop files are read.
+    state.npcLinks = std::make_shared<NpcLinkReader>(workspace.npcFolder());
     state.shopFiles = filterShopFiles(io::listFiles(workspace.shopFolder(), "*.shp"), state.unreadableShops);
     if (state.shopFiles.empty() && !state.unreadableShops.empty()) {
         const auto& first = state.unreadableShops.front();
@@ -117,7 +120,7 @@ std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspac
     }
     if (state.shopFiles.empty())
         return std::unexpected(LoadError{LoadError::Kind::NoShopFiles, kNoShopFilesMessage, {}});
-    state.npcFiles = io::listFiles(workspace.npcFolder(), "*.npc");
+    state.npcFiles = state.npcLinks->files();
     auto index = ShopIndex::read(workspace.shopIndexPath());
     if (!index)
         return unreadable(index.error(), workspace.shopIndexPath());

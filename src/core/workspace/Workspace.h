@@ -6,6 +6,7 @@
 #include "core/workspace/ShopIndex.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,15 @@ inline constexpr const char* kNoShopFilesMessage = "没有找到可修改的NPC�
 inline constexpr const char* kUnknownNpc = "未知NPC";
 inline constexpr const char* kChooseNpcPrompt = "↓请选择一个NPC↓";
 
+class NpcLinkReader;
+
 // What a load keeps.
 struct WorkspaceState
 {
     std::vector<fs::path> shopFiles;
     std::vector<fs::path> npcFiles;
+    // The NPC files' links, read on from the load; without it they are read when needed.
+    std::shared_ptr<NpcLinkReader> npcLinks;
     ShopIndex shopIndex;
     text::StringTable npcNames;
     // Shop files that could not be read, each with its reason: they are not in shopFiles, and
