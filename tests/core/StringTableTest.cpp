@@ -142,6 +142,16 @@ TEST(StringTableSearch, ContainsTextFoldsCaseAndSeesAddedLines)
     EXPECT_FALSE(table.containsText("tab_name_4"));
     table.appendLine("tab_name_4>y");
     EXPECT_TRUE(table.containsText("tab_name_4"));
+
+    // Copies share what a search of the read lines found, but a copy that changed a line
+    // answers for its own lines.
+    const auto named = StringTable::fromBytes("k>abc\r\n");
+    EXPECT_TRUE(named.containsText("abc"));
+    auto renamed = named;
+    renamed.setLine("k", "xyz");
+    EXPECT_FALSE(renamed.containsText("abc"));
+    EXPECT_TRUE(renamed.containsText("xyz"));
+    EXPECT_TRUE(named.containsText("abc"));
 }
 
 // The table decodes only the lines it is asked about; it must answer exactly as the table
