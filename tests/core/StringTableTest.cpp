@@ -225,5 +225,12 @@ TEST(StringTableLookup, AnswersAsTheWholeDecodedTableOnGeneratedTables)
         EXPECT_EQ(changed.lookup(key), "新");
         EXPECT_EQ(changed.lookup("copy"), copied);
         EXPECT_EQ(StringTable::fromBytes(changed.encoded().value()).text(), changed.text());
+
+        // Read again once written, the table takes its lines and keys from the written one:
+        // they are those a fresh read finds.
+        const auto written = changed.encoded().value();
+        changed.rememberWritten(written);
+        ASSERT_TRUE(StringTable::isKept(written));
+        EXPECT_TRUE(StringTable::fromBytes(written).sameIndexAs(StringTable::indexed(written)));
     }
 }

@@ -328,6 +328,10 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return saveError(Kind::WriteFailed, "无法写入商店文件：" + ok.error().message);
     }
 
+    // The next open reads the table again: what was written need not be indexed anew.
+    if (writeTable)
+        planned->table.rememberWritten(std::move(planned->tableBytes));
+
     // The document becomes the shop as written, as a fresh read would give it: the plan's read-back.
     ShopDocument written = std::move(planned->readBack);
     written.path = document.path;

@@ -5,6 +5,7 @@
 #include "core/text/StringTableCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -121,7 +122,7 @@ std::optional<std::string> textOf(std::string_view line)
 
 } // namespace
 
-struct StringTable::Read
+struct StringTable::Read : std::enable_shared_from_this<StringTable::Read>
 {
     std::string bytes;
     std::vector<Span> lines;
@@ -164,8 +165,15 @@ StringTable StringTable::fromBytes(std::string_view bytes)
     return fromOwnBytes(std::string(bytes));
 }
 
-StringTable StringTable::fromOwnBytes(std::string bytes)
+StringTable StringTable::fromOwnBytes(std::string bytes, bool useKept)
 {
+    StringTable table;
+    if (useKept) {
+        if (auto kept = recall(bytes, nullptr, nullptr)) {
+            table.read_ = std::move(kept);
+            return table;
+        }
+    }
     auto read = std::make_shared<Read>();
     const auto nul = bytes.find('\0');
     if (nul != std::string::npos) {
@@ -195,36 +203,168 @@ StringTable StringTable::fromOwnBytes(std::string bytes)
         }
         if (at < all.size())
             --at; // the CR
-        const auto raw = all.substr(cut, at - cut);
-        std::uint32_t hash = 0;
-        if (const void* gt = std::memchr(raw.data(), '>', raw.size())) {
-            const auto key =
-                raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(gt) - raw.data()));
-            if (isAscii(key))
-                hash = keyHash(trimmed(key));
-            else
-                wideKeys.push_back(read->lines.size());
-        }
-        read->lines.push_back({static_cast<std::uint32_t>(cut), static_cast<std::uint32_t>(at - cut)});
-        read->keyHashes.push_back(hash);
+        addLineOf(*read, cut, at - cut, wideKeys);
         cut = at + 2;
     }
+    keyWideLines(*read, wideKeys);
+    if (useKept)
+        remember(read);
+    table.read_ = std::move(read);
+    return table;
+}
 
-    // A key with other than ASCII bytes is known only once its line is decoded.
+// A line of read's bytes: its span and the hash of its key when that is ASCII; a key with other
+// bytes is known only once its line is decoded, and its line goes to wideKeys.
+void StringTable::addLineOf(Read& read, std::size_t begin, std::size_t size,
+                            std::vector<std::size_t>& wideKeys)
+{
+    const auto raw = std::string_view(read.bytes).substr(begin, size);
+    std::uint32_t hash = 0;
+    if (const void* gt = std::memchr(raw.data(), '>', raw.size())) {
+        const auto key = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(gt) - raw.data()));
+        if (isAscii(key))
+            hash = keyHash(trimmed(key));
+        else
+            wideKeys.push_back(read.lines.size());
+    }
+    read.lines.push_back({static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(size)});
+    read.keyHashes.push_back(hash);
+}
+
+void StringTable::keyWideLines(Read& read, const std::vector<std::size_t>& wideKeys)
+{
     std::vector<std::string_view> raw;
     raw.reserve(wideKeys.size());
     for (const auto i : wideKeys)
-        raw.push_back(all.substr(read->lines[i].begin, read->lines[i].size));
+        raw.push_back(std::string_view(read.bytes).substr(read.lines[i].begin, read.lines[i].size));
     auto decoded = decodeLines(raw);
     for (std::size_t w = 0; w < wideKeys.size(); ++w) {
-        const auto& line = read->wideKeyed.emplace(wideKeys[w], std::move(decoded[w])).first->second;
+        const auto& line = read.wideKeyed.emplace(wideKeys[w], std::move(decoded[w])).first->second;
         const auto gt = line.find('>');
-        read->keyHashes[wideKeys[w]] = gt == std::string::npos ? 0 : keyHash(keyPart(line, gt));
+        read.keyHashes[wideKeys[w]] = gt == std::string::npos ? 0 : keyHash(keyPart(line, gt));
     }
+}
 
-    StringTable table;
-    table.read_ = std::move(read);
-    return table;
+// The tables read or written last, kept with their lines and keys: opening a shop reads the
+// table again, and when its bytes are the same, the work of finding its lines and keys is not
+// done again. Two, for the page-name table and the NPC-name table.
+std::shared_ptr<const StringTable::Read> StringTable::recall(std::string_view bytes, const Read* remembered,
+                                                             const Read* replaced)
+{
+    static std::mutex mutex;
+    static std::array<std::shared_ptr<const Read>, 2> kept;
+    const std::lock_guard lock(mutex);
+    if (remembered) {
+        // The newest first; a table written over the one it was read from takes its place.
+        auto slot = std::find_if(kept.begin(), kept.end(), [&](const auto& read) {
+            return read.get() == remembered || (replaced && read.get() == replaced);
+        });
+        if (slot == kept.end())
+            slot = kept.end() - 1;
+        std::rotate(kept.begin(), slot, slot + 1);
+        kept.front() = remembered->shared_from_this();
+        return nullptr;
+    }
+    for (auto& read : kept) {
+        if (read && read->bytes.size() + read->tail.size() == bytes.size() &&
+            bytes.substr(0, read->bytes.size()) == read->bytes &&
+            bytes.substr(read->bytes.size()) == read->tail)
+            return read;
+    }
+    return nullptr;
+}
+
+void StringTable::remember(const std::shared_ptr<const Read>& read, const Read* replaced)
+{
+    (void)recall({}, read.get(), replaced);
+}
+
+bool StringTable::sameIndexAs(const StringTable& other) const
+{
+    const Read& a = *read_;
+    const Read& b = *other.read_;
+    auto spans = [](const Read& r) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+        for (const auto& span : r.lines)
+            out.emplace_back(span.begin, span.size);
+        return out;
+    };
+    return a.bytes == b.bytes && a.tail == b.tail && a.endsWithLineBreak == b.endsWithLineBreak &&
+           spans(a) == spans(b) && a.keyHashes == b.keyHashes && a.wideKeyed == b.wideKeyed;
+}
+
+StringTable StringTable::indexed(std::string_view bytes)
+{
+    return fromOwnBytes(std::string(bytes), false);
+}
+
+void StringTable::rememberWritten(std::string written) const
+{
+    if (!isModified())
+        return;
+    const Read& old = *read_;
+    const auto nul = written.find('\0');
+    auto read = std::make_shared<Read>();
+    if (nul != std::string::npos) {
+        read->tail = written.substr(nul);
+        written.resize(nul);
+    }
+    read->bytes = std::move(written);
+    read->endsWithLineBreak = read->bytes.ends_with("\r\n");
+    if (read->tail != old.tail)
+        return;
+
+    // The lines as encoded() put them: untouched lines with the bytes, lines and keys they were
+    // read with, and this table's own lines, each its encoding. An own line that holds a line
+    // break or a NUL would be more than one line to a reader: such a table is not kept.
+    std::vector<std::size_t> changed;
+    changed.reserve(changed_.size());
+    for (const auto& entry : changed_)
+        changed.push_back(entry.first);
+    std::sort(changed.begin(), changed.end());
+    read->lines.reserve(lineCount());
+    read->keyHashes.reserve(lineCount());
+    std::vector<std::size_t> wideKeys;
+    std::size_t at = 0;
+    auto addOwn = [&](const Own& own) {
+        auto bytes = StringTableCodec::encode(own.changed ? own.decoded : own.rawPrefix);
+        if (!bytes)
+            return false;
+        if (!own.changed)
+            *bytes += rawOf(own.slice);
+        if (bytes->find_first_of(std::string_view("\n\0", 2)) != std::string::npos ||
+            at + bytes->size() > read->bytes.size())
+            return false;
+        addLineOf(*read, at, bytes->size(), wideKeys);
+        at += bytes->size();
+        return true;
+    };
+    auto next = changed.begin();
+    for (std::size_t i = 0; i < lineCount(); ++i) {
+        if (i > 0)
+            at += 2;
+        if (i >= readCount() || (next != changed.end() && *next == i)) {
+            if (!addOwn(i >= readCount() ? added_[i - readCount()] : changed_.at(i)))
+                return;
+            if (i < readCount())
+                ++next;
+            continue;
+        }
+        const Span span = old.lines[i];
+        read->lines.push_back({static_cast<std::uint32_t>(at), span.size});
+        read->keyHashes.push_back(old.keyHashes[i]);
+        at += span.size;
+    }
+    for (const auto& [i, line] : old.wideKeyed) {
+        if (!changed_.contains(i))
+            read->wideKeyed.emplace(i, line);
+    }
+    if (read->endsWithLineBreak && lineCount() > 0)
+        at += 2;
+    if (at != read->bytes.size())
+        return;
+    keyWideLines(*read, wideKeys);
+    remember(read, &old);
 }
 
 io::ReadResult<StringTable> StringTable::read(const std::filesystem::path& path)

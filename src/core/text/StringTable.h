@@ -68,9 +68,19 @@ public:
     std::string text() const;
     // The bytes to write: untouched lines as read, changed and added lines encoded.
     Result<std::string> encoded() const;
+    // Says that written, this table's encoded(), is now the file: the next read of the same
+    // bytes takes their lines and keys from this table instead of finding them again.
+    void rememberWritten(std::string written) const;
+
+    // The table of bytes with its lines and keys found anew, never taken from a table read or
+    // written before; and whether two tables were read with the same bytes, lines and keys.
+    // For the checks of that reuse.
+    static StringTable indexed(std::string_view bytes);
+    bool sameIndexAs(const StringTable& other) const;
+    static bool isKept(std::string_view bytes) { return recall(bytes, nullptr, nullptr) != nullptr; }
 
 private:
-    static StringTable fromOwnBytes(std::string bytes);
+    static StringTable fromOwnBytes(std::string bytes, bool useKept = true);
 
     struct Span
     {
@@ -89,6 +99,15 @@ private:
         std::string rawPrefix; // for a copied line: bytes written before slice, which holds the text
         Span slice;
     };
+
+    static void addLineOf(Read& read, std::size_t begin, std::size_t size,
+                          std::vector<std::size_t>& wideKeys);
+    static void keyWideLines(Read& read, const std::vector<std::size_t>& wideKeys);
+    // The kept read whose bytes are bytes, if any; with remembered, keeps that one instead, in
+    // the place of replaced when that is kept.
+    static std::shared_ptr<const Read> recall(std::string_view bytes, const Read* remembered,
+                                              const Read* replaced);
+    static void remember(const std::shared_ptr<const Read>& read, const Read* replaced = nullptr);
 
     std::size_t readCount() const;
     std::string_view rawOf(std::size_t i) const;
