@@ -46,4 +46,17 @@ std::string ItemCatalogue::idToName(std::string_view id) const
     return kUnknownItemName;
 }
 
+bool ItemCatalogue::isUnknown(std::string_view id) const
+{
+    if (id == "-1" || id.empty())
+        return false;
+    if (external_) {
+        if (const auto name = external_->nameOf(id))
+            return *name == kUnknownItemName;
+    }
+    const BuiltinItemList& list = builtin();
+    const auto entry = list.indexOf(id);
+    return !entry || list.name(*entry) == kUnknownItemName;
+}
+
 } // namespace shopkeeper::catalogue

@@ -50,6 +50,8 @@ public:
     // entry with this ID; else kUnknownItemName ("未知物品"). For the preview fill and the grid
     // tooltip alike.
     std::string idToName(std::string_view id) const;
+    // idToName(id) == kUnknownItemName, without making the name: for a check of every cell.
+    bool isUnknown(std::string_view id) const;
 
 private:
     std::shared_ptr<const BuiltinItemList> builtin_; // null: the process-wide list

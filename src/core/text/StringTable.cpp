@@ -254,6 +254,10 @@ std::shared_ptr<const StringTable::Read> StringTable::recall(std::string_view by
     static std::mutex mutex;
     static std::array<std::shared_ptr<const Read>, 2> kept;
     const std::lock_guard lock(mutex);
+    if (!remembered && bytes.data() == nullptr) {
+        kept = {};
+        return nullptr;
+    }
     if (remembered) {
         // The newest first; a table written over the one it was read from takes its place.
         auto slot = std::find_if(kept.begin(), kept.end(), [&](const auto& read) {
@@ -272,6 +276,11 @@ std::shared_ptr<const StringTable::Read> StringTable::recall(std::string_view by
             return read;
     }
     return nullptr;
+}
+
+void StringTable::forgetKept()
+{
+    (void)recall(std::string_view(), nullptr, nullptr);
 }
 
 void StringTable::remember(const std::shared_ptr<const Read>& read, const Read* replaced)

@@ -78,6 +78,9 @@ public:
     static StringTable indexed(std::string_view bytes);
     bool sameIndexAs(const StringTable& other) const;
     static bool isKept(std::string_view bytes) { return recall(bytes, nullptr, nullptr) != nullptr; }
+    // Drops the tables kept for reuse: the next read of any table finds its lines anew, as the
+    // first read of a program does.
+    static void forgetKept();
 
 private:
     static StringTable fromOwnBytes(std::string bytes, bool useKept = true);
@@ -104,7 +107,7 @@ private:
                           std::vector<std::size_t>& wideKeys);
     static void keyWideLines(Read& read, const std::vector<std::size_t>& wideKeys);
     // The kept read whose bytes are bytes, if any; with remembered, keeps that one instead, in
-    // the place of replaced when that is kept.
+    // the place of replaced when that is kept; with neither (no bytes at all), forgets them all.
     static std::shared_ptr<const Read> recall(std::string_view bytes, const Read* remembered,
                                               const Read* replaced);
     static void remember(const std::shared_ptr<const Read>& read, const Read* replaced = nullptr);

@@ -98,7 +98,7 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
                 if (id.empty() || id == "-1")
                     continue;
                 const shop::CellAt cell{k, r, c};
-                if (catalogue.idToName(id) == catalogue::kUnknownItemName)
+                if (catalogue.isUnknown(id))
                     add(Kind::UnknownItem, cell, "物品ID " + id + " 在物品表中没有名称（未知物品）");
                 const auto [first, isFirst] = firstPlace.try_emplace(id, cell);
                 if (!isFirst)

@@ -60,6 +60,20 @@ TEST(ItemCatalogue, TheExternalTableComesFirstAndTheBuiltInListStillAnswers)
     EXPECT_EQ(catalogue.idToName("1"), "烈焰长剑");
     EXPECT_EQ(catalogue.idToName("3"), kUnknownItemName);
 
+    // The check's quick question answers as the name does, with and without the user's table
+    // (a line without a name is unknown too).
+    auto isUnknownAgrees = [](const ItemCatalogue& c) {
+        for (const char* id : {"1", "2", "3", "02", "100", "999", "9", "-1", ""}) {
+            if (c.isUnknown(id) != (c.idToName(id) == kUnknownItemName))
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(isUnknownAgrees(catalogue));
+    catalogue.setExternalTable(table("2\t自制战甲\r\n999\t自制药水\r\n9\r\n3\t未知物品"));
+    EXPECT_TRUE(catalogue.isUnknown("9"));
+    EXPECT_TRUE(isUnknownAgrees(catalogue));
+
     // A copy handed to a worker keeps its tables when the box is unchecked.
     const ItemCatalogue snapshot = catalogue;
     catalogue.clearExternalTable();
