@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <numeric>
 #include <system_error>
 
 #ifndef _WIN32
@@ -314,12 +316,17 @@ std::vector<fs::path> listFiles(const fs::path& folder, std::string_view pattern
             entries.push_back({text::asciiLowered(name), name, it->path()});
     }
 #endif
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.key != b.key ? a.key < b.key : a.name < b.name;
+    // The entries stay where they are: their places are sorted, each pair compared once.
+    std::vector<std::uint32_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t i, std::uint32_t j) {
+        const int byKey = entries[i].key.compare(entries[j].key);
+        return byKey != 0 ? byKey < 0 : entries[i].name < entries[j].name;
     });
     std::vector<fs::path> out;
     out.reserve(entries.size());
-    for (auto& e : entries) {
+    for (const auto k : order) {
+        auto& e = entries[k];
 #ifndef _WIN32
         out.emplace_back(base + e.name);
 #else
