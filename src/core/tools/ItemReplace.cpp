@@ -81,9 +81,7 @@ std::expected<ReplacePlan, workspace::LoadError> ItemReplace::plan(const workspa
             }
             if (planned.changes.empty())
                 return;
-            placeUses(planned.changes, place);
-            plan.changes.insert(plan.changes.end(), std::make_move_iterator(planned.changes.begin()),
-                                std::make_move_iterator(planned.changes.end()));
+            placeUses(place, planned.changes, plan.changes);
             if (!planned.bytes) {
                 plan.refused.push_back(
                     {place.index, place.path, place.fileName, planned.bytes.error().message});

@@ -11,13 +11,14 @@ ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell)
     return {0, {}, {}, {}, cell, document.captions[page], document.pages[page].cell(cell.row, cell.column)};
 }
 
-void placeUses(std::vector<ItemUse>& uses, const ShopPlace& place)
+void placeUses(const ShopPlace& place, std::vector<ItemUse>& shopUses, std::vector<ItemUse>& uses)
 {
-    for (auto& use : uses) {
+    for (auto& use : shopUses) {
         use.shopIndex = place.index;
         use.shopFile = place.path;
         use.fileName = place.fileName;
         use.npcName = place.naming.name;
+        uses.push_back(std::move(use));
     }
 }
 
@@ -64,9 +65,7 @@ std::expected<WhereUsedResult, workspace::LoadError> WhereUsed::find(const works
                 result.unreadable.push_back(unreadableShop(place, *found.error));
                 return;
             }
-            placeUses(found.uses, place);
-            result.uses.insert(result.uses.end(), std::make_move_iterator(found.uses.begin()),
-                               std::make_move_iterator(found.uses.end()));
+            placeUses(place, found.uses, result.uses);
         },
         control);
     if (!outcome)
