@@ -2,7 +2,9 @@
 // table of 16 and of 100,000 lines. Each goal is timed beside its floor in the same run:
 //  - ReadAndSaveToDisk: save_ms against writing the same two files (floor_ms, ratio);
 //  - OpenAndSaveWithLargeTable: open and save with the large table against the same with the
-//    small one (floor_ms, ratio), and beyond the large table's own file work (write_ms).
+//    small one (floor_ms, ratio), and beyond the large table's own file work (write_ms);
+//  - IndexLargeTable: finding the lines and keys of the large table, once a program.
+// CliTableBench times the same open and save as whole command-line processes.
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/ShopReader.h"
@@ -204,11 +206,20 @@ void OpenAndSaveWithLargeTable(benchmark::State& bench)
     bench.counters["beyond_write_ratio"] = (total - write) / floor;
 }
 
+// Finding the lines and keys of the large table, as the first read of it in a program does.
+void IndexLargeTable(benchmark::State& bench)
+{
+    const auto bytes = io::readFileBytes(tableFiles(100000).table).value();
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(text::StringTable::indexed(bytes));
+}
+
 } // namespace
 
 BENCHMARK(ReadShop)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndPlanSave)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSaveToDisk)->Unit(benchmark::kMillisecond);
+BENCHMARK(IndexLargeTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenAndSaveWithLargeTable)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -61,20 +61,6 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isSpace(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpace(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 namespace {
 
 // First match at or after byte index i, which must sit on a character boundary.

@@ -18,8 +18,19 @@ std::size_t charLength(std::string_view s, std::size_t i);
 char asciiLower(char c);
 std::string asciiLowered(std::string_view s);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
-bool isSpace(char c);
-std::string_view trimmed(std::string_view s);
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+// s without the white space at either end. Inline: a table's read trims the key of every line.
+inline std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
 
 // 1-based position of the first match of needle at or after start, or -1.
 // An empty needle matches at position 1 of a non-empty text and nowhere in an empty one.
