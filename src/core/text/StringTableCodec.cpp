@@ -205,6 +205,16 @@ std::string StringTableCodec::toTraditional(std::string_view utf8)
     return simplifiedToTraditional().convert(utf8);
 }
 
+void StringTableCodec::prepare()
+{
+    // Missing dictionaries are told by the conversion that needs them, not here.
+    try {
+        (void)traditionalToSimplified();
+        (void)simplifiedToTraditional();
+    } catch (const std::exception&) {
+    }
+}
+
 std::string StringTableCodec::decode(std::string_view big5)
 {
     return toSimplified(big5ToUtf8(big5));

@@ -25,6 +25,11 @@ public:
     static std::string toSimplified(std::string_view utf8);
     static std::string toTraditional(std::string_view utf8);
 
+    // Loads the dictionaries of both directions now. The first conversion would otherwise wait
+    // for them: the simplified -> traditional ones, which the first save of a renamed page needs,
+    // take some 60 ms. Safe from any thread; later calls cost nothing.
+    static void prepare();
+
 private:
     static Result<std::string> encodeOnce(std::string_view utf8);
 };

@@ -1,5 +1,6 @@
 #include "gui/jobs/NpcListJob.h"
 
+#include "core/text/StringTableCodec.h"
 #include "core/workspace/NpcDiscovery.h"
 #include "gui/widgets/QtText.h"
 
@@ -42,6 +43,9 @@ void NpcListJob::start(const workspace::Workspace& workspace)
             if (!skipped.isEmpty())
                 emit shopsSkipped(skipped);
         });
+        // With the list shown, the dictionaries a save needs are loaded here rather than by the
+        // first save, on the window's thread.
+        text::StringTableCodec::prepare();
     });
 }
 
