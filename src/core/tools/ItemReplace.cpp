@@ -81,7 +81,7 @@ std::expected<ReplacePlan, workspace::LoadError> ItemReplace::plan(const workspa
             }
             if (planned.changes.empty())
                 return;
-            placeUses(place, planned.changes, plan.changes);
+            appendPlaced(place, planned.changes, plan.changes);
             if (!planned.bytes) {
                 plan.refused.push_back(
                     {place.index, place.path, place.fileName, planned.bytes.error().message});

@@ -11,17 +11,6 @@ ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell)
     return {0, {}, {}, {}, cell, document.captions[page], document.pages[page].cell(cell.row, cell.column)};
 }
 
-void placeUses(const ShopPlace& place, std::vector<ItemUse>& shopUses, std::vector<ItemUse>& uses)
-{
-    for (auto& use : shopUses) {
-        use.shopIndex = place.index;
-        use.shopFile = place.path;
-        use.fileName = place.fileName;
-        use.npcName = place.naming.name;
-        uses.push_back(std::move(use));
-    }
-}
-
 std::vector<shop::CellAt> WhereUsed::cellsHolding(const shop::ShopPages& pages,
                                                   const std::vector<std::string>& ids)
 {
@@ -65,7 +54,7 @@ std::expected<WhereUsedResult, workspace::LoadError> WhereUsed::find(const works
                 result.unreadable.push_back(unreadableShop(place, *found.error));
                 return;
             }
-            placeUses(place, found.uses, result.uses);
+            appendPlaced(place, found.uses, result.uses);
         },
         control);
     if (!outcome)

@@ -44,9 +44,8 @@ public:
                                                   const std::vector<std::string>& ids);
 };
 
-// An ItemUse for cell of a read shop, without its place: placeUses appends the uses of one shop
-// to uses with their place once the shop is named.
+// An ItemUse for cell of a read shop, without its place: appendPlaced gives it that once the
+// shop is named.
 ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell);
-void placeUses(const ShopPlace& place, std::vector<ItemUse>& shopUses, std::vector<ItemUse>& uses);
 
 } // namespace shopkeeper::tools

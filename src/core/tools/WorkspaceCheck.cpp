@@ -116,13 +116,7 @@ void WorkspaceCheck::placeProblems(const ShopPlace& place, std::vector<CheckProb
     if (place.naming.outcome != workspace::NpcNaming::Outcome::Named)
         problems.push_back({Kind::UnknownNpc, place.index, place.path, place.fileName, place.naming.name,
                             std::nullopt, unknownNpcDetail(place.naming)});
-    for (auto& problem : shopProblems) {
-        problem.shopIndex = place.index;
-        problem.shopFile = place.path;
-        problem.fileName = place.fileName;
-        problem.npcName = place.naming.name;
-        problems.push_back(std::move(problem));
-    }
+    appendPlaced(place, shopProblems, problems);
 }
 
 std::expected<CheckResult, workspace::LoadError>

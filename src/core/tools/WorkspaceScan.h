@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace shopkeeper::tools {
@@ -56,6 +57,20 @@ struct UnreadableShop
 };
 
 UnreadableShop unreadableShop(const ShopPlace& place, const shop::ShopReadError& error);
+
+// Appends to into what a tool found in one shop before the shop had its place (a cell use, a
+// problem: anything with shopIndex, shopFile, fileName and npcName), each given that place.
+template <typename Found>
+void appendPlaced(const ShopPlace& place, std::vector<Found>& found, std::vector<Found>& into)
+{
+    for (auto& item : found) {
+        item.shopIndex = place.index;
+        item.shopFile = place.path;
+        item.fileName = place.fileName;
+        item.npcName = place.naming.name;
+        into.push_back(std::move(item));
+    }
+}
 
 // Reads every NPC shop of a workspace once, in the NPC list's order, and hands each to visit.
 //
