@@ -242,7 +242,8 @@ public:
     {
         return "one line per problem of the NPC shops: KIND, FILE, WHERE (PAGE:ROW:COLUMN), DETAIL "
                "(TAB-separated); "
-               "kinds unknown-item, duplicate-item, unreadable-shop, unknown-npc, missing-page-name; exit 8 "
+               "kinds unknown-item, duplicate-item, unreadable-shop, unknown-npc, missing-page-name, "
+               "leftover-file; exit 8 "
                "when "
                "there are problems";
     }

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace shopkeeper;
@@ -93,4 +94,93 @@ TEST(StaleTempFiles, TheNextSaveInTheFolderRemovesOnlyFilesOfDeadWriters)
 
     ::kill(live, SIGKILL);
     ::waitpid(live, nullptr, 0);
+}
+
+// Anyone who may write into itemshop/ could plant links under the names a save may pick: the
+// temporary file is created new, never through a link, and only its owner may open it.
+TEST(AtomicWrite, TheTemporaryFileIsNewOwnedAndNeverALinkSomeoneLeft)
+{
+    TempDir dir;
+    const auto victim = dir / "victim.txt";
+    writeFile(victim, "not the editor's");
+    const auto planted = io::temporaryFileFor(dir / "a.shp");
+    fs::create_symlink(victim, planted);
+    const auto occupied = io::temporaryFileFor(dir / "a.shp");
+    writeFile(occupied, "someone's");
+    for (const auto& taken : {planted, occupied})
+        EXPECT_FALSE(io::TemporaryFile::createAt(taken)) << taken;
+    EXPECT_EQ(readFile(victim), "not the editor's");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_EQ(readFile(occupied), "someone's");
+
+    fs::path made;
+    {
+        auto temp = io::TemporaryFile::createFor(dir / "a.shp");
+        ASSERT_TRUE(temp);
+        made = temp->path();
+        EXPECT_NE(made, planted);
+        EXPECT_EQ(fs::status(made).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+        // Names differ in far more than a million ways.
+        const auto name = made.filename().string();
+        EXPECT_GT(name.size() - name.rfind('-'), 8u) << name;
+        ASSERT_TRUE(temp->write("half"));
+    }
+    EXPECT_FALSE(fs::exists(made)) << "a temporary file that replaced nothing stays behind";
+}
+
+// A save keeps whose file it is; a file its user could not write in place is not replaced
+// through the folder's permissions either.
+TEST(AtomicWrite, KeepsOwnerGroupAndModeAndRefusesAFileTheUserCannotWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    TempDir dir;
+    io::AtomicFileWriter disk;
+    const auto theirs = dir / "theirs.shp";
+    writeFile(theirs, "old");
+    ASSERT_EQ(::chown(theirs.c_str(), test::kNobody, test::kNobody), 0);
+    fs::permissions(theirs, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(disk.write(theirs, "new"));
+    struct stat after
+    {
+    };
+    ASSERT_EQ(::stat(theirs.c_str(), &after), 0);
+    EXPECT_EQ(readFile(theirs), "new");
+    EXPECT_EQ(after.st_uid, test::kNobody);
+    EXPECT_EQ(after.st_gid, test::kNobody);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+
+    // A new file gets the mode any new file of the process gets, not the temporary file's 0600.
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(disk.write(dir / "new.shp", "x"));
+    ::umask(old);
+    EXPECT_EQ(fs::status(dir / "new.shp").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+
+    // The user nobody may write the folder but not root's file in it, nor a read-only file of its own.
+    const auto folder = dir / "shared";
+    fs::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), test::kNobody, test::kNobody), 0);
+    writeFile(folder / "root.shp", "root's");
+    writeFile(folder / "own.shp", "nobody's");
+    ASSERT_EQ(::chown((folder / "own.shp").c_str(), test::kNobody, test::kNobody), 0);
+    fs::permissions(folder / "own.shp",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const int code = test::runInChild(
+        [&] {
+            io::AtomicFileWriter writer;
+            const auto root = writer.write(folder / "root.shp", "replaced");
+            const auto own = writer.write(folder / "own.shp", "replaced");
+            if (root || own)
+                return 1;
+            return root.error().message.find("没有写入该文件的权限") == std::string::npos ? 2 : 0;
+        },
+        true);
+    ASSERT_NE(code, test::kCannotDropPrivileges);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readFile(folder / "root.shp"), "root's");
+    EXPECT_EQ(readFile(folder / "own.shp"), "nobody's");
+    EXPECT_TRUE(io::temporaryFilesIn(folder).empty());
 }

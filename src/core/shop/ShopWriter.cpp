@@ -1,5 +1,6 @@
 #include "core/shop/ShopWriter.h"
 
+#include "core/io/AtomicFile.h"
 #include "core/io/FileLock.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/CellRule.h"
@@ -110,6 +111,23 @@ std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& table
     // The folder the table is really written in, so that links to one table share one lock.
     const auto table = io::resolveLinks(tablePath).value_or(tablePath);
     return table.parent_path().empty() ? std::filesystem::path(".") : table.parent_path();
+}
+
+Result<io::FileLock> ShopWriter::lockForSave(const std::filesystem::path& tablePath,
+                                             std::chrono::milliseconds wait)
+{
+    const auto folder = lockFileFor(tablePath);
+    auto lock = io::FileLock::acquire(folder, wait);
+    if (!lock)
+        return lock;
+    // Such files would be packed into the game with the folder.
+    io::removeStaleTemporaryFiles(folder, true);
+    if (const auto stale = io::pathFromUtf8(io::displayPath(tablePath) + ".lock");
+        io::isEmptyRegularFile(stale)) {
+        std::error_code ignored;
+        std::filesystem::remove(stale, ignored);
+    }
+    return lock;
 }
 
 Result<std::string> ShopWriter::newKey(const text::StringTable& table)
@@ -276,17 +294,9 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return std::unexpected(ok.error());
 
     // From the table read to the last write, no other save of this workspace runs.
-    auto lock = io::FileLock::acquire(lockFileFor(tablePath), options.lockWait);
+    auto lock = lockForSave(tablePath, options.lockWait);
     if (!lock)
         return saveError(Kind::Busy, lock.error().message);
-
-    // Earlier versions left an empty lock file beside the table; it would be packed into the
-    // game with the folder, so it goes.
-    if (const auto stale = io::pathFromUtf8(io::displayPath(tablePath) + ".lock");
-        io::isEmptyRegularFile(stale)) {
-        std::error_code ignored;
-        std::filesystem::remove(stale, ignored);
-    }
 
     // The table as it is now: other shops may have been saved since this one was opened.
     auto oldTable = io::readFileBytes(tablePath);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/io/AtomicFile.h"
+#include "core/io/FileLock.h"
 #include "core/shop/ShopDocument.h"
 
 #include <chrono>
@@ -105,6 +106,12 @@ public:
     // in (after following links). Nothing is created there: the workspace's folders keep
     // exactly the files the user put there.
     static std::filesystem::path lockFileFor(const std::filesystem::path& tablePath);
+
+    // Takes the save lock of the table at tablePath, waiting up to wait. While it is held no
+    // other writer runs, so what killed writers left in the locked folder goes first: their
+    // temporary files, and the empty lock file beside the table that earlier versions made.
+    static Result<io::FileLock> lockForSave(const std::filesystem::path& tablePath,
+                                            std::chrono::milliseconds wait);
 
 private:
     std::mt19937* random_;

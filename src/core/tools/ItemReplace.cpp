@@ -121,7 +121,7 @@ ReplaceOutcome ItemReplace::apply(const ReplacePlan& plan, const std::filesystem
 
     // One lock for the whole batch: no save of this workspace runs between the checks and the
     // last write.
-    auto lock = io::FileLock::acquire(shop::ShopWriter::lockFileFor(tablePath), options.lockWait);
+    auto lock = shop::ShopWriter::lockForSave(tablePath, options.lockWait);
     if (!lock)
         return nothingWritten(Kind::Busy, lock.error().message);
     for (const auto& shop : plan.shops) {

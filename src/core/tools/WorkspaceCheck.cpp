@@ -1,6 +1,7 @@
 #include "core/tools/WorkspaceCheck.h"
 
 #include "core/catalogue/ExternalItemTable.h"
+#include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 
 #include <unordered_map>
@@ -53,6 +54,8 @@ std::string_view checkKindName(CheckProblem::Kind kind)
         return "unknown-npc";
     case Kind::MissingPageName:
         return "missing-page-name";
+    case Kind::LeftoverFile:
+        return "leftover-file";
     }
     return {};
 }
@@ -134,6 +137,15 @@ WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::Item
         return std::unexpected(outcome.error());
     result.shopCount = outcome->shopCount;
     result.cancelled = outcome->cancelled;
+    // They would be packed into the game with the folder; the next save removes them.
+    for (const auto& file : io::temporaryFilesIn(workspace.shopFolder()))
+        result.problems.push_back({Kind::LeftoverFile,
+                                   outcome->shopCount,
+                                   {},
+                                   io::displayPath(file.filename()),
+                                   {},
+                                   std::nullopt,
+                                   "中断的保存留下的临时文件，下次保存时会删除"});
     return result;
 }
 

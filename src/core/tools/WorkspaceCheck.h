@@ -23,23 +23,25 @@ struct CheckProblem
         UnreadableShop,  // a shop the editor cannot open
         UnknownNpc,      // a shop the NPC list names "未知NPC"
         MissingPageName, // a tab key without a name in itemshop.kor.str
+        LeftoverFile,    // a temporary file of a save that was killed, in the itemshop folder
     };
     Kind kind = Kind::UnknownItem;
-    std::size_t shopIndex = 0; // position of the shop in the NPC list, from 0
-    std::filesystem::path shopFile;
+    std::size_t shopIndex = 0;      // position of the shop in the NPC list, from 0
+    std::filesystem::path shopFile; // empty for a leftover file, which is no shop
     std::string fileName;
     std::string npcName;
     std::optional<shop::CellAt> cell; // for the two item kinds
     std::string detail;               // a sentence for the user
 };
 
-// "unknown-item", "duplicate-item", "unreadable-shop", "unknown-npc", "missing-page-name".
+// "unknown-item", "duplicate-item", "unreadable-shop", "unknown-npc", "missing-page-name",
+// "leftover-file".
 std::string_view checkKindName(CheckProblem::Kind kind);
 
 struct CheckResult
 {
     // Shops in list order; in a shop, the shop's own problems first, then the cells by page, row,
-    // column.
+    // column. Leftover files last, by name.
     std::vector<CheckProblem> problems;
     std::size_t shopCount = 0;
     bool cancelled = false;

@@ -15,8 +15,8 @@ namespace shopkeeper::gui {
 namespace {
 
 using Kind = tools::CheckProblem::Kind;
-constexpr std::array kKinds{Kind::UnknownItem, Kind::DuplicateItem, Kind::UnreadableShop, Kind::UnknownNpc,
-                            Kind::MissingPageName};
+constexpr std::array kKinds{Kind::UnknownItem, Kind::DuplicateItem,   Kind::UnreadableShop,
+                            Kind::UnknownNpc,  Kind::MissingPageName, Kind::LeftoverFile};
 
 QString placeText(const tools::CheckProblem& problem)
 {
@@ -75,6 +75,8 @@ QString CheckWindow::kindCaption(tools::CheckProblem::Kind kind)
         return QStringLiteral("未知NPC");
     case Kind::MissingPageName:
         return QStringLiteral("缺少页名称");
+    case Kind::LeftoverFile:
+        return QStringLiteral("残留的临时文件");
     }
     return {};
 }

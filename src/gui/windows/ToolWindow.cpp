@@ -56,7 +56,7 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
 
 void ToolWindow::choose(int row)
 {
-    if (const auto line = places_->place(row))
+    if (const auto line = places_->place(row); line && !line->shopFile.empty())
         emit placeChosen(line->shopFile, line->cell);
 }
 

@@ -202,3 +202,37 @@ TEST(WorkspaceCheck, ReportsEachKindInListAndPlaceOrder)
     test::writeFile(ws.dir / "id-name.txt", "no tab here");
     EXPECT_TRUE(tools::checkCatalogueFor(workspace).note);
 }
+
+// Under the save lock no other writer runs: whoever takes it removes what killed writers left in
+// itemshop/ (whatever process id their names carry), and until then the check reports it.
+TEST(WorkspaceCheck, LeftoversAreReportedUntilAReplaceOrSaveTakesTheLock)
+{
+    ToolsWorkspace ws;
+    const workspace::Workspace workspace(ws.dir.path());
+    const auto tablePath = workspace.shopStringTablePath();
+    const auto leftover = io::temporaryFileFor(ws.dir / "itemshop/a.shp"); // of this process, which runs
+    const auto oldLock = ws.dir / "itemshop/itemshop.kor.str.lock";
+    test::writeFile(leftover, "half a shop");
+    test::writeFile(oldLock, "");
+    const auto catalogue = tools::checkCatalogueFor(workspace);
+    auto leftovers = [&] {
+        std::vector<std::string> names;
+        const auto result = tools::WorkspaceCheck::run(workspace, catalogue.catalogue);
+        for (const auto& problem : result->problems)
+            if (problem.kind == tools::CheckProblem::Kind::LeftoverFile) {
+                EXPECT_TRUE(problem.shopFile.empty());
+                names.push_back(problem.fileName);
+            }
+        return names;
+    };
+    EXPECT_EQ(leftovers(), std::vector<std::string>{leftover.filename().string()});
+
+    io::AtomicFileWriter writer;
+    const auto plan = tools::ItemReplace::plan(workspace, "100", "8");
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(tools::ItemReplace::apply(*plan, tablePath, writer, {true}).kind,
+              tools::ReplaceOutcome::Kind::Written);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_FALSE(std::filesystem::exists(oldLock));
+    EXPECT_TRUE(leftovers().empty());
+}
