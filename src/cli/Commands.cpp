@@ -1,7 +1,9 @@
 #include "CatalogueCommands.h"
 #include "Command.h"
+#include "HistoryCommands.h"
 #include "ShopJson.h"
 #include "ToolCommands.h"
+#include "core/history/History.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/SellItemBlock.h"
@@ -179,24 +181,72 @@ public:
     }
 };
 
+// What a save would change, as save --dry-run prints it.
+void printChange(const shop::ShopChange& change, bool asJson, std::ostream& out)
+{
+    if (asJson) {
+        json cells = json::array(), names = json::array(), lines = json::array();
+        for (const auto& cell : change.cells)
+            cells.push_back({{"page", cell.at.page + 1},
+                             {"row", cell.at.row + 1},
+                             {"column", cell.at.column + 1},
+                             {"old", cell.before},
+                             {"new", cell.after},
+                             {"fill", cell.fill}});
+        for (const auto& name : change.names)
+            names.push_back({{"page", name.page + 1}, {"old", name.before}, {"new", name.after}});
+        for (const auto& line : change.tableLines)
+            lines.push_back({{"line", line.line + 1}, {"old", line.before}, {"new", line.after}});
+        json value = {{"cells", cells}, {"names", names}, {"repairable", nullptr}, {"table", lines}};
+        if (change.repairable)
+            value["repairable"] = {{"old", change.repairable->first}, {"new", change.repairable->second}};
+        out << value.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
+        return;
+    }
+    for (const auto& cell : change.cells) {
+        out << cell.at.page + 1 << ':' << cell.at.row + 1 << ':' << cell.at.column + 1 << '\t' << cell.before
+            << '\t' << cell.after << (cell.fill ? "\tfill" : "") << '\n';
+    }
+    for (const auto& name : change.names)
+        out << "name\t" << name.page + 1 << '\t' << name.before << '\t' << name.after << '\n';
+    if (change.repairable)
+        out << "repair\t" << (change.repairable->first ? "true" : "false") << '\t'
+            << (change.repairable->second ? "true" : "false") << '\n';
+    for (const auto& line : change.tableLines)
+        out << "table\t" << line.line + 1 << '\t' << line.before << '\t' << line.after << '\n';
+}
+
 class SaveCommand : public Command
 {
 public:
     std::string name() const override { return "save"; }
-    std::string usage() const override { return "save WORKSPACE SHOP [--force] < shop.json"; }
+    std::string usage() const override
+    {
+        return "save WORKSPACE SHOP [--force] [--dry-run [--json]] < shop.json";
+    }
     std::string summary() const override
     {
         return "set a shop's pages, names and repair flag from JSON and save it; with the \"revision\" that "
                "show printed, a shop file changed since then is not overwritten (exit 7); --force overwrites "
-               "a shop file another program changed meanwhile (otherwise exit 7)";
+               "a shop file another program changed meanwhile (otherwise exit 7); --dry-run writes nothing "
+               "and prints "
+               "what the save would change: PAGE:ROW:COLUMN, OLD, NEW (and \"fill\" for an empty slot "
+               "written as "
+               "-1), \"name\" PAGE OLD NEW, \"repair\" OLD NEW, \"table\" LINE OLD NEW, TAB-separated";
     }
     int run(const std::vector<std::string>& args, Streams io) override
     {
         std::vector<std::string> positional;
         shop::SaveOptions options;
+        bool dryRun = false;
+        bool asJson = false;
         for (const auto& arg : args) {
             if (arg == "--force")
                 options.overwriteChanged = true;
+            else if (arg == "--dry-run")
+                dryRun = true;
+            else if (arg == "--json")
+                asJson = true;
             else if (arg.starts_with("--"))
                 return usageError(*this, io);
             else
@@ -223,10 +273,26 @@ public:
                    << "\n要覆盖它，请加上 --force 再保存。\n";
             return kChangedOnDisk;
         }
+        const auto asRead = *document;
         applyShopEdit(*edit, *document);
+        if (dryRun) {
+            shop::ShopWriter shopWriter;
+            const auto change = shopWriter.dryRun(*document, asRead, ws.shopStringTablePath(), options);
+            if (!change) {
+                io.err << "保存失败！" << forTerminal(change.error().message) << "\n";
+                return exitCodeFor(change.error());
+            }
+            printChange(*change, asJson, io.out);
+            return kOk;
+        }
         io::AtomicFileWriter writer;
         shop::ShopWriter shopWriter;
-        if (auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer, options); !ok) {
+        history::History history(ws.root(), "shopkeeper-cli save");
+        options.history = &history;
+        const auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer, options);
+        for (const auto& note : history.notes())
+            io.err << forTerminal(note) << "\n";
+        if (!ok) {
             if (ok.error().kind == shop::SaveError::Kind::ChangedOnDisk)
                 io.err << "保存失败！商店文件在读取之后已被其他程序修改：" << io::displayPath(document->path)
                        << "\n要覆盖它，请加上 --force 再保存。\n";
@@ -283,6 +349,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<MakeWorkspaceCommand>());
     addCatalogueCommands(commands);
     addToolCommands(commands);
+    addHistoryCommands(commands);
     return commands;
 }
 

@@ -196,9 +196,13 @@ public:
         }
 
         io::AtomicFileWriter writer;
+        history::History history(ws.root(), "shopkeeper-cli replace");
         tools::ReplaceOptions options;
         options.skipUnreadable = hasFlag(*parsed, "--skip-unreadable");
+        options.history = &history;
         const auto outcome = tools::ItemReplace::apply(*plan, ws.shopStringTablePath(), writer, options);
+        for (const auto& note : history.notes())
+            io.err << forTerminal(note) << "\n";
         using Kind = tools::ReplaceOutcome::Kind;
         // Only the cells of shops actually written are printed.
         std::vector<tools::ItemUse> written;

@@ -498,3 +498,63 @@ TEST_F(ShopFiles, OverlappingBlocksAreRefusedWhenRead)
     ASSERT_FALSE(d.has_value());
     EXPECT_EQ(d.error().kind, ShopReadError::Kind::OverlappingBlocks);
 }
+
+// A dry run tells exactly what the save then does: its cells, names, repair flag and table lines
+// are the difference of the files read before and after the real save.
+TEST(ShopDryRun, TellsTheDifferenceOfTheFilesBeforeAndAfterTheSave)
+{
+    TempDir dir;
+    ASSERT_TRUE(generator::generateWorkspace(dir.path(), {.shops = 16, .npcs = 6, .seed = 7}).has_value());
+    const workspace::Workspace ws(dir.path());
+    const auto tablePath = ws.shopStringTablePath();
+    std::mt19937 random(7);
+    ShopWriter writer; // its own keys: the dry run and the save draw the same
+    io::AtomicFileWriter disk;
+    int changedCells = 0;
+    for (const auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
+        SCOPED_TRACE(io::displayPath(path));
+        auto document = ShopReader::open(path, tablePath);
+        ASSERT_TRUE(document.has_value()) << document.error().message;
+        const ShopDocument asRead = *document;
+        const auto tableBefore = text::StringTable::fromBytes(readFile(tablePath));
+        // Edits of every kind: a cell, a new row, a page's name, the repair flag.
+        const int page = static_cast<int>(random() % kPageCount);
+        auto& grid = document->pages[static_cast<std::size_t>(page)];
+        grid.appendRows(1);
+        grid.setCell(grid.rowCount() - 1, static_cast<int>(random() % kColumns),
+                     std::to_string(100 + random() % 900));
+        if (grid.rowCount() > 1)
+            grid.setCell(0, 0, "-1");
+        document->captions[static_cast<std::size_t>(page)] = "改动" + std::to_string(random() % 10);
+        document->repairable = !document->repairable;
+
+        const auto shopBytes = readFile(path);
+        const auto tableBytes = readFile(tablePath);
+        const auto change = writer.dryRun(*document, asRead, tablePath);
+        ASSERT_TRUE(change.has_value()) << change.error().message;
+        EXPECT_EQ(readFile(path), shopBytes);
+        EXPECT_EQ(readFile(tablePath), tableBytes);
+        ASSERT_TRUE(writer.save(*document, tablePath, disk).has_value());
+        const auto after = ShopReader::open(path, tablePath);
+        ASSERT_TRUE(after.has_value());
+        const auto expected = compareShops(asRead, *after);
+        ASSERT_EQ(change->cells.size(), expected.cells.size());
+        for (std::size_t i = 0; i < expected.cells.size(); ++i) {
+            EXPECT_EQ(change->cells[i].at, expected.cells[i].at);
+            EXPECT_EQ(change->cells[i].after, expected.cells[i].after);
+            EXPECT_EQ(change->cells[i].fill, expected.cells[i].fill);
+        }
+        changedCells += static_cast<int>(expected.cells.size());
+        ASSERT_EQ(change->names.size(), expected.names.size());
+        for (std::size_t i = 0; i < expected.names.size(); ++i)
+            EXPECT_EQ(change->names[i].after, expected.names[i].after);
+        EXPECT_EQ(change->repairable, expected.repairable);
+        const auto lines = compareTables(tableBefore, text::StringTable::fromBytes(readFile(tablePath)));
+        ASSERT_EQ(change->tableLines.size(), lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(change->tableLines[i].line, lines[i].line);
+            EXPECT_EQ(change->tableLines[i].after, lines[i].after);
+        }
+    }
+    EXPECT_GT(changedCells, 16);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -49,5 +50,21 @@ inline std::string readFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// Saves keep a history in the user's data folder: a test program, and every program it starts,
+// keeps it in a temporary folder of its own instead, removed when the test program ends.
+inline const std::filesystem::path& privateDataHome()
+{
+    static const TempDir home;
+    return home.path();
+}
+inline const bool kPrivateDataHome = [] {
+#ifdef _WIN32
+    _wputenv_s(L"LOCALAPPDATA", privateDataHome().c_str());
+#else
+    ::setenv("XDG_DATA_HOME", privateDataHome().c_str(), 1);
+#endif
+    return true;
+}();
 
 } // namespace shopkeeper::test

@@ -99,12 +99,7 @@ struct WrittenPage
 
 } // namespace
 
-// A given generator leaves the own one unseeded: seeding it reads the system's entropy source,
-// which the check of every opened shop would otherwise pay for.
-ShopWriter::ShopWriter(std::mt19937* random)
-    : random_(random), ownRandom_(random ? std::mt19937::default_seed : std::random_device{}())
-{
-}
+ShopWriter::ShopWriter(std::mt19937* random) : random_(random) {}
 
 std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& tablePath)
 {
@@ -114,7 +109,7 @@ std::filesystem::path ShopWriter::lockFileFor(const std::filesystem::path& table
 }
 
 Result<io::FileLock> ShopWriter::lockForSave(const std::filesystem::path& tablePath,
-                                             std::chrono::milliseconds wait)
+                                             std::chrono::milliseconds wait, history::History* history)
 {
     const auto folder = lockFileFor(tablePath);
     auto lock = io::FileLock::acquire(folder, wait);
@@ -127,6 +122,8 @@ Result<io::FileLock> ShopWriter::lockForSave(const std::filesystem::path& tableP
         std::error_code ignored;
         std::filesystem::remove(stale, ignored);
     }
+    if (history)
+        history->recover();
     return lock;
 }
 
@@ -148,6 +145,16 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     using Kind = SaveError::Kind;
     if (!document.isBound())
         return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
+    // New keys are drawn from what the plan is made of, so that a dry run and the save after it
+    // (another process, even) pick the same ones; against a table another save has changed
+    // meanwhile the draws differ, and a key the table holds is never picked anyway.
+    if (!random_) {
+        std::string seed = io::displayPath(document.path) + '\n' + std::to_string(onDisk.lineCount());
+        for (const auto& caption : document.captions)
+            seed += '\n' + caption;
+        const auto hash = io::fnv1a64(seed);
+        ownRandom_.seed(static_cast<std::mt19937::result_type>(hash ^ (hash >> 32)));
+    }
     const std::string& text = document.file.text;
     const auto sell = findSection(text, "[sell item]", "[/sell item]");
     const auto tab = findSection(text, "[tab name]", "[/tab name]");
@@ -282,6 +289,62 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     return plan;
 }
 
+SaveResult<ShopWriter::Prepared> ShopWriter::prepare(const ShopDocument& document,
+                                                     const std::filesystem::path& tablePath,
+                                                     const SaveOptions& options)
+{
+    using Kind = SaveError::Kind;
+    // The table as it is now: other shops may have been saved since this one was opened.
+    auto oldTable = io::readFileBytes(tablePath);
+    if (!oldTable && !oldTable.error().isMissing())
+        return saveError(Kind::TableUnreadable,
+                         "无法读取商店的页名称表，保存已取消（否则会丢失其他商店的页名称）：\r\n" +
+                             oldTable.error().message);
+    // Mostly it is still the table the shop was read with, which then need not be indexed again.
+    const auto onDisk = !oldTable                              ? text::StringTable{}
+                        : document.table.isReadFrom(*oldTable) ? document.table
+                                                               : text::StringTable::fromBytes(*oldTable);
+
+    // The shop file must still be what was read; the history keeps what it is now.
+    std::optional<std::string> shopNow;
+    if ((!options.overwriteChanged && document.fingerprint.known) || options.history) {
+        auto now = io::readFileBytes(document.path);
+        if (!now && !now.error().isMissing())
+            return saveError(Kind::ShopUnreadable,
+                             "无法读取商店文件，保存已取消：\r\n" + now.error().message);
+        const auto current = now ? io::fingerprintOf(document.path, *now) : io::missingFileFingerprint();
+        if (!options.overwriteChanged && document.fingerprint.known &&
+            !current.sameContentAs(document.fingerprint))
+            return saveError(Kind::ChangedOnDisk,
+                             std::string(kChangedOnDiskMessage) + "\r\n" + io::displayPath(document.path));
+        if (now)
+            shopNow = std::move(*now);
+    }
+
+    auto planned = plan(document, onDisk);
+    if (!planned)
+        return std::unexpected(planned.error());
+    return Prepared{oldTable ? std::optional(std::move(*oldTable)) : std::nullopt, std::move(shopNow),
+                    std::move(*planned), onDisk};
+}
+
+SaveResult<ShopChange> ShopWriter::dryRun(const ShopDocument& document, const ShopDocument& asRead,
+                                          const std::filesystem::path& tablePath, const SaveOptions& options)
+{
+    using Kind = SaveError::Kind;
+    if (!document.isBound())
+        return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
+    if (auto ok = checkChangedNames(document); !ok)
+        return std::unexpected(ok.error());
+    auto prepared = prepare(document, tablePath, options);
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    // What a read after the save would give is the plan's read-back, which the save proves.
+    auto change = compareShops(asRead, prepared->plan.readBack);
+    change.tableLines = compareTables(prepared->onDisk, prepared->plan.table);
+    return change;
+}
+
 SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem::path& tablePath,
                                   io::FileWriter& writer, const SaveOptions& options)
 {
@@ -294,59 +357,63 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return std::unexpected(ok.error());
 
     // From the table read to the last write, no other save of this workspace runs.
-    auto lock = lockForSave(tablePath, options.lockWait);
+    auto lock = lockForSave(tablePath, options.lockWait, options.history);
     if (!lock)
         return saveError(Kind::Busy, lock.error().message);
 
-    // The table as it is now: other shops may have been saved since this one was opened.
-    auto oldTable = io::readFileBytes(tablePath);
-    if (!oldTable && !oldTable.error().isMissing())
-        return saveError(Kind::TableUnreadable,
-                         "无法读取商店的页名称表，保存已取消（否则会丢失其他商店的页名称）：\r\n" +
-                             oldTable.error().message);
-    // Mostly it is still the table the shop was read with, which then need not be indexed again.
-    const auto onDisk = !oldTable                              ? text::StringTable{}
-                        : document.table.isReadFrom(*oldTable) ? document.table
-                                                               : text::StringTable::fromBytes(*oldTable);
-
-    // The shop file must still be what was read.
-    if (!options.overwriteChanged && document.fingerprint.known) {
-        auto now = io::readFileBytes(document.path);
-        if (!now && !now.error().isMissing())
-            return saveError(Kind::ShopUnreadable,
-                             "无法读取商店文件，保存已取消：\r\n" + now.error().message);
-        const auto current = now ? io::fingerprintOf(document.path, *now) : io::missingFileFingerprint();
-        if (!current.sameContentAs(document.fingerprint))
-            return saveError(Kind::ChangedOnDisk,
-                             std::string(kChangedOnDiskMessage) + "\r\n" + io::displayPath(document.path));
-    }
-
-    auto planned = plan(document, onDisk);
-    if (!planned)
-        return std::unexpected(planned.error());
+    auto prepared = prepare(document, tablePath, options);
+    if (!prepared)
+        return std::unexpected(prepared.error());
+    auto& oldTable = prepared->oldTable;
+    auto& shopNow = prepared->shopNow;
+    auto& planned = prepared->plan;
 
     // The table first: if the shop file then fails, the old table goes back, and a shop file
     // never names page keys that the table lacks.
-    const bool writeTable = !oldTable || *oldTable != planned->tableBytes;
-    if (writeTable) {
-        if (auto ok = writer.write(tablePath, planned->tableBytes); !ok)
-            return saveError(Kind::WriteFailed, "无法写入字符串表：" + ok.error().message);
+    const bool writeTable = !oldTable || *oldTable != planned.tableBytes;
+    // The history entry is the save's journal: written before the first file is replaced, so a
+    // save killed between the table and the shop is rolled back by the next holder of the lock.
+    history::Entry entry;
+    if (options.history) {
+        std::vector<history::FileChange> changes;
+        if (writeTable)
+            changes.push_back(
+                {tablePath, oldTable ? std::optional(*oldTable) : std::nullopt, planned.tableBytes});
+        changes.push_back({document.path, shopNow, planned.shopBytes});
+        auto begun = options.history->begin("保存 " + io::displayPath(document.path.filename()), changes);
+        if (!begun)
+            return saveError(Kind::WriteFailed, begun.error().message);
+        entry = std::move(*begun);
     }
-    if (auto ok = writer.write(document.path, planned->shopBytes); !ok) {
+    if (writeTable) {
+        if (auto ok = writer.write(tablePath, planned.tableBytes); !ok) {
+            if (options.history)
+                (void)options.history->rollBack(entry);
+            return saveError(Kind::WriteFailed, "无法写入字符串表：" + ok.error().message);
+        }
+    }
+    if (auto ok = writer.write(document.path, planned.shopBytes); !ok) {
         if (writeTable && oldTable)
             (void)writer.write(tablePath, *oldTable);
+        if (options.history)
+            (void)options.history->rollBack(entry);
         return saveError(Kind::WriteFailed, "无法写入商店文件：" + ok.error().message);
+    }
+    if (options.history && !options.history->finish(entry)) {
+        // The save stands; an entry left unfinished would undo it at the next save.
+        std::error_code ignored;
+        std::filesystem::remove_all(entry.folder, ignored);
     }
 
     // The next open reads the table again: what was written need not be indexed anew.
     if (writeTable)
-        planned->table.rememberWritten(std::move(planned->tableBytes));
+        planned.table.rememberWritten(std::move(planned.tableBytes));
 
     // The document becomes the shop as written, as a fresh read would give it: the plan's read-back.
-    ShopDocument written = std::move(planned->readBack);
+    ShopDocument written = std::move(planned.readBack);
     written.path = document.path;
-    written.fingerprint = io::fingerprintOf(document.path, planned->shopBytes);
-    written.table = std::move(planned->table);
+    written.fingerprint = io::fingerprintOf(document.path, planned.shopBytes);
+    written.table = std::move(planned.table);
     document = std::move(written);
     return {};
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/history/History.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileLock.h"
+#include "core/shop/SaveChange.h"
 #include "core/shop/ShopDocument.h"
 
 #include <chrono>
@@ -44,6 +46,8 @@ struct SaveOptions
     bool overwriteChanged = false;
     // How long a save waits for another save of the same workspace to finish.
     std::chrono::milliseconds lockWait{5000};
+    // Where the save first records what it replaces; none records nothing.
+    history::History* history = nullptr;
 };
 
 // The bytes a save writes, computed before anything touches the disk.
@@ -110,10 +114,31 @@ public:
     // Takes the save lock of the table at tablePath, waiting up to wait. While it is held no
     // other writer runs, so what killed writers left in the locked folder goes first: their
     // temporary files, and the empty lock file beside the table that earlier versions made.
+    // What saving the document would change, worked out as save works it out (the same checks
+    // but the lock, the same plan) and written nowhere: the cells, names and repair flag from
+    // asRead, the shop as it was opened, to the shop as the save would write it, and the table's
+    // lines. Fails as the save would fail.
+    SaveResult<ShopChange> dryRun(const ShopDocument& document, const ShopDocument& asRead,
+                                  const std::filesystem::path& tablePath, const SaveOptions& options = {});
+
+    // With a history, the operations that were killed before they finished are rolled back then.
     static Result<io::FileLock> lockForSave(const std::filesystem::path& tablePath,
-                                            std::chrono::milliseconds wait);
+                                            std::chrono::milliseconds wait,
+                                            history::History* history = nullptr);
 
 private:
+    // What a save reads and plans before it writes: the table and the shop file as they are now
+    // (nothing for a missing file), and the plan against that table.
+    struct Prepared
+    {
+        std::optional<std::string> oldTable;
+        std::optional<std::string> shopNow;
+        SavePlan plan;
+        text::StringTable onDisk;
+    };
+    SaveResult<Prepared> prepare(const ShopDocument& document, const std::filesystem::path& tablePath,
+                                 const SaveOptions& options);
+
     std::mt19937* random_;
     std::mt19937 ownRandom_;
 };

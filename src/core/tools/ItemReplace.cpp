@@ -121,15 +121,28 @@ ReplaceOutcome ItemReplace::apply(const ReplacePlan& plan, const std::filesystem
 
     // One lock for the whole batch: no save of this workspace runs between the checks and the
     // last write.
-    auto lock = shop::ShopWriter::lockForSave(tablePath, options.lockWait);
+    auto lock = shop::ShopWriter::lockForSave(tablePath, options.lockWait, options.history);
     if (!lock)
         return nothingWritten(Kind::Busy, lock.error().message);
+    std::vector<history::FileChange> changes;
     for (const auto& shop : plan.shops) {
         auto now = io::readFileBytes(shop.path);
         const auto current = now ? io::fingerprintOf(shop.path, *now) : io::missingFileFingerprint();
         if (!current.sameContentAs(shop.fingerprint))
             return nothingWritten(Kind::ChangedOnDisk,
                                   "商店文件在读取之后已被其他程序修改：" + io::displayPath(shop.path));
+        if (options.history)
+            changes.push_back({shop.path, std::move(*now), shop.bytes});
+    }
+    // One entry for the whole batch, written before the first shop: the batch's journal.
+    history::Entry entry;
+    if (options.history) {
+        auto begun = options.history->begin("替换 " + plan.from + " → " + plan.to + "（" +
+                                                std::to_string(plan.shops.size()) + " 个商店）",
+                                            changes);
+        if (!begun)
+            return nothingWritten(Kind::WriteFailed, begun.error().message);
+        entry = std::move(*begun);
     }
     for (std::size_t i = 0; i < plan.shops.size(); ++i) {
         const auto& shop = plan.shops[i];
@@ -138,9 +151,24 @@ ReplaceOutcome ItemReplace::apply(const ReplacePlan& plan, const std::filesystem
             outcome.message = "无法写入商店文件：" + ok.error().message;
             for (std::size_t j = i; j < plan.shops.size(); ++j)
                 outcome.notWritten.push_back(plan.shops[j].path);
+            // All or nothing: the shops written so far go back to what they were.
+            if (options.history) {
+                if (auto back = options.history->rollBack(entry); back) {
+                    outcome.message += "\n已写入的商店已恢复原样。";
+                    outcome.notWritten.insert(outcome.notWritten.begin(), outcome.written.begin(),
+                                              outcome.written.end());
+                    outcome.written.clear();
+                } else {
+                    outcome.message += "\n" + back.error().message;
+                }
+            }
             return outcome;
         }
         outcome.written.push_back(shop.path);
+    }
+    if (options.history && !options.history->finish(entry)) {
+        std::error_code ignored;
+        std::filesystem::remove_all(entry.folder, ignored);
     }
     return outcome;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "core/history/History.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/ShopDocument.h"
@@ -54,6 +55,9 @@ struct ReplaceOptions
     bool skipUnreadable = false;
     // How long the batch waits for another save of the workspace to finish.
     std::chrono::milliseconds lockWait{5000};
+    // Where the batch first records what it replaces, as one entry; with it, a batch that fails
+    // midway puts back the shops it wrote.
+    history::History* history = nullptr;
 };
 
 // What apply did. Nothing was written unless kind is Written or WriteFailed.

@@ -1,5 +1,6 @@
 #include "gui/jobs/WorkspaceToolJob.h"
 
+#include "core/history/History.h"
 #include "core/io/AtomicFile.h"
 #include "gui/widgets/QtText.h"
 
@@ -96,8 +97,15 @@ void WorkspaceToolJob::replace(const workspace::Workspace& workspace, std::strin
                 Replaced{tools::ItemReplace::plan(workspace, from, to, control), nullptr});
             if (apply && replaced->plan && !control.cancelled()) {
                 io::AtomicFileWriter writer;
-                replaced->outcome = std::make_shared<const tools::ReplaceOutcome>(
-                    tools::ItemReplace::apply(*replaced->plan, workspace.shopStringTablePath(), writer));
+                history::History history(workspace.root(), "shopkeeper");
+                tools::ReplaceOptions options;
+                options.history = &history;
+                auto outcome = tools::ItemReplace::apply(*replaced->plan, workspace.shopStringTablePath(),
+                                                         writer, options);
+                // What an earlier, killed program left half done was rolled back first: say so.
+                for (const auto& note : history.notes())
+                    outcome.message = note + (outcome.message.empty() ? "" : "\n" + outcome.message);
+                replaced->outcome = std::make_shared<const tools::ReplaceOutcome>(std::move(outcome));
             }
             return replaced;
         },

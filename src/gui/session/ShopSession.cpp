@@ -1,5 +1,6 @@
 #include "gui/session/ShopSession.h"
 
+#include "core/history/History.h"
 #include "core/io/AtomicFile.h"
 #include "core/shop/SellItemBlock.h"
 #include "core/shop/ShopReader.h"
@@ -215,10 +216,16 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
     shop::ShopWriter writer;
     shop::SaveOptions options;
     options.overwriteChanged = overwriteChanged;
+    history::History history(workspace_.root(), "shopkeeper");
+    options.history = &history;
     const auto result = writer.save(written, workspace_.shopStringTablePath(), disk, options);
+    QString recovered;
+    for (const auto& note : history.notes())
+        recovered += (recovered.isEmpty() ? QString() : QStringLiteral("\n")) + qs(note);
     if (!result) {
         const bool changed = result.error().kind == shop::SaveError::Kind::ChangedOnDisk;
-        return {changed ? SaveStatus::ChangedOnDisk : SaveStatus::Failed, qs(result.error().message)};
+        return {changed ? SaveStatus::ChangedOnDisk : SaveStatus::Failed, qs(result.error().message),
+                recovered};
     }
     // The grids show what was written: no empty rows, "-1" in the empty cells, the grey rows
     // that stayed as they were.
@@ -229,7 +236,7 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
     });
     undo_.setClean();
     setDirty(false);
-    return {};
+    return {SaveStatus::Saved, {}, recovered};
 }
 
 void ShopSession::setEditable(bool editable)

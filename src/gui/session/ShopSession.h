@@ -49,6 +49,8 @@ public:
     {
         SaveStatus status = SaveStatus::Saved;
         QString message;
+        // Operations an earlier program was killed in, rolled back before this save.
+        QString recovered;
     };
 
     enum class BlockStatus

@@ -475,6 +475,8 @@ bool MainWindow::save()
                               Dialogs::Icon::Warning))
             result = session_.save(true);
     }
+    if (!result.recovered.isEmpty())
+        dialogs_.message(this, kNotice, result.recovered, Dialogs::Icon::Warning);
     if (result.status == ShopSession::SaveStatus::Saved) {
         saveButton_->setText(QStringLiteral("√√√"));
         SoundPlayer::playSaved();
