@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "core/io/FileLock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -117,6 +118,48 @@ TEST(CliSave, WritesExactlyTheEditedPlaces)
     const auto shown = cli("show " + quoted(ws.dir.path()) + " potion.shp");
     EXPECT_NE(shown.out.find("\"repairable\":true"), std::string::npos);
     EXPECT_NE(shown.out.find("\"name\":\"药剂\""), std::string::npos);
+}
+
+// What a save will write, then the save in the history outside the workspace, and back.
+TEST(CliSave, ADryRunTellsTheSaveWhichHistoryKeepsAndRestoreUndoes)
+{
+    Workspace ws;
+    const auto input = readFile(kData / "expected/save-potion.json");
+    const auto shop = readFile(ws.dir / "itemshop/potion.shp");
+    const auto table = readFile(ws.dir / "itemshop/itemshop.kor.str");
+    const auto dry = cli("save " + quoted(ws.dir.path()) + " potion.shp --dry-run", input);
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_NE(dry.out.find("repair\tfalse\ttrue\n"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("name\t1\t"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("\ntable\t"), std::string::npos) << dry.out;
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), shop);
+    const auto json = cli("save " + quoted(ws.dir.path()) + " potion.shp --dry-run --json", input);
+    EXPECT_EQ(json.out.rfind("{\"cells\":[", 0), 0u) << json.out;
+    EXPECT_EQ(cli("save " + quoted(ws.dir.path()) + " potion.shp --dry-run", "{").exitCode, 6);
+
+    ASSERT_EQ(cli("save " + quoted(ws.dir.path()) + " potion.shp", input).exitCode, 0);
+    const auto listed = cli("history " + quoted(ws.dir.path()));
+    EXPECT_EQ(listed.exitCode, 0);
+    ASSERT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
+    const auto id = listed.out.substr(0, listed.out.find('\t'));
+    EXPECT_NE(listed.out.find("\tpotion.shp\t"), std::string::npos) << listed.out;
+    EXPECT_TRUE(cli("history " + quoted(ws.dir.path()) + " blade.shp").out.empty());
+    for (const auto& entry : fs::recursive_directory_iterator(ws.dir.path()))
+        EXPECT_EQ(entry.path().string().find("history"), std::string::npos) << entry.path();
+
+    const auto restored = cli("restore " + quoted(ws.dir.path()) + " " + id);
+    EXPECT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), shop);
+    EXPECT_EQ(readFile(ws.dir / "itemshop/itemshop.kor.str"), table);
+    EXPECT_EQ(cli("restore " + quoted(ws.dir.path()) + " " + id).exitCode, 7);
+    EXPECT_EQ(cli("restore " + quoted(ws.dir.path()) + " " + id + " --force").exitCode, 0); // changes nothing
+    EXPECT_EQ(cli("restore " + quoted(ws.dir.path()) + " 1999").exitCode, 6);
+    // The restore is an entry of its own: restoring it brings the save back.
+    const auto undone = restored.out.substr(0, restored.out.find('\t'));
+    EXPECT_EQ(cli("restore " + quoted(ws.dir.path()) + " " + undone).exitCode, 0);
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), readFile(kData / "expected/potion-after-save.shp"));
+    const auto after = cli("history " + quoted(ws.dir.path())).out;
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 3) << after;
 }
 
 TEST(CliSave, BadInputAndFailedSavesAreReported)

@@ -210,7 +210,7 @@ ShopSession::OpenResult ShopSession::reopen()
 ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
 {
     if (!isBound())
-        return {SaveStatus::Failed, QStringLiteral("没有打开商店文件，无法保存。")};
+        return {SaveStatus::Failed, QStringLiteral("没有打开商店文件，无法保存。"), {}};
     shop::ShopDocument written = document_;
     io::AtomicFileWriter disk;
     shop::ShopWriter writer;
