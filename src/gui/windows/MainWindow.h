@@ -32,6 +32,7 @@ class CheckWindow;
 class LiveCapture;
 class PageGridView;
 class ReplaceWindow;
+class StatusLine;
 class WhereUsedWindow;
 class WorkspaceChooser;
 
@@ -163,6 +164,7 @@ private:
     QPushButton* readButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
     WorkspaceChooser* chooser_ = nullptr;
+    StatusLine* statusLine_ = nullptr;
     QPointer<PreviewWindow> preview_;
     QPointer<SearchWindow> search_;
     QMenu* toolsMenu_ = nullptr;

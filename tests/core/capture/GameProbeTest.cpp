@@ -8,6 +8,13 @@
 #include <map>
 #include <set>
 
+#ifdef __linux__
+#include "TestFiles.h"
+#include "core/capture/LinuxCaptureSource.h"
+
+#include <sys/stat.h>
+#endif
+
 using namespace shopkeeper::capture;
 
 namespace {
@@ -135,24 +142,34 @@ TEST(CaptureItemId, FailedReadsShowCaptureFailed)
         return captureItemId(processes);
     };
 
+    using Reason = CaptureResult::Reason;
     // The game process cannot be opened (no rights).
     auto result = capture();
     EXPECT_EQ(result.outcome, CaptureResult::Outcome::ReadFailed);
     EXPECT_EQ(result.idText(), "获取失败");
+    EXPECT_EQ(result.reason, Reason::Unknown);
+    EXPECT_EQ(result.problemText(), "");
 
     // P cannot be read: no second read.
     processes.memory[9] = {};
     EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
     EXPECT_EQ(processes.reads.size(), 1u);
 
-    // P of 0 (nothing under the mouse): the read at 0x1C fails.
+    // P of 0 (nothing under the mouse): the read at 0x1C fails, and that is the reason.
     processes.memory[9] = {{kPointerAddress, 0}};
-    EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
+    result = capture();
+    EXPECT_EQ(result.outcome, CaptureResult::Outcome::ReadFailed);
+    EXPECT_EQ(result.reason, Reason::NothingUnderPointer);
     EXPECT_EQ(processes.reads.back(), 0x1Cu);
+    // A P that points nowhere is no such reason.
+    processes.memory[9] = {{kPointerAddress, 0x2000}};
+    EXPECT_EQ(capture().reason, Reason::Unknown);
 
-    // An ID of -1 reads as a failure too.
+    // An ID of -1 reads as a failure too: no item under the mouse.
     processes.memory[9] = {{kPointerAddress, 0x1000}, {0x101C, -1}};
-    EXPECT_EQ(capture().idText(), "获取失败");
+    result = capture();
+    EXPECT_EQ(result.idText(), "获取失败");
+    EXPECT_EQ(result.reason, Reason::NothingUnderPointer);
 
     // P + 0x1C wraps around 2^32.
     processes.memory[9] = {{kPointerAddress, -16}, {0x0C, 77}};
@@ -172,24 +189,75 @@ TEST(CaptureItemId, OnlyARefusedReadGoesWholeToTheHelper)
         EXPECT_EQ(captureItemId(processes).idText(), "66");
     }
     EXPECT_EQ(processes.helperRuns, 2);
-    processes.helper.reset(); // without a helper the refusal stands
-    EXPECT_EQ(captureItemId(processes).outcome, CaptureResult::Outcome::ReadRefused);
+    processes.helper.reset(); // without a helper the refusal stands, and is the reason
+    const auto refused = captureItemId(processes);
+    EXPECT_EQ(refused.outcome, CaptureResult::Outcome::ReadRefused);
+    EXPECT_EQ(refused.reason, CaptureResult::Reason::NoRight);
+    // The helper's own reason comes through whole.
+    processes.helper = CaptureResult{CaptureResult::Outcome::ReadRefused, std::nullopt,
+                                     CaptureResult::Reason::HelperLacksRight, "/opt/sk/shopkeeper-probe"};
+    const auto helped = captureItemId(processes);
+    EXPECT_EQ(helped.reason, CaptureResult::Reason::HelperLacksRight);
+    EXPECT_EQ(helped.helperPath, "/opt/sk/shopkeeper-probe");
+}
+
+TEST(CaptureProblemText, SaysWhyAndWhatToDoWhereTheReasonIsKnown)
+{
+    using Outcome = CaptureResult::Outcome;
+    using Reason = CaptureResult::Reason;
+    const std::string helper = "/opt/my tools/shopkeeper-probe";
+    const std::string grant = "sudo setcap cap_sys_ptrace=ep '/opt/my tools/shopkeeper-probe'";
+    const struct
+    {
+        CaptureResult result;
+        std::vector<std::string> says; // every one of these, in order
+    } cases[] = {
+        {{Outcome::Captured, 5}, {}},
+        {{Outcome::ReadFailed, std::nullopt}, {}},
+        {{Outcome::GameNotRunning, std::nullopt}, {"游戏没有运行", "KVX.exe", "F12获取已关闭", "启动游戏"}},
+        {{Outcome::ReadFailed, std::nullopt, Reason::NothingUnderPointer}, {"鼠标下没有物品", "指向"}},
+        {{Outcome::ReadRefused, std::nullopt, Reason::NoRight}, {"没有读取游戏内存的权限"}},
+        {{Outcome::ReadRefused, std::nullopt, Reason::HelperMissing, helper},
+         {"找不到", "shopkeeper-probe", helper, grant}},
+        {{Outcome::ReadRefused, std::nullopt, Reason::HelperLacksRight, helper},
+         {"shopkeeper-probe", "没有读取游戏内存的权限", grant}},
+        {{Outcome::ReadFailed, std::nullopt, Reason::HelperUnsafe, "/usr/bin/shopkeeper-probe"},
+         {"拒绝运行", "set-user-ID", "sudo chmod u-s,g-s /usr/bin/shopkeeper-probe",
+          "sudo setcap cap_sys_ptrace=ep /usr/bin/shopkeeper-probe"}},
+    };
+    for (const auto& c : cases) {
+        const std::string text = c.result.problemText();
+        EXPECT_EQ(text.empty(), c.says.empty()) << text;
+        std::size_t at = 0;
+        for (const auto& part : c.says) {
+            at = text.find(part, at);
+            ASSERT_NE(at, std::string::npos) << part << " in " << text;
+        }
+    }
 }
 
 TEST(ProbeLine, TheHelpersLinesReadBackAsItsResult)
 {
     using Outcome = CaptureResult::Outcome;
+    using Reason = CaptureResult::Reason;
+    // The helper's refusal is read back as the helper's own lack of the right.
     for (const CaptureResult& result :
          {CaptureResult{Outcome::Captured, -2147483647 - 1}, CaptureResult{Outcome::Captured, 51234},
-          CaptureResult{Outcome::ReadFailed, {}}, CaptureResult{Outcome::ReadRefused, {}},
+          CaptureResult{Outcome::ReadFailed, {}},
+          CaptureResult{Outcome::ReadFailed, {}, Reason::NothingUnderPointer},
+          CaptureResult{Outcome::ReadRefused, {}, Reason::HelperLacksRight},
           CaptureResult{Outcome::GameNotRunning, {}}}) {
         const auto back = captureResultOfProbeLine(probeLineOf(result) + "ignored\n");
         EXPECT_EQ(back.outcome, result.outcome);
         EXPECT_EQ(back.itemId, result.itemId);
+        EXPECT_EQ(back.reason, result.reason);
     }
+    EXPECT_EQ(captureResultOfProbeLine(probeLineOf({Outcome::ReadRefused, {}, Reason::NoRight})).reason,
+              Reason::HelperLacksRight);
     for (const std::string_view line : {"captured -1", "captured", "captured 12x", "captured 99999999999", "",
                                         " not-running", "read-refused ", "unsafe setuid"})
         EXPECT_EQ(captureResultOfProbeLine(line).outcome, Outcome::ReadFailed) << line;
+    EXPECT_EQ(captureResultOfProbeLine("unsafe runs set-user-ID").reason, Reason::HelperUnsafe);
 }
 
 TEST(CaptureItemId, NoGameMeansNotRunning)
@@ -225,5 +293,45 @@ TEST(CaptureSwitchOn, SaysWhyTheCaptureCannotStart)
     ASSERT_TRUE(problem);
     EXPECT_EQ(*problem, "游戏没有运行！\n" + noKeys.unavailableReason());
 }
+
+#ifdef __linux__
+TEST(LinuxCaptureSource, NamesItsHelperAndTheHelpersReason)
+{
+    using Outcome = CaptureResult::Outcome;
+    using Reason = CaptureResult::Reason;
+    shopkeeper::test::TempDir dir;
+    // Stand-ins for shopkeeper-probe that answer as the real one does in each case.
+    const struct
+    {
+        const char* line;
+        Outcome outcome;
+        Reason reason;
+    } cases[] = {
+        {"read-refused", Outcome::ReadRefused, Reason::HelperLacksRight},
+        {"unsafe runs set-user-ID or set-group-ID", Outcome::ReadFailed, Reason::HelperUnsafe},
+        {"no-item", Outcome::ReadFailed, Reason::NothingUnderPointer},
+        {"captured 77", Outcome::Captured, Reason::Unknown},
+    };
+    for (const auto& c : cases) {
+        const auto helper = dir.path() / "shopkeeper-probe";
+        shopkeeper::test::writeFile(helper, std::string("#!/bin/sh\necho '") + c.line + "'\n");
+        ASSERT_EQ(::chmod(helper.c_str(), 0755), 0);
+        LinuxCaptureSource source(helper.string());
+        const auto result = source.captureByHelper();
+        ASSERT_TRUE(result) << c.line;
+        EXPECT_EQ(result->outcome, c.outcome) << c.line;
+        EXPECT_EQ(result->reason, c.reason) << c.line;
+        EXPECT_EQ(result->helperPath, helper.string());
+    }
+    // No helper where it should be: the read stays refused, and the place is named.
+    const auto missing = (dir.path() / "gone" / "shopkeeper-probe").string();
+    LinuxCaptureSource none(missing);
+    const auto result = none.captureByHelper();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->outcome, Outcome::ReadRefused);
+    EXPECT_EQ(result->reason, Reason::HelperMissing);
+    EXPECT_NE(result->problemText().find(missing), std::string::npos);
+}
+#endif
 
 } // namespace
