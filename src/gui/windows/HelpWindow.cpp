@@ -60,7 +60,8 @@ QString HelpWindow::usageText(const QString& workspaceFolder)
                "输入物品名称的一部分（至少两个字）查找物品ID。先查自己的物品表，再查内置的物品表。\n\n") +
            h[5] +
            QStringLiteral("\n"
-                          "在工作文件夹里放一个 id-name.txt，每行一个物品：ID、TAB、名称，保存为 ANSI 文本。"
+                          "在工作文件夹里放一个 id-name.txt，每行一个物品：ID、TAB、名称，"
+                          "保存为 GBK 或 UTF-8 编码的文本。"
                           "勾选“加载外置ID”后，它会优先于内置的物品表。\n"
                           "现在的工作文件夹：") +
            workspaceFolder + QStringLiteral("\n");
