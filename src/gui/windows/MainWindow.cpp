@@ -242,6 +242,8 @@ void MainWindow::showPreview()
 {
     if (!preview_) {
         preview_ = new PreviewWindow(session_, workspace_, catalogue_, this);
+        // What it shows belongs to the workspace it was filled from, as the tool windows' lists do.
+        connect(this, &MainWindow::workspaceChanged, preview_, &PreviewWindow::clear);
         catalogue_.prepare();
     }
     // A minimised window comes back as it was.
