@@ -31,7 +31,7 @@ QString placeText(const tools::CheckProblem& problem)
 } // namespace
 
 CheckWindow::CheckWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner)
-    : ToolWindow(session, catalogue, dialogs, owner)
+    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("check"))
 {
     Ui::CheckWindow ui;
     ui.setupUi(this);

@@ -3,6 +3,7 @@
 #include "core/tools/ItemId.h"
 #include "gui/catalogue/CatalogueService.h"
 #include "gui/session/ShopSession.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
@@ -14,11 +15,13 @@
 
 namespace shopkeeper::gui {
 
-ToolWindow::ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner)
+ToolWindow::ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner,
+                       const QString& positionName)
     : QWidget(owner, Qt::Window), FramelessWindow(this), session_(session), catalogue_(catalogue),
-      dialogs_(dialogs), owner_(owner)
+      dialogs_(dialogs), owner_(owner), positionName_(positionName)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    settings::rememberPosition(this, positionName_);
     connect(&job_, &WorkspaceToolJob::failed, this, [this](const QString& message) {
         status_->setText(message);
         dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
@@ -112,7 +115,8 @@ void ToolWindow::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        placeBesideOwner(this, owner_);
+        if (!settings::restoreRememberedPosition(this, positionName_))
+            placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
 }

@@ -22,7 +22,8 @@ class ShopSession;
 
 // What the workspace tool windows share: a result list of places in a table, a status line
 // that shows the tool's progress as "n / N", the job the tool runs on, and a double-click on a
-// line that asks the main window to open that place. The windows only start the core's tools
+// line that asks the main window to open that place. Each opens where it was last left, else
+// beside the main window clear of the other secondary windows. The windows only start the core's tools
 // and show what they find; the rules are the core's.
 class ToolWindow : public QWidget, public FramelessWindow
 {
@@ -44,7 +45,9 @@ signals:
     void finished();
 
 protected:
-    ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner);
+    // positionName: the name the window's place is remembered by.
+    ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner,
+               const QString& positionName);
 
     // Takes the form's table and status line; the columns get the headers and widths given.
     void setUpResults(QTableView* table, QLabel* status, const QStringList& headers,
@@ -66,6 +69,7 @@ protected:
 
 private:
     QWidget* owner_;
+    QString positionName_;
     bool placed_ = false;
     QTableView* table_ = nullptr;
     QLabel* status_ = nullptr;
