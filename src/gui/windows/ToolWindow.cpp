@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
+#include <algorithm>
 
 namespace shopkeeper::gui {
 
@@ -51,16 +52,40 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->horizontalHeader()->setHighlightSections(false);
+    widths_ = widths;
     for (int column = 0; column < widths.size(); ++column)
         table_->setColumnWidth(column, widths.at(column));
     connect(table_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { choose(index.row()); });
 }
 
+void ToolWindow::fitColumnsToContents()
+{
+    // The view measures the lines it shows (and a sample of the others), never all of a long list.
+    const int last = places_->columnCount() - 1;
+    QList<int> wanted;
+    int total = 0;
+    for (int column = 0; column < last; ++column) {
+        const int given = column < widths_.size() ? widths_.at(column) : 0;
+        table_->resizeColumnToContents(column); // to its header or its lines, the wider
+        wanted.append(std::max(given, table_->columnWidth(column)));
+        total += wanted.back();
+    }
+    const int room = table_->viewport()->width() * 2 / 3;
+    for (int column = 0; column < last; ++column) {
+        int width = wanted.at(column);
+        if (total > room) {
+            const int given = column < widths_.size() ? widths_.at(column) : 0;
+            width = std::max(given, static_cast<int>(static_cast<qint64>(width) * room / total));
+        }
+        table_->setColumnWidth(column, width);
+    }
+}
+
 void ToolWindow::choose(int row)
 {
     if (const auto line = places_->place(row))
-        emit placeChosen(line->shopFile, line->cell);
+        emit placeChosen(*line);
 }
 
 PlaceListModel::Source ToolWindow::usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses)
@@ -82,7 +107,9 @@ PlaceListModel::Source ToolWindow::usesSource(std::shared_ptr<const std::vector<
             return ordinalText(use.cell.column);
         }
     };
-    source.place = [uses](std::size_t item) { return Place{(*uses)[item].shopFile, (*uses)[item].cell}; };
+    source.place = [uses](std::size_t item) {
+        return Place{(*uses)[item].shopFile, (*uses)[item].cell, std::nullopt};
+    };
     return source;
 }
 

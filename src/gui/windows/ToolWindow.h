@@ -39,8 +39,8 @@ public:
     void choose(int row);
 
 signals:
-    // The user wants to see this shop, at cell when given.
-    void placeChosen(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell);
+    // The user wants to see this shop, on the page and at the cell the place names.
+    void placeChosen(const gui::Place& place);
     // A run has ended and its result is shown (or its failure told).
     void finished();
 
@@ -53,6 +53,10 @@ protected:
     void setUpResults(QTableView* table, QLabel* status, const QStringList& headers,
                       const QList<int>& widths);
     void showProgress(const QString& doing, int done, int total);
+    // Widens every column but the last to what its header and the lines in sight need (never
+    // below the width given at setUpResults); together they leave the last column a third of the
+    // table at least.
+    void fitColumnsToContents();
     // The lines NPC, shop, page name, row, column of the cells in uses.
     static PlaceListModel::Source usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses);
     // The item's name by the catalogue: "" for no ID, and nothing until the catalogue is ready.
@@ -74,6 +78,7 @@ private:
     QTableView* table_ = nullptr;
     QLabel* status_ = nullptr;
     PlaceListModel* places_ = nullptr;
+    QList<int> widths_;
 };
 
 } // namespace shopkeeper::gui
