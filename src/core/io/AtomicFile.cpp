@@ -1,6 +1,7 @@
 #include "core/io/AtomicFile.h"
 
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -161,7 +162,7 @@ Status AtomicFileWriter::write(const fs::path& link, std::string_view bytes)
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        return fail("无法替换文件：" + shown + "（" + ec.message() + "）");
+        return fail("无法替换文件：" + shown + "（" + systemErrorText(ec) + "）");
     }
     return {};
 }
