@@ -52,7 +52,6 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->horizontalHeader()->setHighlightSections(false);
-    widths_ = widths;
     for (int column = 0; column < widths.size(); ++column)
         table_->setColumnWidth(column, widths.at(column));
     connect(table_, &QTableView::doubleClicked, this,
@@ -66,20 +65,17 @@ void ToolWindow::fitColumnsToContents()
     QList<int> wanted;
     int total = 0;
     for (int column = 0; column < last; ++column) {
-        const int given = column < widths_.size() ? widths_.at(column) : 0;
         table_->resizeColumnToContents(column); // to its header or its lines, the wider
-        wanted.append(std::max(given, table_->columnWidth(column)));
+        wanted.append(table_->columnWidth(column));
         total += wanted.back();
     }
+    // Very long lines give up some of their width in proportion, so the last column keeps a third.
     const int room = table_->viewport()->width() * 2 / 3;
-    for (int column = 0; column < last; ++column) {
-        int width = wanted.at(column);
-        if (total > room) {
-            const int given = column < widths_.size() ? widths_.at(column) : 0;
-            width = std::max(given, static_cast<int>(static_cast<qint64>(width) * room / total));
-        }
-        table_->setColumnWidth(column, width);
-    }
+    if (total <= room)
+        return;
+    for (int column = 0; column < last; ++column)
+        table_->setColumnWidth(column,
+                               static_cast<int>(static_cast<qint64>(wanted.at(column)) * room / total));
 }
 
 void ToolWindow::choose(int row)

@@ -53,9 +53,8 @@ protected:
     void setUpResults(QTableView* table, QLabel* status, const QStringList& headers,
                       const QList<int>& widths);
     void showProgress(const QString& doing, int done, int total);
-    // Widens every column but the last to what its header and the lines in sight need (never
-    // below the width given at setUpResults); together they leave the last column a third of the
-    // table at least.
+    // Sizes every column but the last to what its header and its lines in sight need; together
+    // they leave the last column a third of the table at least.
     void fitColumnsToContents();
     // The lines NPC, shop, page name, row, column of the cells in uses.
     static PlaceListModel::Source usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses);
@@ -78,7 +77,6 @@ private:
     QTableView* table_ = nullptr;
     QLabel* status_ = nullptr;
     PlaceListModel* places_ = nullptr;
-    QList<int> widths_;
 };
 
 } // namespace shopkeeper::gui
