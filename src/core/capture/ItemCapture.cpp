@@ -87,8 +87,8 @@ std::string CaptureResult::problemText() const
         return "本程序没有读取游戏内存的权限。请以运行游戏的用户（和同样的权限）运行本程序。";
     case Reason::HelperMissing:
         return "本程序没有读取游戏内存的权限，也找不到代读的小程序" + std::string(kProbeHelperName) +
-               "（应在" + helper + "）。请把它与本程序装在同一个文件夹，并只给它这一项权限：" +
-               grantCommand(helper);
+               (helperPath.empty() ? std::string() : "（应在" + helperPath + "）") +
+               "。请把它与本程序装在同一个文件夹，并只给它这一项权限：" + grantCommand(helper);
     case Reason::HelperLacksRight:
         return "代读的小程序" + std::string(kProbeHelperName) +
                "没有读取游戏内存的权限。请给它这一项权限（每次编译或安装它之后都要重新设置）：" +

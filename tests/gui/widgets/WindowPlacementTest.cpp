@@ -68,32 +68,18 @@ TEST(WindowPlacement, SavedPositionIsClampedToAScreenThatExistsNow)
 
 TEST(WindowPlacement, WindowsOpenedBesideTheSameOwnerStepClearOfEachOthersTitleStrips)
 {
-    const QRect owner(0, 0, 700, 560);
-    const QRect screen(0, 0, 1920, 1040);
+    const QRect owner(0, 0, 700, 560), screen(0, 0, 1920, 1040), small(0, 0, 800, 600);
     const QSize tool(560, 420);
     const int step = kCascadeStep;
-    struct Case
-    {
-        const char* what;
-        QList<QRect> others;
-        QRect available;
-        QPoint expected;
-    };
-    const Case cases[] = {
-        {"alone: beside the owner", {}, screen, {700, 0}},
-        {"one there: a step down and right", {{700, 0, 728, 513}}, screen, {700 + step, step}},
-        {"two there", {{700, 0, 728, 513}, {700 + step, step, 600, 480}}, screen, {700 + 2 * step, 2 * step}},
-        {"a window lower down or elsewhere is no obstacle",
-         {{700, 100, 330, 422}, {1400, 0, 330, 422}},
-         screen,
-         {700, 0}},
-        {"on a small screen the step is kept inside it", {{240, 0, 560, 420}}, {0, 0, 800, 600}, {240, step}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(placeBesideOthers(owner, tool, c.available, c.others), c.expected) << c.what;
-    // In the screen's corner there is nowhere to step to.
-    EXPECT_EQ(placeBesideOthers({0, 180, 700, 560}, tool, {0, 0, 800, 600}, {{240, 180, 560, 420}}),
-              QPoint(240, 180));
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {}), QPoint(700, 0));
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {{700, 0, 728, 513}, {700 + step, step, 600, 480}}),
+              QPoint(700 + 2 * step, 2 * step));
+    // Lower down or elsewhere is no obstacle; on a small screen the step stays inside it, and in
+    // its corner there is nowhere to go.
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {{700, 100, 330, 422}, {1400, 0, 330, 422}}),
+              QPoint(700, 0));
+    EXPECT_EQ(placeBesideOthers(owner, tool, small, {{240, 0, 560, 420}}), QPoint(240, step));
+    EXPECT_EQ(placeBesideOthers({0, 180, 700, 560}, tool, small, {{240, 180, 560, 420}}), QPoint(240, 180));
 }
 
 } // namespace
