@@ -2,6 +2,7 @@
 
 #include "core/catalogue/BuiltinItemList.h"
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 #include "core/text/StringTableCodec.h"
 #include "generator/SplitMix64.h"
 
@@ -128,7 +129,7 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
     fs::create_directories(shopDir, ec);
     fs::create_directories(npcDir, ec);
     if (ec)
-        return fail("无法创建文件夹：" + io::displayPath(folder) + "（" + ec.message() + "）");
+        return fail("无法创建文件夹：" + io::displayPath(folder) + "（" + io::systemErrorText(ec) + "）");
 
     Random random(options.seed);
     ItemDraw items(catalogue::BuiltinItemList::instance());

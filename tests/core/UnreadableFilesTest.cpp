@@ -5,6 +5,7 @@
 #include "TestProcesses.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopWriter.h"
 #include "core/text/StringTableCodec.h"
@@ -164,6 +165,9 @@ TEST_F(Unreadable, TheLoadNamesTheFileThatCouldNotBeRead)
                 if (message.find("无法读取文件夹") == std::string::npos ||
                     message.find("npc") == std::string::npos)
                     return 2;
+                if (message.find("（没有权限）") ==
+                    std::string::npos) // the reason, in the message's language
+                    return 3;
             }
             return 0;
         },
@@ -225,4 +229,34 @@ TEST(NotRegularFiles, AFifoIsRefusedAtOnceWhereverItStands)
         return !names && isFifoMessage(names.error().message, ws.npcStringTablePath()) ? 0 : 7;
     });
     EXPECT_EQ(code, 0);
+}
+
+// The common reasons a system call gives are said in Chinese inside the Chinese messages; the
+// rest keep the system's own words.
+TEST(SystemReasons, CommonOnesAreInChineseAndTheRestAsTheSystemSaysThem)
+{
+    using std::errc;
+    for (const auto& [code, text] : {std::pair{errc::no_such_file_or_directory, "没有这个文件或文件夹"},
+                                     {errc::permission_denied, "没有权限"},
+                                     {errc::not_a_directory, "不是文件夹"},
+                                     {errc::no_space_on_device, "磁盘已满"},
+                                     {errc::read_only_file_system, "文件系统是只读的"},
+                                     {errc::device_or_resource_busy, "文件或设备正忙"}}) {
+        EXPECT_EQ(io::systemErrorText(static_cast<int>(code)), text);
+        EXPECT_EQ(io::systemErrorText(std::error_code(static_cast<int>(code), std::system_category())), text);
+    }
+    EXPECT_EQ(io::systemErrorText(EINVAL), std::generic_category().message(EINVAL));
+
+    // "npc" is a file where the folder should be: the message says so in Chinese.
+    TempDir root;
+    ASSERT_TRUE(generator::generateWorkspace(root.path(), {.shops = 2, .npcs = 2, .seed = 3}).has_value());
+    const workspace::Workspace ws(root.path());
+    fs::remove_all(ws.npcFolder());
+    writeFile(ws.npcFolder(), "not a folder");
+    const auto check = ws.checkRequiredFiles();
+    ASSERT_FALSE(check.has_value());
+    EXPECT_NE(
+        check.error().message.find("无法读取文件夹：" + io::displayPath(ws.npcFolder()) + "（不是文件夹）"),
+        std::string::npos)
+        << check.error().message;
 }

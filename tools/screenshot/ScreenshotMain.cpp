@@ -5,11 +5,15 @@
 // beside.png: the main window and the preview together, and chooser.png: the main window with the
 // workspace menu open. The settings (recent workspaces, window positions) are the tool's own, in a
 // temporary folder: the user's are neither read nor changed.
-// Then the three workspace tools filled with results: whereused.png, replace.png, check.png.
+// capture.png: the main window after an F12 that the helper could not serve, its reason in the
+// status line. Then the three workspace tools filled with results: whereused.png, replace.png,
+// check.png, and tools.png: the screen with the three open at once.
+#include "core/capture/CaptureResult.h"
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtDialogs.h"
 #include "gui/widgets/QtText.h"
+#include "gui/widgets/StatusLine.h"
 #include "gui/widgets/Translations.h"
 #include "gui/widgets/WindowPlacement.h"
 #include "gui/widgets/WorkspaceChooser.h"
@@ -107,6 +111,20 @@ int main(int argc, char** argv)
     window.grid(0)->setCurrentIndex(window.grid(0)->model()->index(1, 2));
     wait(200);
     bool ok = grab(&window, out + "/main.png");
+    {
+        // What the capture shows when the helper lacks its right (no game runs here to try it).
+        const shopkeeper::capture::CaptureResult refused{
+            shopkeeper::capture::CaptureResult::Outcome::ReadRefused, std::nullopt,
+            shopkeeper::capture::CaptureResult::Reason::HelperLacksRight, "/usr/local/bin/shopkeeper-probe"};
+        auto* status = window.findChild<StatusLine*>(QStringLiteral("状态栏"));
+        auto* idBox = window.findChild<QLineEdit*>(QStringLiteral("ID框"));
+        status->showMessage(qs(refused.problemText()), StatusLine::Tone::Problem);
+        idBox->setText(qs(refused.idText()));
+        wait(200);
+        ok = grab(&window, out + "/capture.png") && ok;
+        status->clearMessage();
+        idBox->clear();
+    }
     window.findChild<QTabWidget*>(QStringLiteral("选择夹1"))->setCurrentIndex(1);
     wait(200);
     ok = grab(&window, out + "/page2.png") && ok;
@@ -186,19 +204,18 @@ int main(int argc, char** argv)
     finish(whereUsed);
     whereUsed->table()->selectRow(0);
     ok = grab(whereUsed, out + "/whereused.png") && ok;
-    whereUsed->close();
     window.showReplace(id);
     auto* replace = window.replaceWindow();
     replace->toBox()->setText(items.value(1));
     replace->preview();
     finish(replace);
     ok = grab(replace, out + "/replace.png") && ok;
-    replace->close();
     window.showCheck();
     auto* check = window.checkWindow();
     finish(check);
     check->table()->selectRow(1);
     ok = grab(check, out + "/check.png") && ok;
+    ok = window.screen()->grabWindow(0).save(out + "/tools.png") && ok;
     std::cout << (ok ? "saved pictures in " : "could not grab the window into ") << out.toStdString() << "\n";
     return ok ? 0 : 1;
 }

@@ -14,9 +14,10 @@ namespace shopkeeper::capture {
 
 // The F12 capture: finds the game process once and reads both words from that one process, the
 // pointer P at 0x1AE45B4 and the item ID at P + 0x1C (modulo 2^32). A failed read, or an ID of
-// -1, is ReadFailed. A read this process may not make is handed, whole, to the source's helper
+// -1, is ReadFailed (with the reason NothingUnderPointer for a P of 0 or an ID of -1). A read
+// this process may not make is handed, whole, to the source's helper
 // (ProcessSource::captureByHelper), which finds the game and reads both words itself; without
-// a helper it is ReadRefused.
+// a helper it is ReadRefused with the reason NoRight.
 //
 // Opens the game for reading only, and touches no UI, so the GUI may run it on a worker thread
 // and hand the result to the UI thread.

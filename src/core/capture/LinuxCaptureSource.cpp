@@ -56,7 +56,8 @@ std::string readOutput(int fd, bool& timedOut)
 std::optional<CaptureResult> LinuxCaptureSource::captureByHelper()
 {
     if (helperPath_.empty() || ::access(helperPath_.c_str(), X_OK) != 0)
-        return std::nullopt;
+        return CaptureResult{CaptureResult::Outcome::ReadRefused, std::nullopt,
+                             CaptureResult::Reason::HelperMissing, helperPath_};
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
         return std::nullopt;
@@ -86,7 +87,9 @@ std::optional<CaptureResult> LinuxCaptureSource::captureByHelper()
     }
     if (timedOut)
         return CaptureResult{CaptureResult::Outcome::ReadFailed, std::nullopt};
-    return captureResultOfProbeLine(output);
+    auto result = captureResultOfProbeLine(output);
+    result.helperPath = helperPath_;
+    return result;
 }
 
 std::string probeHelperBesideOwnProgram()

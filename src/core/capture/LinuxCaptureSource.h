@@ -18,8 +18,9 @@ public:
     // helperPath: the helper program; empty for none.
     explicit LinuxCaptureSource(std::string helperPath) : helperPath_(std::move(helperPath)) {}
 
-    // The helper's answer; nullopt when there is no helper or it cannot be started. A helper
-    // that says nothing within 5 seconds is killed, and the capture has failed.
+    // The helper's answer, naming the helper; a refused read (HelperMissing) when there is no
+    // helper to run, nullopt when it cannot be started. A helper that says nothing within 5
+    // seconds is killed, and the capture has failed.
     std::optional<CaptureResult> captureByHelper() override;
 
     const std::string& helperPath() const { return helperPath_; }

@@ -9,10 +9,12 @@ namespace shopkeeper::capture {
 namespace {
 
 using Outcome = CaptureResult::Outcome;
+using Reason = CaptureResult::Reason;
 
 constexpr std::string_view kCaptured = "captured ";
 constexpr std::string_view kNotRunning = "not-running";
 constexpr std::string_view kReadFailed = "read-failed";
+constexpr std::string_view kNoItem = "no-item";
 constexpr std::string_view kReadRefused = "read-refused";
 constexpr std::string_view kUnsafe = "unsafe ";
 
@@ -30,6 +32,8 @@ std::string probeLineOf(const CaptureResult& result)
     case Outcome::ReadRefused:
         return std::string(kReadRefused) + "\n";
     case Outcome::ReadFailed:
+        if (result.reason == Reason::NothingUnderPointer)
+            return std::string(kNoItem) + "\n";
         break;
     }
     return std::string(kReadFailed) + "\n";
@@ -45,8 +49,13 @@ CaptureResult captureResultOfProbeLine(std::string_view output)
     const std::string_view line = output.substr(0, output.find('\n'));
     if (line == kNotRunning)
         return {Outcome::GameNotRunning, std::nullopt};
+    // The helper's own read was refused: it lacks the one right it needs.
     if (line == kReadRefused)
-        return {Outcome::ReadRefused, std::nullopt};
+        return {Outcome::ReadRefused, std::nullopt, Reason::HelperLacksRight};
+    if (line == kNoItem)
+        return {Outcome::ReadFailed, std::nullopt, Reason::NothingUnderPointer};
+    if (line.starts_with(kUnsafe))
+        return {Outcome::ReadFailed, std::nullopt, Reason::HelperUnsafe};
     if (line.starts_with(kCaptured)) {
         const std::string_view digits = line.substr(kCaptured.size());
         std::int32_t id = 0;

@@ -57,7 +57,8 @@ public:
 
     // A whole capture made by a separate reader that holds the right to read the game, for when
     // this process's own read was refused: it finds the game itself and reads both words from
-    // that one process. nullopt when this source has no such reader.
+    // that one process. nullopt when this source has no such reader; a source that has one but
+    // cannot run it says why (CaptureResult::Reason).
     virtual std::optional<CaptureResult> captureByHelper() { return std::nullopt; }
 };
 

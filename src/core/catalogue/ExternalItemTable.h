@@ -12,13 +12,14 @@ namespace shopkeeper::catalogue {
 
 inline constexpr const char* kExternalTableFileName = "id-name.txt";
 inline constexpr const char* kLoadFailedTitle = "加载失败";
+// Both are followed by a line that names the folder the table is read from (tableFolderLine).
 inline constexpr const char* kMissingTableMessage =
-    "请将你的物品ID文件以'ID (制表符) "
-    "物品名'的格式放置到与本工具同目录下，并命名为'id-name.txt'[文本编码为Ansi]";
+    "找不到你的物品ID表。请把它以'ID (制表符) 物品名'的格式保存为GBK或UTF-8编码的文本文件，"
+    "命名为'id-name.txt'，放在下面的文件夹里。";
 inline constexpr const char* kUnsupportedTableMessage =
-    "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。";
+    "格式不支持！请以'ID (制表符) 物品名'的格式，保存为GBK或UTF-8编码的文本文件。";
 inline constexpr const char* kUnknownItemName = "未知物品";
-// Begins the second line of both messages above, which names the folder the table is read from.
+// Begins the second line of both messages above.
 inline constexpr const char* kTableFolderLabel = "读取 id-name.txt 的文件夹：";
 
 // The second line of a refusal: the folder that `file` is read from, as the user sees it.

@@ -1,6 +1,7 @@
 #include "core/io/AtomicFile.h"
 
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -292,14 +293,14 @@ Status TemporaryFile::replace(const fs::path& target)
     if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const auto error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
         discard();
-        return fail("无法替换文件：" + displayPath(target) + "（" + error.message() + "）");
+        return fail("无法替换文件：" + displayPath(target) + "（" + systemErrorText(error) + "）");
     }
 #else
     std::error_code ec;
     fs::rename(path_, target, ec);
     if (ec) {
         discard();
-        return fail("无法替换文件：" + displayPath(target) + "（" + ec.message() + "）");
+        return fail("无法替换文件：" + displayPath(target) + "（" + systemErrorText(ec) + "）");
     }
 #endif
     path_.clear();

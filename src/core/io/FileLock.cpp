@@ -1,6 +1,7 @@
 #include "core/io/FileLock.h"
 
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 #include "core/text/ScriptText.h"
 
 #include <algorithm>
@@ -81,8 +82,10 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chr
         name.push_back(static_cast<wchar_t>(*c));
     HANDLE handle = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!handle)
-        return fail("无法建立保存锁：" + displayPath(target) + "（" +
-                    std::system_category().message(static_cast<int>(GetLastError())) + "）");
+        return fail(
+            "无法建立保存锁：" + displayPath(target) + "（" +
+            systemErrorText(std::error_code(static_cast<int>(GetLastError()), std::system_category())) +
+            "）");
     const auto wait = static_cast<DWORD>(std::clamp<long long>(timeout.count(), 0, 0x7fffffff));
     const DWORD result = WaitForSingleObject(handle, wait);
     // An abandoned mutex belonged to a process that ended while holding it: ours now.
@@ -111,8 +114,7 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chr
     // Read-only and without blocking: a folder opens so, and nothing is created.
     const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return fail("无法打开要锁定的文件夹：" + displayPath(target) + "（" +
-                    std::error_code(errno, std::generic_category()).message() + "）");
+        return fail("无法打开要锁定的文件夹：" + displayPath(target) + "（" + systemErrorText(errno) + "）");
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -124,8 +126,7 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chr
         if ((error != EWOULDBLOCK && error != EINTR) || std::chrono::steady_clock::now() >= deadline) {
             ::close(fd);
             if (error != EWOULDBLOCK && error != EINTR)
-                return fail("无法锁定：" + displayPath(target) + "（" +
-                            std::error_code(error, std::generic_category()).message() + "）");
+                return fail("无法锁定：" + displayPath(target) + "（" + systemErrorText(error) + "）");
             return fail(busyMessage(target));
         }
         std::this_thread::sleep_for(kPollInterval);

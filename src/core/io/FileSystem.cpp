@@ -1,5 +1,6 @@
 #include "core/io/FileSystem.h"
 
+#include "core/io/SystemError.h"
 #include "core/text/ScriptText.h"
 
 #include <algorithm>
@@ -35,11 +36,6 @@ ReadError unreadable(const fs::path& path, const std::string& reason)
 {
     return ReadError{ReadError::Kind::Unreadable, "无法读取文件：" + displayPath(path) + "（" + reason + "）",
                      path};
-}
-
-std::string systemReason(int error)
-{
-    return std::error_code(error, std::generic_category()).message();
 }
 
 #ifndef _WIN32
@@ -122,7 +118,7 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
     if (!ec && !fs::exists(status))
         return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
     if (ec && ec != std::errc::no_such_file_or_directory)
-        return std::unexpected(unreadable(path, ec.message()));
+        return std::unexpected(unreadable(path, systemErrorText(ec)));
     if (ec)
         return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
     if (fs::is_directory(status))
@@ -147,7 +143,7 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
         const int error = errno;
         if (!statted || !S_ISREG(info.st_mode)) {
             ::close(fd);
-            return std::unexpected(unreadable(path, statted ? "这不是普通文件" : systemReason(error)));
+            return std::unexpected(unreadable(path, statted ? "这不是普通文件" : systemErrorText(error)));
         }
         // Reads of a regular file never block; the flag goes so that nothing reads it as "try again".
         (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -161,7 +157,7 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
         if (error == ENOENT)
             return std::unexpected(
                 ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
-        return std::unexpected(unreadable(path, error ? systemReason(error) : "无法打开"));
+        return std::unexpected(unreadable(path, error ? systemErrorText(error) : "无法打开"));
     }
     std::string bytes;
     const auto size = fs::file_size(path, ec);
@@ -186,7 +182,7 @@ ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBy
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed)
-        return std::unexpected(unreadable(path, error ? systemReason(error) : "读取时出错"));
+        return std::unexpected(unreadable(path, error ? systemErrorText(error) : "读取时出错"));
     return bytes;
 }
 
@@ -346,7 +342,7 @@ Result<fs::path> resolveLinks(const fs::path& path)
             return current;
         const auto target = fs::read_symlink(current, ec);
         if (ec)
-            return fail("无法读取链接：" + displayPath(current) + "（" + ec.message() + "）");
+            return fail("无法读取链接：" + displayPath(current) + "（" + systemErrorText(ec) + "）");
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
     return fail("链接层数太多（可能是循环链接）：" + displayPath(path));

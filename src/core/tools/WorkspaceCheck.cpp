@@ -74,8 +74,9 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
                                                     const catalogue::ItemCatalogue& catalogue)
 {
     std::vector<CheckProblem> problems;
-    auto add = [&](Kind kind, std::optional<shop::CellAt> cell, std::string detail) {
-        problems.push_back({kind, 0, {}, {}, {}, cell, std::move(detail)});
+    auto add = [&](Kind kind, std::optional<shop::CellAt> cell, std::string detail,
+                   std::optional<int> page = std::nullopt) {
+        problems.push_back({kind, 0, {}, {}, {}, cell, std::move(detail), page});
     };
     if (!read) {
         add(Kind::UnreadableShop, std::nullopt, read.error().message);
@@ -89,7 +90,8 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
         add(Kind::MissingPageName, std::nullopt,
             "第" + std::to_string(i + 1) + "个页名称键" + key +
                 (document.table.hasKey(key) ? "在itemshop.kor.str中的行没有名称"
-                                            : "在itemshop.kor.str中没有对应的行"));
+                                            : "在itemshop.kor.str中没有对应的行"),
+            static_cast<int>(i));
     }
     // Keyed by the cells' own text, which outlives the map: no copy of every ID.
     std::unordered_map<std::string_view, shop::CellAt> firstPlace;
@@ -118,7 +120,7 @@ void WorkspaceCheck::placeProblems(const ShopPlace& place, std::vector<CheckProb
 {
     if (place.naming.outcome != workspace::NpcNaming::Outcome::Named)
         problems.push_back({Kind::UnknownNpc, place.index, place.path, place.fileName, place.naming.name,
-                            std::nullopt, unknownNpcDetail(place.naming)});
+                            std::nullopt, unknownNpcDetail(place.naming), std::nullopt});
     appendPlaced(place, shopProblems, problems);
 }
 
@@ -145,7 +147,8 @@ WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::Item
                                    io::displayPath(file.filename()),
                                    {},
                                    std::nullopt,
-                                   "中断的保存留下的临时文件，下次保存时会删除"});
+                                   "中断的保存留下的临时文件，下次保存时会删除",
+                                   std::nullopt});
     return result;
 }
 

@@ -32,6 +32,7 @@ struct CheckProblem
     std::string npcName;
     std::optional<shop::CellAt> cell; // for the two item kinds
     std::string detail;               // a sentence for the user
+    std::optional<int> page;          // for missing-page-name: the page without a name, from 0
 };
 
 // "unknown-item", "duplicate-item", "unreadable-shop", "unknown-npc", "missing-page-name",

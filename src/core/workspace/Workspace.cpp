@@ -1,6 +1,7 @@
 #include "core/workspace/Workspace.h"
 
 #include "core/io/FileSystem.h"
+#include "core/io/SystemError.h"
 #include "core/workspace/NpcDiscovery.h"
 
 #include <optional>
@@ -43,7 +44,8 @@ std::optional<LoadError> unreadableFolder(const fs::path& folder)
     if (!ec)
         return std::nullopt;
     return LoadError{LoadError::Kind::UnreadableFile,
-                     "无法读取文件夹：" + io::displayPath(folder) + "（" + ec.message() + "）", folder};
+                     "无法读取文件夹：" + io::displayPath(folder) + "（" + io::systemErrorText(ec) + "）",
+                     folder};
 }
 
 // Why relative cannot be found under root when a folder on the way cannot be read; nothing

@@ -1,6 +1,7 @@
 #include "gui/capture/LiveCapture.h"
 
 #include "gui/widgets/QtText.h"
+#include "gui/widgets/StatusLine.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -42,6 +43,8 @@ bool LiveCapture::isOn() const
 
 void LiveCapture::onCaptureToggled()
 {
+    // What the last press said is history once the user switches.
+    showProblem({});
     if (controls_.captureBox->isChecked()) {
         const auto problem = capture::captureSwitchOnProblem(*backends_.processes, *backends_.keys);
         if (!problem) {
@@ -103,7 +106,21 @@ void LiveCapture::apply(const capture::CaptureResult& result)
             fillCell_(controls_.idBox->text());
         break;
     }
+    showProblem(qs(result.problemText()));
     emit resultApplied();
+}
+
+void LiveCapture::showProblem(const QString& text)
+{
+    controls_.idBox->setToolTip(text);
+    if (!controls_.status)
+        return;
+    // The status line is the window's: only what the capture put there is taken away.
+    if (!text.isEmpty())
+        controls_.status->showMessage(text, StatusLine::Tone::Problem);
+    else if (!shownProblem_.isEmpty() && controls_.status->message() == shownProblem_)
+        controls_.status->clearMessage();
+    shownProblem_ = text;
 }
 
 } // namespace shopkeeper::gui

@@ -17,8 +17,11 @@ class QWidget;
 
 namespace shopkeeper::gui {
 
+class StatusLine;
+
 // The F12 capture of the main window: the switch 选择框1, the box ID框 that shows the last
-// ID, and 选择框2, which asks for each ID to go into the grid as well.
+// ID, and 选择框2, which asks for each ID to go into the grid as well. When a press gives no ID
+// and the reason is known, the box's tip and the window's status line say why and what to do.
 //
 // The hot-key table is polled every 10 ms by a timer on the UI thread, started once, at the
 // first switch-on, and never again. Each F12 press queues a read of the game on the job
@@ -36,6 +39,7 @@ public:
         QCheckBox* captureBox = nullptr; // 选择框1
         QCheckBox* fillBox = nullptr;    // 选择框2
         QLineEdit* idBox = nullptr;      // ID框
+        StatusLine* status = nullptr;    // the window's status line; may be null
     };
     // Puts a captured ID into the cursor cell of the visible page grid when that cell is empty.
     using CellFiller = std::function<bool(const QString& text)>;
@@ -67,6 +71,8 @@ private:
     void onHotkey();
     void apply(const capture::CaptureResult& result);
     void switchOff();
+    // Why the last press gave no ID; "" clears the tip and the status.
+    void showProblem(const QString& text);
 
     capture::CaptureBackends backends_;
     capture::HotkeyTable hotkeys_;
@@ -78,6 +84,7 @@ private:
     QWidget* dialogParent_ = nullptr;
     JobRunner reader_;
     int pending_ = 0; // presses whose result has not been applied yet
+    QString shownProblem_;
 };
 
 } // namespace shopkeeper::gui

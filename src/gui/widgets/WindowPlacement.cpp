@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 namespace shopkeeper::gui {
@@ -60,6 +61,26 @@ QPoint placeBeside(const QRect& owner, QSize size, const QRect& available)
     return {x, y};
 }
 
+QPoint placeBesideOthers(const QRect& owner, QSize size, const QRect& available, const QList<QRect>& others)
+{
+    QPoint at = placeBeside(owner, size, available);
+    const auto onAnother = [&](QPoint candidate) {
+        return std::any_of(others.begin(), others.end(), [&](const QRect& other) {
+            return std::abs(other.top() - candidate.y()) < kCascadeStep &&
+                   other.left() < candidate.x() + size.width() &&
+                   candidate.x() < other.left() + other.width();
+        });
+    };
+    // Each step passes at least one other window, so as many steps as there are windows do.
+    for (qsizetype step = 0; step < others.size() && onAnother(at); ++step) {
+        const QPoint next = keepInside(QRect(at + QPoint(kCascadeStep, kCascadeStep), size), available);
+        if (next == at)
+            break; // in the screen's corner: no further to go
+        at = next;
+    }
+    return at;
+}
+
 QPoint keepInside(const QRect& frame, const QRect& available)
 {
     return {clampSpan(frame.left(), frame.width(), available.left(), available.width()),
@@ -96,7 +117,13 @@ void placeBesideOwner(QWidget* window, const QWidget* owner)
 {
     if (window == nullptr || owner == nullptr)
         return;
-    window->move(placeBeside(owner->frameGeometry(), window->frameGeometry().size(), availableFor(owner)));
+    QList<QRect> others;
+    for (const QWidget* other : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != window && other->isWindow() && other->isVisible() && !other->isMinimized())
+            others.append(other->frameGeometry());
+    }
+    window->move(placeBesideOthers(owner->frameGeometry(), window->frameGeometry().size(),
+                                   availableFor(owner), others));
 }
 
 void restorePosition(QWidget* window, QPoint savedTopLeft)

@@ -20,6 +20,16 @@ namespace shopkeeper::gui {
 // its top-left corner in it.
 QPoint placeBeside(const QRect& owner, QSize size, const QRect& available);
 
+// How far each further secondary window steps down and right of one already at its place: its
+// title strip stays in sight.
+inline constexpr int kCascadeStep = 28;
+
+// placeBeside(), stepped down and right by kCascadeStep (kept inside `available`) while its title
+// strip would lie on another's: another window's frame in `others` whose top is less than a step
+// away and which shares columns with it. So windows opened one after another beside the same
+// owner are never stacked exactly on top of each other.
+QPoint placeBesideOthers(const QRect& owner, QSize size, const QRect& available, const QList<QRect>& others);
+
 // `frame` moved the least distance to lie fully inside `available` (top-left kept in it when the
 // window is larger).
 QPoint keepInside(const QRect& frame, const QRect& available);
@@ -29,7 +39,8 @@ QPoint keepInside(const QRect& frame, const QRect& available);
 // inside the screen nearest to it. Without screens the saved position stays as it is.
 QPoint clampToScreens(const QRect& saved, const QList<QRect>& availableScreens);
 
-// Moves `window` beside `owner` by placeBeside() on the owner's screen.
+// Moves `window` beside `owner` by placeBesideOthers() on the owner's screen, clear of the
+// owner's other secondary windows that are shown.
 void placeBesideOwner(QWidget* window, const QWidget* owner);
 
 // Moves `window` to the saved top-left corner `savedTopLeft`, clamped by clampToScreens() to the

@@ -31,7 +31,7 @@ QString placeText(const tools::CheckProblem& problem)
 } // namespace
 
 CheckWindow::CheckWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner)
-    : ToolWindow(session, catalogue, dialogs, owner)
+    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("check"))
 {
     Ui::CheckWindow ui;
     ui.setupUi(this);
@@ -122,9 +122,11 @@ void CheckWindow::showProblems()
         }
     };
     source.place = [result = result_](std::size_t item) {
-        return Place{result->problems[item].shopFile, result->problems[item].cell};
+        const auto& problem = result->problems[item];
+        return Place{problem.shopFile, problem.cell, problem.page};
     };
     places()->setSource(std::move(source), wanted < 0 ? std::nullopt : std::optional(std::move(shownItems)));
+    fitColumnsToContents();
     // The filter tells how many lines each kind has.
     for (std::size_t k = 0; k < kKinds.size(); ++k) {
         kindBox_->setItemText(static_cast<int>(k) + 1,

@@ -12,7 +12,8 @@ namespace shopkeeper::gui {
 
 // "检查工作目录": every problem of the workspace's NPC shops that should be mended before the
 // itemshop folder is packed again, as kind, NPC, shop, place and explanation, filtered by kind.
-// A double-click on a line opens its shop, at the cell when the problem has one.
+// A double-click on a line opens its shop, at the cell or on the page the problem names. The
+// columns are as wide as their lines need.
 class CheckWindow : public ToolWindow
 {
     Q_OBJECT

@@ -48,7 +48,8 @@ QString HelpWindow::usageText(const QString& workspaceFolder)
                           "sudo setcap cap_sys_ptrace=ep shopkeeper-probe。"
                           "不要给编辑器本身设置这个权限；把 kernel.yama.ptrace_scope 设为0"
                           "虽然也行，但会让本用户的所有程序都能读取彼此的内存。"
-                          "没有权限时显示“获取失败”。\n"
+                          "获取失败时，“物品ID”框的提示和页标签右边的状态栏会说明原因和解决办法"
+                          "（例如没有权限时要运行的命令）。\n"
                           "Ctrl+Z 撤销，Ctrl+Y 重做，Ctrl+C / Ctrl+V 复制粘贴格子，Ctrl+S 保存。\n\n") +
            h[3] +
            QStringLiteral("\n"
@@ -59,7 +60,8 @@ QString HelpWindow::usageText(const QString& workspaceFolder)
                "输入物品名称的一部分（至少两个字）查找物品ID。先查自己的物品表，再查内置的物品表。\n\n") +
            h[5] +
            QStringLiteral("\n"
-                          "在工作文件夹里放一个 id-name.txt，每行一个物品：ID、TAB、名称，保存为 ANSI 文本。"
+                          "在工作文件夹里放一个 id-name.txt，每行一个物品：ID、TAB、名称，"
+                          "保存为 GBK 或 UTF-8 编码的文本。"
                           "勾选“加载外置ID”后，它会优先于内置的物品表。\n"
                           "现在的工作文件夹：") +
            workspaceFolder + QStringLiteral("\n");

@@ -8,6 +8,7 @@
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/SoundPlayer.h"
+#include "gui/widgets/StatusLine.h"
 #include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/PreviewWindow.h"
@@ -83,8 +84,8 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         });
     }
     capture_ = std::make_unique<LiveCapture>(
-        std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_}, dialogs_,
-        [this](const QString& text) { return fillSelectedCell(text); }, this);
+        std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_, statusLine_},
+        dialogs_, [this](const QString& text) { return fillSelectedCell(text); }, this);
     connectSession();
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
@@ -187,6 +188,9 @@ void MainWindow::buildControls()
         previous = control;
     }
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { returnFocus(); });
+    // The window's status, right of the page tabs, clear of the button laid over their row.
+    statusLine_ = new StatusLine(tabs_, tabs_->geometry().right() - editPagesButton_->x() + 4);
+    statusLine_->setObjectName(QStringLiteral("状态栏"));
 
     connect(loadButton_, &QPushButton::clicked, this, &MainWindow::loadWorkspace);
     connect(npcCombo_, &QComboBox::activated, this, &MainWindow::onNpcSelected);
@@ -238,6 +242,8 @@ void MainWindow::showPreview()
 {
     if (!preview_) {
         preview_ = new PreviewWindow(session_, workspace_, catalogue_, this);
+        // What it shows belongs to the workspace it was filled from, as the tool windows' lists do.
+        connect(this, &MainWindow::workspaceChanged, preview_, &PreviewWindow::clear);
         catalogue_.prepare();
     }
     // A minimised window comes back as it was.

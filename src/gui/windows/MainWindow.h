@@ -6,6 +6,7 @@
 #include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/FramelessWindow.h"
+#include "gui/windows/PlaceListModel.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 
@@ -32,6 +33,7 @@ class CheckWindow;
 class LiveCapture;
 class PageGridView;
 class ReplaceWindow;
+class StatusLine;
 class WhereUsedWindow;
 class WorkspaceChooser;
 
@@ -96,8 +98,8 @@ public:
     void showReplace(const QString& from = {});
     void showCheck();
     // Opens a shop file the way choosing its NPC does (unsaved changes are asked about first)
-    // and selects cell; false when the shop was not opened.
-    bool openPlace(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell);
+    // and shows the place's page and selects its cell; false when the shop was not opened.
+    bool openPlace(const Place& place);
 
 signals:
     void npcListReady();
@@ -163,6 +165,7 @@ private:
     QPushButton* readButton_ = nullptr;
     QPushButton* outputButton_ = nullptr;
     WorkspaceChooser* chooser_ = nullptr;
+    StatusLine* statusLine_ = nullptr;
     QPointer<PreviewWindow> preview_;
     QPointer<SearchWindow> search_;
     QMenu* toolsMenu_ = nullptr;

@@ -177,8 +177,9 @@ int MainWindow::rowOfShop(const std::filesystem::path& shopFile) const
     return 0;
 }
 
-bool MainWindow::openPlace(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell)
+bool MainWindow::openPlace(const Place& place)
 {
+    const auto& shopFile = place.shopFile;
     if (confirmation_.isActive())
         finishSave();
     if (workspace_.isSaving())
@@ -208,10 +209,11 @@ bool MainWindow::openPlace(const std::filesystem::path& shopFile, const std::opt
     }
     raise();
     activateWindow();
-    if (cell && cell->page >= 0 && cell->page < shop::kPageCount) {
-        tabs_->setCurrentIndex(cell->page);
-        auto* view = grid(cell->page);
-        const QModelIndex index = view->model()->index(cell->row, cell->column);
+    if (const auto page = place.pageToShow(); page && *page >= 0 && *page < shop::kPageCount) {
+        tabs_->setCurrentIndex(*page);
+        const auto& cell = place.cell;
+        auto* view = grid(*page);
+        const QModelIndex index = cell ? view->model()->index(cell->row, cell->column) : QModelIndex();
         if (index.isValid()) {
             view->setCurrentIndex(index);
             view->scrollTo(index);

@@ -12,11 +12,15 @@
 namespace shopkeeper::gui {
 
 // The place a line of a tool window names: a shop file and, for a cell, the cell (page, row,
-// column from 0).
+// column from 0); for a problem of a page as a whole, that page.
 struct Place
 {
     std::filesystem::path shopFile;
     std::optional<shop::CellAt> cell;
+    std::optional<int> page;
+
+    // The page to show: the cell's, else the page named.
+    std::optional<int> pageToShow() const { return cell ? std::optional(cell->page) : page; }
 };
 
 // The result list of the tool windows, over a tool's result as it came from the job. Nothing

@@ -138,15 +138,32 @@ void PreviewWindow::endRefresh()
 
 void PreviewWindow::closeEvent(QCloseEvent* event)
 {
+    stopRefresh();
+    event->accept();
+}
+
+void PreviewWindow::stopRefresh()
+{
     // A fill still running stops at its next step; nothing is killed.
     job_.cancel();
     waitingForCatalogue_ = false;
     if (refreshing_) {
         busyTimer_.stop();
+        busyLabel_->hide();
+        refreshButton_->setEnabled(true);
+        closeButton_->setEnabled(true);
         refreshing_ = false;
         workspace_.setPreviewing(false);
     }
-    event->accept();
+}
+
+void PreviewWindow::clear()
+{
+    stopRefresh();
+    for (int k = 0; k < 5; ++k) {
+        models_[static_cast<std::size_t>(k)]->clear();
+        tabs_->setTabText(k, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
+    }
 }
 
 } // namespace shopkeeper::gui

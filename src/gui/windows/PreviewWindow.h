@@ -32,6 +32,9 @@ public:
     ~PreviewWindow() override;
 
     void refresh();
+    // Empty grids and the open shop's tab captions, as when the window opens: what it showed
+    // belonged to another shop (another workspace). A refresh under way stops.
+    void clear();
     bool isRefreshing() const { return refreshing_; }
     PreviewGridModel* model(int page) const { return models_.at(static_cast<std::size_t>(page)); }
 
@@ -44,6 +47,7 @@ protected:
 
 private:
     void startFill();
+    void stopRefresh();
     void endRefresh();
     void animate();
 

@@ -31,7 +31,8 @@ QString fileNames(const std::vector<std::filesystem::path>& paths)
 
 ReplaceWindow::ReplaceWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs,
                              OpenShop openShop, QWidget* owner)
-    : ToolWindow(session, catalogue, dialogs, owner), openShop_(std::move(openShop))
+    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("replace")),
+      openShop_(std::move(openShop))
 {
     Ui::ReplaceWindow ui;
     ui.setupUi(this);

@@ -3,6 +3,7 @@
 #include "core/tools/ItemId.h"
 #include "gui/catalogue/CatalogueService.h"
 #include "gui/session/ShopSession.h"
+#include "gui/settings/Settings.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
@@ -11,14 +12,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
+#include <algorithm>
 
 namespace shopkeeper::gui {
 
-ToolWindow::ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner)
+ToolWindow::ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner,
+                       const QString& positionName)
     : QWidget(owner, Qt::Window), FramelessWindow(this), session_(session), catalogue_(catalogue),
-      dialogs_(dialogs), owner_(owner)
+      dialogs_(dialogs), owner_(owner), positionName_(positionName)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    settings::rememberPosition(this, positionName_);
     connect(&job_, &WorkspaceToolJob::failed, this, [this](const QString& message) {
         status_->setText(message);
         dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
@@ -54,10 +58,30 @@ void ToolWindow::setUpResults(QTableView* table, QLabel* status, const QStringLi
             [this](const QModelIndex& index) { choose(index.row()); });
 }
 
+void ToolWindow::fitColumnsToContents()
+{
+    // The view measures the lines it shows (and a sample of the others), never all of a long list.
+    const int last = places_->columnCount() - 1;
+    QList<int> wanted;
+    int total = 0;
+    for (int column = 0; column < last; ++column) {
+        table_->resizeColumnToContents(column); // to its header or its lines, the wider
+        wanted.append(table_->columnWidth(column));
+        total += wanted.back();
+    }
+    // Very long lines give up some of their width in proportion, so the last column keeps a third.
+    const int room = table_->viewport()->width() * 2 / 3;
+    if (total <= room)
+        return;
+    for (int column = 0; column < last; ++column)
+        table_->setColumnWidth(column,
+                               static_cast<int>(static_cast<qint64>(wanted.at(column)) * room / total));
+}
+
 void ToolWindow::choose(int row)
 {
     if (const auto line = places_->place(row); line && !line->shopFile.empty())
-        emit placeChosen(line->shopFile, line->cell);
+        emit placeChosen(*line);
 }
 
 PlaceListModel::Source ToolWindow::usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses)
@@ -79,7 +103,9 @@ PlaceListModel::Source ToolWindow::usesSource(std::shared_ptr<const std::vector<
             return ordinalText(use.cell.column);
         }
     };
-    source.place = [uses](std::size_t item) { return Place{(*uses)[item].shopFile, (*uses)[item].cell}; };
+    source.place = [uses](std::size_t item) {
+        return Place{(*uses)[item].shopFile, (*uses)[item].cell, std::nullopt};
+    };
     return source;
 }
 
@@ -112,7 +138,8 @@ void ToolWindow::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        placeBesideOwner(this, owner_);
+        if (!settings::restoreRememberedPosition(this, positionName_))
+            placeBesideOwner(this, owner_);
     }
     QWidget::showEvent(event);
 }

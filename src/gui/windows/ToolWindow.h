@@ -22,7 +22,8 @@ class ShopSession;
 
 // What the workspace tool windows share: a result list of places in a table, a status line
 // that shows the tool's progress as "n / N", the job the tool runs on, and a double-click on a
-// line that asks the main window to open that place. The windows only start the core's tools
+// line that asks the main window to open that place. Each opens where it was last left, else
+// beside the main window clear of the other secondary windows. The windows only start the core's tools
 // and show what they find; the rules are the core's.
 class ToolWindow : public QWidget, public FramelessWindow
 {
@@ -38,18 +39,23 @@ public:
     void choose(int row);
 
 signals:
-    // The user wants to see this shop, at cell when given.
-    void placeChosen(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell);
+    // The user wants to see this shop, on the page and at the cell the place names.
+    void placeChosen(const gui::Place& place);
     // A run has ended and its result is shown (or its failure told).
     void finished();
 
 protected:
-    ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner);
+    // positionName: the name the window's place is remembered by.
+    ToolWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, QWidget* owner,
+               const QString& positionName);
 
     // Takes the form's table and status line; the columns get the headers and widths given.
     void setUpResults(QTableView* table, QLabel* status, const QStringList& headers,
                       const QList<int>& widths);
     void showProgress(const QString& doing, int done, int total);
+    // Sizes every column but the last to what its header and its lines in sight need; together
+    // they leave the last column a third of the table at least.
+    void fitColumnsToContents();
     // The lines NPC, shop, page name, row, column of the cells in uses.
     static PlaceListModel::Source usesSource(std::shared_ptr<const std::vector<tools::ItemUse>> uses);
     // The item's name by the catalogue: "" for no ID, and nothing until the catalogue is ready.
@@ -66,6 +72,7 @@ protected:
 
 private:
     QWidget* owner_;
+    QString positionName_;
     bool placed_ = false;
     QTableView* table_ = nullptr;
     QLabel* status_ = nullptr;

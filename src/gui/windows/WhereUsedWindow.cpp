@@ -13,7 +13,7 @@ namespace shopkeeper::gui {
 
 WhereUsedWindow::WhereUsedWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs,
                                  QWidget* owner)
-    : ToolWindow(session, catalogue, dialogs, owner)
+    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("where-used"))
 {
     Ui::WhereUsedWindow ui;
     ui.setupUi(this);

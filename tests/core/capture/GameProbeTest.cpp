@@ -8,6 +8,14 @@
 #include <map>
 #include <set>
 
+#ifdef __linux__
+#include "TestFiles.h"
+#include "core/capture/LinuxCaptureSource.h"
+
+#include <sys/stat.h>
+#include <tuple>
+#endif
+
 using namespace shopkeeper::capture;
 
 namespace {
@@ -135,24 +143,33 @@ TEST(CaptureItemId, FailedReadsShowCaptureFailed)
         return captureItemId(processes);
     };
 
+    using Reason = CaptureResult::Reason;
     // The game process cannot be opened (no rights).
     auto result = capture();
     EXPECT_EQ(result.outcome, CaptureResult::Outcome::ReadFailed);
     EXPECT_EQ(result.idText(), "获取失败");
+    EXPECT_EQ(result.reason, Reason::Unknown);
 
     // P cannot be read: no second read.
     processes.memory[9] = {};
     EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
     EXPECT_EQ(processes.reads.size(), 1u);
 
-    // P of 0 (nothing under the mouse): the read at 0x1C fails.
+    // P of 0 (nothing under the mouse): the read at 0x1C fails, and that is the reason.
     processes.memory[9] = {{kPointerAddress, 0}};
-    EXPECT_EQ(capture().outcome, CaptureResult::Outcome::ReadFailed);
+    result = capture();
+    EXPECT_EQ(result.outcome, CaptureResult::Outcome::ReadFailed);
+    EXPECT_EQ(result.reason, Reason::NothingUnderPointer);
     EXPECT_EQ(processes.reads.back(), 0x1Cu);
+    // A P that points nowhere is no such reason.
+    processes.memory[9] = {{kPointerAddress, 0x2000}};
+    EXPECT_EQ(capture().reason, Reason::Unknown);
 
-    // An ID of -1 reads as a failure too.
+    // An ID of -1 reads as a failure too: no item under the mouse.
     processes.memory[9] = {{kPointerAddress, 0x1000}, {0x101C, -1}};
-    EXPECT_EQ(capture().idText(), "获取失败");
+    result = capture();
+    EXPECT_EQ(result.idText(), "获取失败");
+    EXPECT_EQ(result.reason, Reason::NothingUnderPointer);
 
     // P + 0x1C wraps around 2^32.
     processes.memory[9] = {{kPointerAddress, -16}, {0x0C, 77}};
@@ -172,24 +189,34 @@ TEST(CaptureItemId, OnlyARefusedReadGoesWholeToTheHelper)
         EXPECT_EQ(captureItemId(processes).idText(), "66");
     }
     EXPECT_EQ(processes.helperRuns, 2);
-    processes.helper.reset(); // without a helper the refusal stands
-    EXPECT_EQ(captureItemId(processes).outcome, CaptureResult::Outcome::ReadRefused);
+    processes.helper.reset(); // without a helper the refusal stands, and is the reason
+    const auto refused = captureItemId(processes);
+    EXPECT_EQ(refused.outcome, CaptureResult::Outcome::ReadRefused);
+    EXPECT_EQ(refused.reason, CaptureResult::Reason::NoRight);
 }
 
 TEST(ProbeLine, TheHelpersLinesReadBackAsItsResult)
 {
     using Outcome = CaptureResult::Outcome;
+    using Reason = CaptureResult::Reason;
+    // The helper's refusal is read back as the helper's own lack of the right.
     for (const CaptureResult& result :
          {CaptureResult{Outcome::Captured, -2147483647 - 1}, CaptureResult{Outcome::Captured, 51234},
-          CaptureResult{Outcome::ReadFailed, {}}, CaptureResult{Outcome::ReadRefused, {}},
+          CaptureResult{Outcome::ReadFailed, {}},
+          CaptureResult{Outcome::ReadFailed, {}, Reason::NothingUnderPointer},
+          CaptureResult{Outcome::ReadRefused, {}, Reason::HelperLacksRight},
           CaptureResult{Outcome::GameNotRunning, {}}}) {
         const auto back = captureResultOfProbeLine(probeLineOf(result) + "ignored\n");
         EXPECT_EQ(back.outcome, result.outcome);
         EXPECT_EQ(back.itemId, result.itemId);
+        EXPECT_EQ(back.reason, result.reason);
     }
+    EXPECT_EQ(captureResultOfProbeLine(probeLineOf({Outcome::ReadRefused, {}, Reason::NoRight})).reason,
+              Reason::HelperLacksRight);
     for (const std::string_view line : {"captured -1", "captured", "captured 12x", "captured 99999999999", "",
                                         " not-running", "read-refused ", "unsafe setuid"})
         EXPECT_EQ(captureResultOfProbeLine(line).outcome, Outcome::ReadFailed) << line;
+    EXPECT_EQ(captureResultOfProbeLine("unsafe runs set-user-ID").reason, Reason::HelperUnsafe);
 }
 
 TEST(CaptureItemId, NoGameMeansNotRunning)
@@ -225,5 +252,38 @@ TEST(CaptureSwitchOn, SaysWhyTheCaptureCannotStart)
     ASSERT_TRUE(problem);
     EXPECT_EQ(*problem, "游戏没有运行！\n" + noKeys.unavailableReason());
 }
+
+#ifdef __linux__
+// Stand-ins for shopkeeper-probe answer as the real one does; the reason and what to do come
+// with the helper's path, quoted for the shell.
+TEST(LinuxCaptureSource, GivesTheHelpersReasonWithWhatToDo)
+{
+    using Reason = CaptureResult::Reason;
+    shopkeeper::test::TempDir dir;
+    const auto helper = dir.path() / "my tools" / "shopkeeper-probe";
+    const std::string quoted = "'" + helper.string() + "'";
+    const std::tuple<const char*, Reason, std::string> cases[] = {
+        {"read-refused", Reason::HelperLacksRight, "sudo setcap cap_sys_ptrace=ep " + quoted},
+        {"unsafe runs set-user-ID", Reason::HelperUnsafe, "sudo chmod u-s,g-s " + quoted},
+        {"no-item", Reason::NothingUnderPointer, "鼠标下没有物品"},
+        {"captured 77", Reason::Unknown, ""},
+    };
+    for (const auto& [line, reason, advice] : cases) {
+        shopkeeper::test::writeFile(helper, std::string("#!/bin/sh\necho '") + line + "'\n");
+        ASSERT_EQ(::chmod(helper.c_str(), 0755), 0);
+        const auto result = LinuxCaptureSource(helper.string()).captureByHelper();
+        ASSERT_TRUE(result) << line;
+        EXPECT_EQ(result->reason, reason) << line;
+        EXPECT_EQ(result->problemText().empty(), advice.empty()) << line;
+        EXPECT_NE(result->problemText().find(advice), std::string::npos) << result->problemText();
+    }
+    // No helper where it should be: the read stays refused, and the place is named.
+    const auto missing = LinuxCaptureSource((dir.path() / "gone").string()).captureByHelper();
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->outcome, CaptureResult::Outcome::ReadRefused);
+    EXPECT_EQ(missing->reason, Reason::HelperMissing);
+    EXPECT_NE(missing->problemText().find((dir.path() / "gone").string()), std::string::npos);
+}
+#endif
 
 } // namespace

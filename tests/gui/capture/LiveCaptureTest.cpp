@@ -2,6 +2,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/capture/CaptureConstants.h"
+#include "gui/widgets/StatusLine.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -160,6 +161,13 @@ protected:
     QCheckBox* captureBox() { return child<QCheckBox>(&window(), "选择框1"); }
     QCheckBox* fillBox() { return child<QCheckBox>(&window(), "选择框2"); }
     QLineEdit* idBox() { return child<QLineEdit>(&window(), "ID框"); }
+    gui::StatusLine* status() { return child<gui::StatusLine>(&window(), "状态栏"); }
+    // The reason shown for the last press: the box's tip, which the status line repeats.
+    QString shownReason()
+    {
+        EXPECT_EQ(status()->message(), idBox()->toolTip());
+        return idBox()->toolTip();
+    }
     gui::LiveCapture& live() { return window().liveCapture(); }
 
     void expectOff()
@@ -312,6 +320,9 @@ TEST_F(LiveCaptureTest, AFailedReadShowsFailureAndLeavesClipboardAndGrid)
     EXPECT_EQ(cell(0, 0), "");
     EXPECT_EQ(cursor(), window().grid(0)->model()->index(0, 0));
     EXPECT_TRUE(captureBox()->isChecked());
+    // Why, and what to do, in the box's tip and the window's status.
+    EXPECT_TRUE(shownReason().startsWith("鼠标下没有物品")) << shownReason().toStdString();
+    EXPECT_EQ(status()->tone(), gui::StatusLine::Tone::Problem);
 
     // An ID of -1 is a failure as well, and so is a read the editor may not make.
     for (const bool refused : {false, true}) {
@@ -325,7 +336,18 @@ TEST_F(LiveCaptureTest, AFailedReadShowsFailureAndLeavesClipboardAndGrid)
         EXPECT_EQ(idBox()->text(), "获取失败");
         EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
         EXPECT_EQ(cell(0, 0), "");
+        EXPECT_TRUE(shownReason().startsWith(refused ? "本程序没有读取游戏内存的权限" : "鼠标下没有物品"))
+            << shownReason().toStdString();
     }
+
+    // An ID clears the reason.
+    {
+        std::lock_guard lock(game.mutex);
+        game.refused = false;
+    }
+    game.store(0x00400000, 5150);
+    ASSERT_TRUE(pressF12());
+    EXPECT_EQ(shownReason(), "");
 }
 
 TEST_F(LiveCaptureTest, TheGameEndingSwitchesTheCaptureOffWithoutAMessage)
@@ -341,6 +363,9 @@ TEST_F(LiveCaptureTest, TheGameEndingSwitchesTheCaptureOffWithoutAMessage)
     expectOff();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(idBox()->text(), "4321"); // the box keeps its last text
+    // No message box, but the status and the box's tip say why the capture went off.
+    EXPECT_TRUE(shownReason().startsWith("游戏没有运行")) << shownReason().toStdString();
+    EXPECT_TRUE(status()->isVisible());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "4321");
 
     // F12 does nothing more while the capture is off, even with the game back.

@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 #include "gui/catalogue/CatalogueService.h"
+#include "gui/windows/HelpWindow.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/SearchWindow.h"
 
@@ -42,11 +43,20 @@ TEST_F(ExternalTable, AMissingFileOrOneWithoutATabIsReportedAndTheBoxStaysClear)
     writeFile(dir / "id-name.txt", "1001 铁剑\r\n");
     box()->click();
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    // Both messages name the workspace folder as where the table is read from.
+    // Both messages name the workspace folder as where the table is read from, and the two
+    // encodings it may have; nothing says "beside the program" or "Ansi" any more.
     const QString folderLine = "\n读取 id-name.txt 的文件夹：" + gui::nativePath(dir.path());
-    EXPECT_TRUE(dialogs.messages[0].text.endsWith(folderLine)) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].text,
+              "找不到你的物品ID表。请把它以'ID (制表符) 物品名'的格式保存为GBK或UTF-8编码的文本文件，"
+              "命名为'id-name.txt'，放在下面的文件夹里。" +
+                  folderLine);
     EXPECT_EQ(dialogs.messages[1].text,
-              "格式不支持！请以'ID (制表符) 物品名'的格式，保存为Ansi编码的文本文件。" + folderLine);
+              "格式不支持！请以'ID (制表符) 物品名'的格式，保存为GBK或UTF-8编码的文本文件。" + folderLine);
+    // The help says the same.
+    const QString help = gui::HelpWindow::usageText(gui::nativePath(dir.path()));
+    EXPECT_TRUE(help.contains("GBK 或 UTF-8")) << help.toStdString();
+    for (const char* wrong : {"ANSI", "Ansi", "同目录"})
+        EXPECT_FALSE(help.contains(wrong) || dialogs.messages[0].text.contains(wrong)) << wrong;
     EXPECT_FALSE(box()->isChecked());
     EXPECT_FALSE(window().catalogue().externalInUse());
 }

@@ -1,6 +1,10 @@
 #include "gui/settings/Settings.h"
 
 #include "GuiTestSupport.h"
+#include "gui/widgets/WindowPlacement.h"
+#include "gui/windows/CheckWindow.h"
+#include "gui/windows/ReplaceWindow.h"
+#include "gui/windows/WhereUsedWindow.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -76,4 +80,23 @@ TEST_F(WindowPositions, EachWindowComesBackWhereItWasKeptOnAScreenThatExists)
     gui::settings::setWindowPosition("help", area.topLeft() + QPoint(12, 14));
     withNextModal([&](QWidget* help) { EXPECT_EQ(help->pos(), area.topLeft() + QPoint(12, 14)); },
                   [&] { child<QPushButton>(&w, "帮助按钮")->click(); });
+    // The tool windows open clear of each other's title strips, and each comes back where it was.
+    w.showWhereUsed();
+    w.showReplace();
+    w.showCheck();
+    const QList<QWidget*> tools = {w.whereUsedWindow(), w.replaceWindow(), w.checkWindow()};
+    for (int i = 0; i < tools.size(); ++i) {
+        EXPECT_TRUE(area.contains(tools[i]->frameGeometry())) << i;
+        for (int j = 0; j < i; ++j)
+            EXPECT_GE(std::abs(tools[i]->y() - tools[j]->y()), gui::kCascadeStep) << i << " over " << j;
+    }
+    const QPoint left = area.topLeft() + QPoint(40, 50);
+    w.replaceWindow()->move(left);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gui::settings::windowPosition("replace") == left; }, 2000));
+    QPointer<QWidget> replace = w.replaceWindow();
+    replace->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(replace.isNull());
+    w.showReplace();
+    EXPECT_EQ(w.replaceWindow()->pos(), left);
 }

@@ -66,4 +66,20 @@ TEST(WindowPlacement, SavedPositionIsClampedToAScreenThatExistsNow)
         EXPECT_EQ(clampToScreens(QRect(c.saved, size), c.screens), c.expected) << c.what;
 }
 
+TEST(WindowPlacement, WindowsOpenedBesideTheSameOwnerStepClearOfEachOthersTitleStrips)
+{
+    const QRect owner(0, 0, 700, 560), screen(0, 0, 1920, 1040), small(0, 0, 800, 600);
+    const QSize tool(560, 420);
+    const int step = kCascadeStep;
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {}), QPoint(700, 0));
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {{700, 0, 728, 513}, {700 + step, step, 600, 480}}),
+              QPoint(700 + 2 * step, 2 * step));
+    // Lower down or elsewhere is no obstacle; on a small screen the step stays inside it, and in
+    // its corner there is nowhere to go.
+    EXPECT_EQ(placeBesideOthers(owner, tool, screen, {{700, 100, 330, 422}, {1400, 0, 330, 422}}),
+              QPoint(700, 0));
+    EXPECT_EQ(placeBesideOthers(owner, tool, small, {{240, 0, 560, 420}}), QPoint(240, step));
+    EXPECT_EQ(placeBesideOthers({0, 180, 700, 560}, tool, small, {{240, 180, 560, 420}}), QPoint(240, 180));
+}
+
 } // namespace

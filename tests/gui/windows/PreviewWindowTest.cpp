@@ -107,6 +107,17 @@ TEST_F(Preview, ShowsNamesLaidOutLikeTheGridsAfterTidyingThem)
     EXPECT_EQ(tabs->tabText(2), "药水");
     ASSERT_TRUE(refresh(preview));
     EXPECT_EQ(tabs->tabText(2), "卷轴");
+
+    // Another workspace: the preview stays open but shows nothing of the old shop, as when opened.
+    TempDir other;
+    ASSERT_TRUE(w.switchWorkspace(other.path()));
+    ASSERT_EQ(w.previewWindow(), preview);
+    auto* mainTabs = child<QTabWidget>(&w, "选择夹1");
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(preview->model(k)->rowCount(), 0) << k;
+        EXPECT_EQ(tabs->tabText(k), mainTabs->tabText(k)) << k;
+    }
+    EXPECT_NE(tabs->tabText(2), "卷轴");
 }
 
 TEST_F(Preview, TheControlsThatChangeThePagesWaitForTheFillAndTheModeRuleBringsThemBack)

@@ -242,3 +242,37 @@ TEST_F(ToolWindows, CheckListsProblemsFiltersByKindAndADoubleClickOpensThePlace)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, "错误");
 }
+
+TEST_F(ToolWindows, CheckColumnsFitTheirLinesAndAPageProblemOpensThatPage)
+{
+    // A shop whose name is longer than the column was made for; no NPC list names it.
+    writeFile(ws.dir / "itemshop/weapon_0007.shp", shopText("weapon shop", "", "300\t"));
+    auto* tabs = child<QTabWidget>(window.get(), "选择夹1");
+    tabs->setCurrentIndex(4);
+    useTool("检查工作目录");
+    auto* tool = window->checkWindow();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_TRUE(waitFor(tool));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(tool));
+    auto* table = tool->table();
+    const int last = tool->places()->columnCount() - 1;
+    for (int row = 0; row < tool->places()->rowCount(); ++row) {
+        for (int column = 0; column < last; ++column) {
+            const QModelIndex index = tool->places()->index(row, column);
+            QStyleOptionViewItem option;
+            option.initFrom(table);
+            const int needed = table->itemDelegate()->sizeHint(option, index).width();
+            EXPECT_LE(needed, table->columnWidth(column)) << index.data().toString().toStdString();
+        }
+    }
+    EXPECT_GE(table->columnWidth(last), table->viewport()->width() / 4) << "the explanation keeps its room";
+
+    // a.shp has no name for its second page: the double-click shows that page.
+    auto* kinds = tool->kindFilter();
+    kinds->setCurrentIndex(kinds->findText("缺少页名称", Qt::MatchStartsWith));
+    ASSERT_EQ(tool->places()->rowCount(), 1);
+    doubleClick(tool, 0);
+    EXPECT_EQ(window->session().path().filename(), "a.shp");
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
