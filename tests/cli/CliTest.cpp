@@ -289,9 +289,10 @@ TEST(CliSafety, CellsThatWouldBecomePageBreaksAndOutOfRangeNumbersAreBadInput)
     EXPECT_EQ(cli("block write", "{\"pages\":[{\"rows\":[[-2]]}]}").exitCode, 6);
 
     // Scripted cells are exact: nothing is rounded, cut to its leading number or kept as text.
-    for (const char* cell : {"18446744073709551615", "9223372036854775808", "2147483648", "-2147483649",
-                             "1.5", "-0.5", "1e3", "-2147483648", "\"1e5\"", "\"99999999999999999999999\"",
-                             "\"2147483648\"", "\"007\"", "\"+5\"", "\" 5\"", "\"-5\"", "\"12.6\""}) {
+    for (const char* cell :
+         {"18446744073709551615", "9223372036854775808", "2147483648", "-2147483649", "1.5", "-0.5", "1e3",
+          "-2147483648", "\"1e5\"", "\"99999999999999999999999\"", "\"2147483648\"", "\"007\"", "\"+5\"",
+          "\" 5\"", "\"-5\"", "\"12.6\"", "\"0\"", "0", "\"00\""}) {
         const auto run = cli("block write", "{\"pages\":[{},{\"rows\":[[1,2," + std::string(cell) + "]]}]}");
         EXPECT_EQ(run.exitCode, 6) << cell;
         EXPECT_NE(run.err.find("第2页第1行第3列"), std::string::npos) << cell << run.err;
@@ -300,10 +301,10 @@ TEST(CliSafety, CellsThatWouldBecomePageBreaksAndOutOfRangeNumbersAreBadInput)
         EXPECT_EQ(refused.exitCode, 6) << cell;
     }
     const auto inRange =
-        cli("block write", "{\"pages\":[{\"rows\":[[2147483647, 0, -1, \"2147483647\", \"0\", "
+        cli("block write", "{\"pages\":[{\"rows\":[[2147483647, null, -1, \"2147483647\", \"1\", "
                            "\"-1\", \"\"]]}]}");
     EXPECT_EQ(inRange.exitCode, 0) << inRange.err;
-    EXPECT_EQ(inRange.out, "2147483647\t-1\t-1\t2147483647\t-1\t-1\t-1\t");
+    EXPECT_EQ(inRange.out, "2147483647\t-1\t-1\t2147483647\t1\t-1\t-1\t");
     EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), before);
 }
 
