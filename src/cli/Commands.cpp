@@ -215,6 +215,12 @@ public:
             io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
         }
+        // Bad input is told as such whatever the disk holds: before the revision and the lock.
+        applyShopEdit(*edit, *document);
+        if (auto ok = shop::ShopWriter::checkInput(*document); !ok) {
+            io.err << "保存失败！" << forTerminal(ok.error().message) << "\n";
+            return exitCodeFor(ok.error());
+        }
         // The JSON was made from the shop as show printed it: a file changed since is not overwritten.
         if (edit->revision && !options.overwriteChanged &&
             *edit->revision != revisionOf(document->fingerprint)) {
@@ -223,7 +229,6 @@ public:
                    << "\n要覆盖它，请加上 --force 再保存。\n";
             return kChangedOnDisk;
         }
-        applyShopEdit(*edit, *document);
         io::AtomicFileWriter writer;
         shop::ShopWriter shopWriter;
         if (auto ok = shopWriter.save(*document, ws.shopStringTablePath(), writer, options); !ok) {

@@ -161,10 +161,11 @@ Result<ShopEdit> shopEditFromJson(const std::string& input)
             continue;
         if (!list[k]["name"].is_string())
             return fail("第" + std::to_string(k + 1) + "页的 \"name\" 必须是文字。");
-        auto name = list[k]["name"].get<std::string>();
-        if (auto ok = shop::checkPageName(name); !ok)
-            return fail("第" + std::to_string(k + 1) + "页：" + ok.error().message);
-        edit.names[k] = std::move(name);
+        // As typed into the rename box: "-1" is the page's default name.
+        auto name = shop::pageNameFromInput(static_cast<int>(k) + 1, list[k]["name"].get<std::string>());
+        if (!name)
+            return fail("第" + std::to_string(k + 1) + "页：" + name.error().message);
+        edit.names[k] = std::move(*name);
     }
     return edit;
 }

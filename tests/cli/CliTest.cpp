@@ -376,6 +376,29 @@ TEST(CliSafety, PageNamesThatWouldBreakTheTableAreBadInput)
     EXPECT_EQ(readFile(ws.dir / "itemshop/itemshop.kor.str"), before);
 }
 
+// Bad input is exit 6 at once whatever the disk holds: before the revision is compared and
+// before the lock, here held by another save, is waited for.
+TEST(CliSafety, BadInputIsToldAtOnceBeforeTheRevisionAndTheLock)
+{
+    Workspace ws;
+    const auto before = readFile(ws.dir / "itemshop/potion.shp");
+    auto lock = shopkeeper::io::FileLock::acquire(ws.dir / "itemshop", std::chrono::milliseconds(0));
+    ASSERT_TRUE(lock.has_value());
+    for (const std::string revision : {"", "\"revision\": \"1-0000000000000000\", "}) {
+        for (const std::string page :
+             {"\"name\": \"☃\", \"rows\": [[\"1\"]]", "\"name\": \"\", \"rows\": [[\"1\"]]",
+              "\"name\": \"A>B\", \"rows\": [[\"1\"]]", "\"rows\": [[\"0\"]]"}) {
+            const auto started = std::chrono::steady_clock::now();
+            const auto run = cli("save " + quoted(ws.dir.path()) + " potion.shp",
+                                 "{" + revision + "\"pages\": [{" + page + "}]}");
+            EXPECT_EQ(run.exitCode, 6) << revision << page << "\n" << run.err;
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3))
+                << revision << page;
+        }
+    }
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), before);
+}
+
 // show | save changes nothing a save from the window would not: the cells are read by the cell
 // rule, so show prints what the grids show and a save of that writes the same bytes again.
 TEST(CliSafety, ShowThenSaveAgreesWithTheCellRule)
