@@ -93,18 +93,8 @@ public:
             return usageError(*this, io);
         const workspace::Workspace ws(io::pathFromUtf8(args[0]));
         auto state = workspace::loadWorkspace(ws);
-        if (!state) {
-            io.err << forTerminal(state.error().message) << "\n";
-            switch (state.error().kind) {
-            case workspace::LoadError::Kind::MissingFiles:
-                return kMissingFiles;
-            case workspace::LoadError::Kind::NoShopFiles:
-                return kNoShops;
-            case workspace::LoadError::Kind::UnreadableFile:
-                return kUnreadableShop;
-            }
-            return kNoShops;
-        }
+        if (!state)
+            return workspaceFailed(state.error(), io);
         workspace::buildNpcList(*state, [&](const workspace::NpcEntry& entry) {
             io.out << io::displayPath(entry.shopFile.filename()) << '\t' << entry.npcName << '\n';
         });
@@ -169,7 +159,10 @@ public:
     {
         if (args.size() != 2)
             return usageError(*this, io);
-        auto document = openShop(workspace::Workspace(io::pathFromUtf8(args[0])), args[1]);
+        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
+        auto document = openShop(ws, args[1]);
         if (!document) {
             io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
@@ -210,6 +203,8 @@ public:
             return kBadInput;
         }
         const workspace::Workspace ws(io::pathFromUtf8(positional[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
         auto document = openShop(ws, positional[1]);
         if (!document) {
             io.err << forTerminal(document.error().message) << "\n";
@@ -277,6 +272,20 @@ public:
 };
 
 } // namespace
+
+int workspaceFailed(const workspace::LoadError& error, Streams io)
+{
+    io.err << forTerminal(error.message) << "\n";
+    switch (error.kind) {
+    case workspace::LoadError::Kind::MissingFiles:
+        return kMissingFiles;
+    case workspace::LoadError::Kind::NoShopFiles:
+        return kNoShops;
+    case workspace::LoadError::Kind::UnreadableFile:
+        return kUnreadableShop;
+    }
+    return kUnreadableShop;
+}
 
 std::vector<std::unique_ptr<Command>> allCommands()
 {
