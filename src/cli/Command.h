@@ -20,7 +20,7 @@ enum ExitCode
     kNoShops = 3,
     kUnreadableShop = 4, // a file or folder exists but cannot be read; the readable shops are still handled
     kSaveFailed = 5,
-    kBadInput = 6, // told before anything on disk is looked at; nothing is written
+    kBadInput = 6, // told before the revision is compared and before the lock; nothing is written
     kChangedOnDisk =
         7, // the shop file changed since show (revision) or since it was read; --force overwrites
     kProblemsFound = 8, // check found problems
