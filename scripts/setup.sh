@@ -17,7 +17,7 @@ packages=(
   libx11-dev libxtst-dev libxi-dev g++-mingw-w64-x86-64 wine64
   libcap2-bin
   fonts-wqy-microhei
-  desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian
 )
 
 missing=()

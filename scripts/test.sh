@@ -36,15 +36,23 @@ install_check() (
   cmake --install "$build" --prefix "$prefix/usr" || return 1
   desktop-file-validate "$prefix"/usr/share/applications/*.desktop || return 1
   appstreamcli validate --no-net "$prefix"/usr/share/metainfo/*.metainfo.xml || return 1
-  for f in usr/bin/shopkeeper usr/share/man/man1/shopkeeper.1 usr/share/man/man1/shopkeeper-cli.1 \
+  for f in usr/bin/shopkeeper usr/bin/shopkeeper-cli usr/bin/shopkeeper-probe \
+    usr/share/man/man1/shopkeeper.1.gz usr/share/man/man1/shopkeeper-cli.1.gz usr/share/man/man1/shopkeeper-probe.1.gz \
+    usr/share/doc/shopkeeper/copyright usr/share/doc/shopkeeper/changelog.gz \
     usr/share/icons/hicolor/scalable/apps/shopkeeper.svg usr/share/icons/hicolor/48x48/apps/shopkeeper.png; do
     [ -f "$prefix/$f" ] || { echo "install: $f is missing"; return 1; }
   done
   "$prefix/usr/bin/shopkeeper-cli" --version || return 1
   "$prefix/usr/bin/shopkeeper" --version || return 1
   (cd "$build" && cpack -G DEB -B "$prefix/deb") || return 1
-  dpkg-deb --info "$prefix"/deb/*.deb | grep -E '^ (Package|Version|Depends):'
-  dpkg-deb -c "$prefix"/deb/*.deb
+  deb=$(ls "$prefix"/deb/*.deb)
+  dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Section|Depends):'
+  dpkg-deb -c "$deb"
+  for f in ./usr/bin/shopkeeper ./usr/bin/shopkeeper-cli ./usr/bin/shopkeeper-probe ./usr/share/doc/shopkeeper/copyright; do
+    dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$f" || { echo "deb: $f is missing"; return 1; }
+  done
+  # Debian's own checks of a package: no error and no warning may remain.
+  lintian --fail-on error,warning "$deb" || { echo "deb: lintian found problems"; return 1; }
 )
 if [ "${1:-}" != "--sanitize" ]; then
   install_check || failed+=("install check")

@@ -95,18 +95,8 @@ public:
             return usageError(*this, io);
         const workspace::Workspace ws(io::pathFromUtf8(args[0]));
         auto state = workspace::loadWorkspace(ws);
-        if (!state) {
-            io.err << forTerminal(state.error().message) << "\n";
-            switch (state.error().kind) {
-            case workspace::LoadError::Kind::MissingFiles:
-                return kMissingFiles;
-            case workspace::LoadError::Kind::NoShopFiles:
-                return kNoShops;
-            case workspace::LoadError::Kind::UnreadableFile:
-                return kUnreadableShop;
-            }
-            return kNoShops;
-        }
+        if (!state)
+            return workspaceFailed(state.error(), io);
         workspace::buildNpcList(*state, [&](const workspace::NpcEntry& entry) {
             io.out << io::displayPath(entry.shopFile.filename()) << '\t' << entry.npcName << '\n';
         });
@@ -171,7 +161,10 @@ public:
     {
         if (args.size() != 2)
             return usageError(*this, io);
-        auto document = openShop(workspace::Workspace(io::pathFromUtf8(args[0])), args[1]);
+        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
+        auto document = openShop(ws, args[1]);
         if (!document) {
             io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
@@ -260,10 +253,19 @@ public:
             return kBadInput;
         }
         const workspace::Workspace ws(io::pathFromUtf8(positional[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
         auto document = openShop(ws, positional[1]);
         if (!document) {
             io.err << forTerminal(document.error().message) << "\n";
             return kUnreadableShop;
+        }
+        // Bad input is told as such whatever the disk holds: before the revision and the lock.
+        const auto asRead = *document;
+        applyShopEdit(*edit, *document);
+        if (auto ok = shop::ShopWriter::checkInput(*document); !ok) {
+            io.err << "保存失败！" << forTerminal(ok.error().message) << "\n";
+            return exitCodeFor(ok.error());
         }
         // The JSON was made from the shop as show printed it: a file changed since is not overwritten.
         if (edit->revision && !options.overwriteChanged &&
@@ -273,8 +275,6 @@ public:
                    << "\n要覆盖它，请加上 --force 再保存。\n";
             return kChangedOnDisk;
         }
-        const auto asRead = *document;
-        applyShopEdit(*edit, *document);
         if (dryRun) {
             shop::ShopWriter shopWriter;
             const auto change = shopWriter.dryRun(*document, asRead, ws.shopStringTablePath(), options);
@@ -338,6 +338,20 @@ public:
 };
 
 } // namespace
+
+int workspaceFailed(const workspace::LoadError& error, Streams io)
+{
+    io.err << forTerminal(error.message) << "\n";
+    switch (error.kind) {
+    case workspace::LoadError::Kind::MissingFiles:
+        return kMissingFiles;
+    case workspace::LoadError::Kind::NoShopFiles:
+        return kNoShops;
+    case workspace::LoadError::Kind::UnreadableFile:
+        return kUnreadableShop;
+    }
+    return kUnreadableShop;
+}
 
 std::vector<std::unique_ptr<Command>> allCommands()
 {

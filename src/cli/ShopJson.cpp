@@ -3,6 +3,7 @@
 #include "core/io/FileSystem.h"
 #include "core/shop/CellRule.h"
 #include "core/text/ScriptText.h"
+#include "core/tools/ItemId.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,37 +31,27 @@ std::string where(std::size_t page, std::size_t row, std::size_t column)
 
 constexpr std::int64_t kMaxItemNumber = std::numeric_limits<std::int32_t>::max();
 
-// A scripted cell is taken exactly or refused: "" or "-1" (an empty slot), or an item ID from
-// 0 to 2147483647 in decimal without sign or leading zeros, as text or as a JSON integer (-1
-// too); null is an empty slot as well. Nothing is rounded, cut or read as the leading number
-// of a longer text.
+// A scripted cell is taken exactly or refused: an empty slot ("", "-1", the integer -1 or null),
+// or an item ID by the one rule of the tools (tools::parseItemId): 1 to 2147483647 in decimal
+// without sign or leading zeros, as text or as a JSON integer. 0 is no item ID here either: a
+// grid shows it as an empty cell, so a save would write "-1" where the script asked for 0.
+// Nothing is rounded, cut or read as the leading number of a longer text.
 std::optional<std::string> exactCell(const json& cell)
 {
-    if (cell.is_number_unsigned()) {
-        const auto n = cell.get<std::uint64_t>();
-        if (n > static_cast<std::uint64_t>(kMaxItemNumber))
-            return std::nullopt;
-        return std::to_string(n);
-    }
-    if (cell.is_number_integer()) {
-        const auto n = cell.get<std::int64_t>();
-        if (n != -1 && (n < 0 || n > kMaxItemNumber))
-            return std::nullopt;
-        return std::to_string(n);
-    }
     if (cell.is_null())
         return std::string();
+    if (cell.is_number_unsigned())
+        return tools::parseItemId(std::to_string(cell.get<std::uint64_t>()));
+    if (cell.is_number_integer()) {
+        const auto n = cell.get<std::int64_t>();
+        return n == -1 ? std::optional<std::string>("-1") : tools::parseItemId(std::to_string(n));
+    }
     if (!cell.is_string())
         return std::nullopt;
     auto text = cell.get<std::string>();
-    if (text.empty() || text == "-1" || text == "0")
+    if (text.empty() || text == "-1")
         return text;
-    if (text.size() > 10 || text.front() < '1' || text.front() > '9' ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    if (std::stoll(text) > kMaxItemNumber)
-        return std::nullopt;
-    return text;
+    return tools::parseItemId(text);
 }
 
 Result<shop::ShopPages> readPages(const json& root)
@@ -97,8 +88,8 @@ Result<shop::ShopPages> readPages(const json& root)
                     const auto shown = cell.is_string() ? cell.get<std::string>() : cell.dump();
                     const auto rule = shop::cellValue(shown);
                     return fail(where(k, r, c) + "的" + cell.dump() +
-                                "不是物品ID：格子必须是\"\"、\"-1\"，或0到" + std::to_string(kMaxItemNumber) +
-                                "之间不带符号和前导0的十进制整数。" +
+                                "不是物品ID：空格子是\"\"或\"-1\"，物品ID是1到" +
+                                std::to_string(kMaxItemNumber) + "之间不带符号和前导0的十进制整数。" +
                                 (rule ? std::string() : shop::cellRefusalMessage(rule.error(), shown)));
                 }
                 auto stored = shop::cellValue(*value);
@@ -170,10 +161,11 @@ Result<ShopEdit> shopEditFromJson(const std::string& input)
             continue;
         if (!list[k]["name"].is_string())
             return fail("第" + std::to_string(k + 1) + "页的 \"name\" 必须是文字。");
-        auto name = list[k]["name"].get<std::string>();
-        if (auto ok = shop::checkPageName(name); !ok)
-            return fail("第" + std::to_string(k + 1) + "页：" + ok.error().message);
-        edit.names[k] = std::move(name);
+        // As typed into the rename box: "-1" is the page's default name.
+        auto name = shop::pageNameFromInput(static_cast<int>(k) + 1, list[k]["name"].get<std::string>());
+        if (!name)
+            return fail("第" + std::to_string(k + 1) + "页：" + name.error().message);
+        edit.names[k] = std::move(*name);
     }
     return edit;
 }

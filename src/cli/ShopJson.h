@@ -27,9 +27,10 @@ struct ShopEdit
     std::array<std::optional<std::string>, shop::kPageCount> names;
 };
 
-// Checks the shape (at most 5 pages, at most 7 cells a row) and takes every cell exactly: "",
-// "-1", or an item ID 0..2147483647 in decimal without sign or leading zeros (text or a JSON
-// integer). Anything else is refused, naming page, row and column; nothing is rounded.
+// Checks the shape (at most 5 pages, at most 7 cells a row) and takes every cell exactly: an
+// empty slot ("", "-1", -1 or null), or an item ID 1..2147483647 in decimal without sign or
+// leading zeros (text or a JSON integer). Anything else, 0 too, is refused, naming page, row and
+// column; nothing is rounded.
 Result<ShopEdit> shopEditFromJson(const std::string& input);
 Result<shop::ShopPages> pagesFromJson(const std::string& input);
 

@@ -80,20 +80,6 @@ std::string dumped(const json& value)
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-int loadFailed(const workspace::LoadError& error, Streams io)
-{
-    io.err << forTerminal(error.message) << "\n";
-    switch (error.kind) {
-    case workspace::LoadError::Kind::MissingFiles:
-        return kMissingFiles;
-    case workspace::LoadError::Kind::NoShopFiles:
-        return kNoShops;
-    case workspace::LoadError::Kind::UnreadableFile:
-        return kUnreadableShop;
-    }
-    return kNoShops;
-}
-
 void printUnreadable(const std::vector<tools::UnreadableShop>& shops, Streams io)
 {
     for (const auto& shop : shops)
@@ -146,7 +132,7 @@ public:
         const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
         const auto result = tools::WhereUsed::find(ws, ids);
         if (!result)
-            return loadFailed(result.error(), io);
+            return workspaceFailed(result.error(), io);
         printUses(result->uses, hasFlag(*parsed, "--json"), io);
         printUnreadable(result->unreadable, io);
         return result->unreadable.empty() ? kOk : kUnreadableShop;
@@ -183,7 +169,7 @@ public:
         const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
         const auto plan = tools::ItemReplace::plan(ws, *from, *to);
         if (!plan)
-            return loadFailed(plan.error(), io);
+            return workspaceFailed(plan.error(), io);
         printUnreadable(plan->unreadable, io);
         for (const auto& refused : plan->refused)
             io.err << "无法替换 " << refused.fileName << "：" << forTerminal(refused.message) << "\n";
@@ -262,7 +248,7 @@ public:
             io.err << forTerminal(*catalogue.note) << "\n";
         const auto result = tools::WorkspaceCheck::run(ws, catalogue.catalogue);
         if (!result)
-            return loadFailed(result.error(), io);
+            return workspaceFailed(result.error(), io);
         if (hasFlag(*parsed, "--json")) {
             json out = json::array();
             for (const auto& problem : result->problems) {

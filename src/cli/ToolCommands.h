@@ -7,9 +7,6 @@
 
 namespace shopkeeper::cli {
 
-// check found problems in the workspace.
-inline constexpr int kProblemsFound = 8;
-
 // "where-used", "replace" and "check": the workspace tools over every NPC shop.
 void addToolCommands(std::vector<std::unique_ptr<Command>>& commands);
 

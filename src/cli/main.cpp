@@ -17,16 +17,9 @@ int main(int argc, char** argv)
             << "  shopkeeper-cli --version\n      print the version\n";
         for (const auto& command : commands)
             out << "  shopkeeper-cli " << command->usage() << "\n      " << command->summary() << "\n";
-        out << "\nexit codes:\n"
-               "  0  done\n"
-               "  1  usage: unknown command or wrong arguments\n"
-               "  2  a required file is missing\n"
-               "  3  no NPC shop file\n"
-               "  4  a shop file, table or folder cannot be read (npcs lists the readable shops first)\n"
-               "  5  the save failed\n"
-               "  6  bad input: JSON, a cell that is no exact item ID, a page name the table cannot hold\n"
-               "  7  the shop file changed since show (\"revision\") or since it was read; save --force "
-               "overwrites\n";
+        out << "\nexit codes:\n";
+        for (const auto& [code, meaning] : kExitCodeMeanings)
+            out << "  " << code << "  " << meaning << "\n";
         return first.empty() ? kUsage : kOk;
     }
     for (const auto& command : commands) {

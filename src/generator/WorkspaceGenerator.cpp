@@ -101,18 +101,14 @@ private:
 
 std::string itemLine(Random& random, ItemDraw& items, int count, int style)
 {
-    // style 0: one line, each item followed by TAB; 1: the same line indented;
-    // 2: seven items a line; 3: items separated by spaces.
+    // style 0: one line, each item followed by TAB; 1: the same line after a TAB (an empty
+    // first slot); 2: seven items a line; 3: a space after each TAB.
     std::string out = style == 1 ? "\t" : "";
     for (int i = 0; i < count; ++i) {
         const std::string item = random.chance(8) ? "-1" : items.next(random);
-        if (style == 3) {
-            out += item + (i + 1 < count ? " " : "");
-        } else {
-            out += item + "\t";
-            if (style == 2 && i % 7 == 6 && i + 1 < count)
-                out += "\r\n";
-        }
+        out += item + (style == 3 ? "\t " : "\t");
+        if (style == 2 && i % 7 == 6 && i + 1 < count)
+            out += "\r\n";
     }
     return out;
 }
@@ -209,7 +205,7 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
         const int style = static_cast<int>((i / 4) % 4);
         for (int k = 0; k < pages; ++k) {
             if (k > 0)
-                text += style == 2 ? "\r\n-2\t\r\n" : (style == 3 ? " -2 " : "-2\t");
+                text += style == 2 ? "\r\n-2\t\r\n" : (style == 3 ? "-2\t " : "-2\t");
             text += itemLine(random, items, random.between(3, 40), style);
         }
         text += "\r\n[/sell item]\r\n\r\n[buy item]\r\n`[all]`\r\n[/buy item]\r\n";

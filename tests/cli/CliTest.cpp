@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <set>
@@ -215,6 +216,30 @@ TEST(CliUsage, HelpAndUnknownCommands)
     EXPECT_EQ(version.out, "shopkeeper-cli " SHOPKEEPER_VERSION "\n");
 }
 
+// --help, the README and the man page give one table of exit codes, line for line.
+TEST(CliUsage, HelpReadmeAndManPageGiveTheSameExitCodes)
+{
+    const auto help = cli("--help").out;
+    const auto readme = readFile(kData / "../../../README.md");
+    auto manPage = readFile(kData / "../../../packaging/linux/shopkeeper-cli.1.in");
+    for (std::size_t at; (at = manPage.find("\\-")) != std::string::npos;)
+        manPage.erase(at, 1);
+    const auto table = help.substr(help.find("\nexit codes:\n") + 13);
+    int codes = 0;
+    for (std::size_t begin = 0, end; (end = table.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        const auto line = table.substr(begin, end - begin);
+        const auto gap = line.find("  ", 2);
+        ASSERT_TRUE(line.starts_with("  ") && gap != std::string::npos) << line;
+        const auto code = line.substr(2, gap - 2), meaning = line.substr(gap + 2);
+        EXPECT_EQ(code, std::to_string(codes++));
+        EXPECT_NE(readme.find("| " + code + " | " + meaning + " |\n"), std::string::npos) << line;
+        EXPECT_NE(manPage.find(".B " + code + "\n" + meaning + "\n"), std::string::npos) << line;
+    }
+    EXPECT_EQ(codes, 9);
+    for (const char* command : {"where-used", "replace", "check"})
+        EXPECT_NE(manPage.find(".BI \"" + std::string(command)), std::string::npos) << command;
+}
+
 TEST(CliMakeWorkspace, WritesAWorkspaceThatLists)
 {
     TempDir dir;
@@ -275,7 +300,8 @@ TEST(CliSafety, AnUnreadableTableExitsFourAndIsNeverReplaced)
     const auto saved = cliAs(*prefix, "save " + quoted(ws.dir.path()) + " potion.shp",
                              "{\"pages\": [{\"name\": \"新\", \"rows\": [[\"1\"]]}]}");
     EXPECT_EQ(saved.exitCode, 4) << saved.err;
-    fs::permissions(table, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(table, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                               fs::perms::others_read);
     EXPECT_EQ(readFile(table), tableBefore);
     EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), shopBefore);
 
@@ -332,9 +358,10 @@ TEST(CliSafety, CellsThatWouldBecomePageBreaksAndOutOfRangeNumbersAreBadInput)
     EXPECT_EQ(cli("block write", "{\"pages\":[{\"rows\":[[-2]]}]}").exitCode, 6);
 
     // Scripted cells are exact: nothing is rounded, cut to its leading number or kept as text.
-    for (const char* cell : {"18446744073709551615", "9223372036854775808", "2147483648", "-2147483649",
-                             "1.5", "-0.5", "1e3", "-2147483648", "\"1e5\"", "\"99999999999999999999999\"",
-                             "\"2147483648\"", "\"007\"", "\"+5\"", "\" 5\"", "\"-5\"", "\"12.6\""}) {
+    for (const char* cell :
+         {"18446744073709551615", "9223372036854775808", "2147483648", "-2147483649", "1.5", "-0.5", "1e3",
+          "-2147483648", "\"1e5\"", "\"99999999999999999999999\"", "\"2147483648\"", "\"007\"", "\"+5\"",
+          "\" 5\"", "\"-5\"", "\"12.6\"", "\"0\"", "0", "\"00\""}) {
         const auto run = cli("block write", "{\"pages\":[{},{\"rows\":[[1,2," + std::string(cell) + "]]}]}");
         EXPECT_EQ(run.exitCode, 6) << cell;
         EXPECT_NE(run.err.find("第2页第1行第3列"), std::string::npos) << cell << run.err;
@@ -343,10 +370,10 @@ TEST(CliSafety, CellsThatWouldBecomePageBreaksAndOutOfRangeNumbersAreBadInput)
         EXPECT_EQ(refused.exitCode, 6) << cell;
     }
     const auto inRange =
-        cli("block write", "{\"pages\":[{\"rows\":[[2147483647, 0, -1, \"2147483647\", \"0\", "
+        cli("block write", "{\"pages\":[{\"rows\":[[2147483647, null, -1, \"2147483647\", \"1\", "
                            "\"-1\", \"\"]]}]}");
     EXPECT_EQ(inRange.exitCode, 0) << inRange.err;
-    EXPECT_EQ(inRange.out, "2147483647\t-1\t-1\t2147483647\t-1\t-1\t-1\t");
+    EXPECT_EQ(inRange.out, "2147483647\t-1\t-1\t2147483647\t1\t-1\t-1\t");
     EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), before);
 }
 
@@ -386,6 +413,53 @@ TEST(CliSafety, AFifoIsNamedNotWaitedForAndSavesLeaveNoTrace)
     EXPECT_EQ(names(ws.dir / "npc"), npcFiles);
 }
 
+// One condition, one exit code, in every command that reads the workspace.
+TEST(CliExitCodes, EachConditionHasOneCodeInEveryCommand)
+{
+    const struct
+    {
+        const char* condition;
+        std::function<void(const fs::path&)> make;
+        int exitCode;
+    } conditions[] = {
+        {"no workspace", [](const fs::path& ws) { fs::remove_all(ws); }, 2},
+        {"no npc folder", [](const fs::path& ws) { fs::remove_all(ws / "npc"); }, 2},
+        {"itemshop is a file",
+         [](const fs::path& ws) {
+             fs::remove_all(ws / "itemshop");
+             writeFile(ws / "itemshop", "");
+         },
+         4},
+        {"the table is a FIFO",
+         [](const fs::path& ws) {
+             fs::remove(ws / "itemshop/itemshop.kor.str");
+             ::mkfifo((ws / "itemshop/itemshop.kor.str").c_str(), 0644);
+         },
+         4},
+        {"the table is a folder",
+         [](const fs::path& ws) {
+             fs::remove(ws / "itemshop/itemshop.kor.str");
+             fs::create_directory(ws / "itemshop/itemshop.kor.str");
+         },
+         4},
+    };
+    for (const auto& c : conditions) {
+        Workspace ws;
+        c.make(ws.dir.path());
+        for (const std::string command : {"npcs WS", "check WS", "where-used WS 1001", "replace WS 1001 1002",
+                                          "replace WS 1001 1002 --dry-run", "show WS potion.shp"}) {
+            auto arguments = command;
+            arguments.replace(arguments.find("WS"), 2, quoted(ws.dir.path()));
+            const auto run = cliAs("timeout 20 ", arguments);
+            EXPECT_EQ(run.exitCode, c.exitCode) << c.condition << ": " << command << "\n" << run.err;
+            EXPECT_FALSE(run.err.empty()) << c.condition << ": " << command;
+        }
+        const auto saved = cliAs("timeout 20 ", "save " + quoted(ws.dir.path()) + " potion.shp",
+                                 readFile(kData / "expected/save-potion.json"));
+        EXPECT_EQ(saved.exitCode, c.exitCode) << c.condition << ": save\n" << saved.err;
+    }
+}
+
 // JSON from show carries the shop file's revision: a file changed since is not overwritten
 // unless forced, and JSON without a revision saves as before.
 TEST(CliSafety, ASaveWithTheRevisionOfShowRefusesAFileChangedSince)
@@ -416,6 +490,29 @@ TEST(CliSafety, PageNamesThatWouldBreakTheTableAreBadInput)
         EXPECT_NE(run.err.find("页名称不能包含"), std::string::npos) << run.err;
     }
     EXPECT_EQ(readFile(ws.dir / "itemshop/itemshop.kor.str"), before);
+}
+
+// Bad input is exit 6 at once whatever the disk holds: before the revision is compared and
+// before the lock, here held by another save, is waited for.
+TEST(CliSafety, BadInputIsToldAtOnceBeforeTheRevisionAndTheLock)
+{
+    Workspace ws;
+    const auto before = readFile(ws.dir / "itemshop/potion.shp");
+    auto lock = shopkeeper::io::FileLock::acquire(ws.dir / "itemshop", std::chrono::milliseconds(0));
+    ASSERT_TRUE(lock.has_value());
+    for (const std::string revision : {"", "\"revision\": \"1-0000000000000000\", "}) {
+        for (const std::string page :
+             {"\"name\": \"☃\", \"rows\": [[\"1\"]]", "\"name\": \"\", \"rows\": [[\"1\"]]",
+              "\"name\": \"A>B\", \"rows\": [[\"1\"]]", "\"rows\": [[\"0\"]]"}) {
+            const auto started = std::chrono::steady_clock::now();
+            const auto run = cli("save " + quoted(ws.dir.path()) + " potion.shp",
+                                 "{" + revision + "\"pages\": [{" + page + "}]}");
+            EXPECT_EQ(run.exitCode, 6) << revision << page << "\n" << run.err;
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3))
+                << revision << page;
+        }
+    }
+    EXPECT_EQ(readFile(ws.dir / "itemshop/potion.shp"), before);
 }
 
 // show | save changes nothing a save from the window would not: the cells are read by the cell

@@ -30,7 +30,7 @@ struct Case
 TEST(ToolCli, OutputsExitCodesAndWhatIsWritten)
 {
     const std::vector<Case> cases = {
-        {"where-used WS 7 0300", 4,
+        {"where-used WS 7 300", 4,
          "a.shp\tBaker\t1\t1\t1\t7\na.shp\tBaker\t2\t1\t1\t300\na.shp\tBaker\t2\t1\t2\t7\n"
          "b.shp\t未知NPC\t1\t1\t3\t7\nd.shp\t未知NPC\t1\t1\t2\t7\nf.shp\t未知NPC\t1\t1\t1\t300\n",
          "c.shp"},
@@ -41,6 +41,10 @@ TEST(ToolCli, OutputsExitCodesAndWhatIsWritten)
         {"where-used WS 7 12.5", 6, "", "12.5"},
         {"where-used WS 4294967296", 6, "", "4294967296"},
         {"where-used WS -1", 6, "", "-1"},
+        {"where-used WS 7 0300", 6, "", "0300"},
+        {"where-used WS +7", 6, "", "+7"},
+        {"replace WS 007 9", 6, "", "007"},
+        {"replace WS 7 +9", 6, "", "+9"},
         {"where-used WS --bogus 7", 1, "", "usage"},
         {"replace WS 300 -1 --dry-run", 4, "a.shp\tBaker\t2\t1\t1\t300\nf.shp\t未知NPC\t1\t1\t1\t300\n",
          "c.shp"},

@@ -1,6 +1,7 @@
 #include "core/shop/SellItemBlock.h"
 
 #include "core/shop/CellRule.h"
+#include "core/shop/ShopReader.h"
 
 #include <gtest/gtest.h>
 
@@ -97,15 +98,34 @@ TEST(SellItemBlockRead, PagesAreSeparatedByWholeMinusTwoItems)
     EXPECT_EQ(SellItemBlock::read("-25\t1\t").value(), (PageList{{"-25", "1"}}));
     EXPECT_EQ(SellItemBlock::read("1\t-2\t-2\t3\t").value(), (PageList{{"1"}, {}, {"3"}}));
     EXPECT_TRUE(SellItemBlock::read("").value().empty());
-    EXPECT_TRUE(SellItemBlock::read(" \r\n\t").value().empty());
+    EXPECT_TRUE(SellItemBlock::read(" \r\n").value().empty());
 }
 
-TEST(SellItemBlockRead, IndentedAndMultiLineBlocksReadLikeOneLine)
+// Each item ends with a TAB: an empty item between two TABs is an empty cell that keeps the
+// later items in their places, in a pasted block and in a shop file alike; the line breaks of a
+// block written a row a line are no items.
+TEST(SellItemBlockRead, ItemsAreThePiecesBetweenTabsAndEmptyOnesKeepTheirPlaces)
 {
-    const PageList expected{{"1001", "1002", "1003"}, {"5"}};
-    EXPECT_EQ(SellItemBlock::read("\t1001\t1002\t1003\t-2\t5\t").value(), expected);
-    EXPECT_EQ(SellItemBlock::read("1001\t1002\r\n1003\t\r\n-2\t\r\n5\t").value(), expected);
-    EXPECT_EQ(SellItemBlock::read("1001 1002  1003 -2 5").value(), expected);
+    const struct
+    {
+        const char* text;
+        PageList pages;
+    } cases[] = {
+        {"1\t\t2\t", {{"1", "", "2"}}},
+        {"\t1001\t1002\t-2\t\t5\t", {{"", "1001", "1002"}, {"", "5"}}},
+        {"1001\t1002\t\r\n1003\t\r\n-2\t\r\n5\t\r\n", {{"1001", "1002", "1003"}, {"5"}}},
+        {"1\t \t2\t3", {{"1", "", "2", "3"}}},
+        {" \r\n\t", {{""}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SellItemBlock::read(c.text).value(), c.pages) << c.text;
+    const auto shop = ShopReader::fromBytes("`[etc shop]`\r\n[sell item]\r\n1\t\t2\t\r\n[/sell item]\r\n",
+                                            shopkeeper::text::StringTable{});
+    ASSERT_TRUE(shop.has_value()) << shop.error().message;
+    EXPECT_EQ(shop->pages[0].items(), (Items{"1", "", "2", "", "", "", ""}));
+    // White space inside an item makes it no item ID.
+    EXPECT_EQ(SellItemBlock::read("1001 1002\t").error().message,
+              "数据格式未知,无法读取！\r\n第一个无法读取的物品：第1页的“1001 1002”");
 }
 
 TEST(SellItemBlockRead, SixPagesAndNonNumericItemsAreRefused)

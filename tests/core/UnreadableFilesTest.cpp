@@ -12,6 +12,7 @@
 #include "core/workspace/Workspace.h"
 #include "generator/WorkspaceGenerator.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -223,6 +224,12 @@ TEST(NotRegularFiles, AFifoIsRefusedAtOnceWhereverItStands)
         const auto saved = shop::ShopWriter().save(document, ws.shopStringTablePath(), disk);
         if (saved || saved.error().kind != shop::SaveError::Kind::TableUnreadable)
             return 5;
+        // The load, as every tool, refuses a shop table it could not read.
+        const auto table = workspace::loadWorkspace(ws);
+        if (table || !isFifoMessage(table.error().message, ws.shopStringTablePath()))
+            return 8;
+        fs::remove(ws.shopStringTablePath());
+        std::ofstream(ws.shopStringTablePath()) << "";
         if (!makeFifo(ws.npcStringTablePath()))
             return 6;
         const auto names = workspace::loadWorkspace(ws);

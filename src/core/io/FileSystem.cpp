@@ -107,6 +107,47 @@ std::string notRegularReason(fs::file_type type)
 
 } // namespace
 
+ReadResult<void> checkReadable(const fs::path& path)
+{
+    const auto missing = [&] {
+        return std::unexpected(ReadError{ReadError::Kind::Missing, "文件不存在：" + displayPath(path), path});
+    };
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec == std::errc::no_such_file_or_directory || (!ec && !fs::exists(status)))
+        return missing();
+    if (ec)
+        return std::unexpected(unreadable(path, ec.message()));
+    if (fs::is_directory(status))
+        return std::unexpected(unreadable(path, "这是一个文件夹"));
+    if (!fs::is_regular_file(status))
+        return std::unexpected(unreadable(path, notRegularReason(status.type())));
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return std::unexpected(unreadable(path, systemErrorText(errno)));
+    std::fclose(file);
+#else
+    // As readFileBytes opens it: a FIFO put in its place meanwhile is not waited for.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return missing();
+        return std::unexpected(unreadable(path, systemErrorText(error)));
+    }
+    struct stat info
+    {
+    };
+    const bool statted = ::fstat(fd, &info) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!statted || !S_ISREG(info.st_mode))
+        return std::unexpected(unreadable(path, statted ? "这不是普通文件" : systemErrorText(error)));
+#endif
+    return {};
+}
+
 ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes)
 {
 #ifndef _WIN32

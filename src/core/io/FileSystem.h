@@ -37,6 +37,10 @@ template <typename T> using ReadResult = std::expected<T, ReadError>;
 // Reads at most maxBytes of a file; an error names the file and the reason.
 ReadResult<std::string> readFileBytes(const fs::path& path, std::uintmax_t maxBytes = 256u * 1024u * 1024u);
 
+// Whether readFileBytes could read path now, without reading it: a regular file that opens for
+// reading. The error is the one readFileBytes would give.
+ReadResult<void> checkReadable(const fs::path& path);
+
 // What a reader saw of a file, to tell later whether someone else has changed it since.
 struct FileFingerprint
 {

@@ -14,12 +14,30 @@ std::unexpected<BlockError> unknownItem(int page, std::string_view item)
                                           std::to_string(page) + "页的“" + std::string(item) + "”"});
 }
 
+// The items of a block: the pieces between TABs. A piece between two TABs is an item even when
+// empty (an empty slot: the items after it keep their places); what follows the last TAB is one
+// only when it holds more than white space. The line breaks and spaces around an item (a block
+// written a row a line, an indented paste) are not part of it; white space inside one is, and
+// makes it no item ID.
+std::vector<std::string_view> blockItems(std::string_view text)
+{
+    std::vector<std::string_view> out;
+    // Item lists run about six bytes an item.
+    out.reserve(text.size() / 6 + 1);
+    std::size_t begin = 0;
+    for (std::size_t tab; (tab = text.find('\t', begin)) != std::string_view::npos; begin = tab + 1)
+        out.push_back(text::trimmed(text.substr(begin, tab - begin)));
+    if (const auto rest = text::trimmed(text.substr(begin)); !rest.empty())
+        out.push_back(rest);
+    return out;
+}
+
 } // namespace
 
 std::expected<std::vector<std::vector<std::string>>, BlockError> SellItemBlock::read(std::string_view text)
 {
     std::vector<std::vector<std::string>> pages;
-    const auto items = text::words(text);
+    const auto items = blockItems(text);
     if (items.empty())
         return pages;
 
@@ -27,7 +45,7 @@ std::expected<std::vector<std::vector<std::string>>, BlockError> SellItemBlock::
     for (auto item : items) {
         if (item == "-2")
             counts.push_back(0);
-        else if (!isWholeNumber(item))
+        else if (!item.empty() && !isWholeNumber(item))
             return unknownItem(static_cast<int>(counts.size()), item);
         else
             ++counts.back();

@@ -35,11 +35,14 @@ class SellItemBlock
 public:
     // The items of each page, pages 1..N (N at most 5), as the cells will hold them: every item
     // goes through the cell rule, so "0" is an empty cell, "007" is "7" and "+5" is "5", the
-    // same whether the block comes from a shop file or is pasted. Items are separated by runs of
-    // white space (TAB, space, CR, LF), so an indented or multi-line block reads the same as one
-    // line; only a whole item "-2" starts a new page ("-25" is an item). A text with no item
-    // gives no page. More than five pages, an item that is not a whole number, or one the cell
-    // rule would store as the page break "-2" ("-02") is refused with the user's message.
+    // same whether the block comes from a shop file or is pasted. Each item is followed by a TAB:
+    // an empty item between two TABs is an empty cell, so the items after it keep their places,
+    // and what follows the last TAB is an item only when it holds more than white space. Line
+    // breaks and spaces around an item are not part of it (a block written a row a line reads
+    // like one line); one inside an item ("1 2") makes it no item ID. Only a whole item "-2"
+    // starts a new page ("-25" is an item). A text with no item gives no page. More than five
+    // pages, an item that is not a whole number, or one the cell rule would store as the page
+    // break "-2" ("-02") is refused with the user's message.
     static std::expected<std::vector<std::vector<std::string>>, BlockError> read(std::string_view text);
 
     // Lays pages out as grids: page k from its items, pages past the last one with no rows.

@@ -152,6 +152,9 @@ std::string defaultPageName(int page)
 
 Status checkPageName(std::string_view name)
 {
+    // An empty name reads back as the page's default name: the save would not be what was asked.
+    if (name.empty())
+        return fail("页名称不能为空（要用默认名称请输入-1）。");
     for (const char c : name) {
         const char* what = nullptr;
         switch (c) {

@@ -81,7 +81,8 @@ std::vector<CellAt> replaceItem(ShopPages& pages, std::string_view from, std::st
 std::string defaultPageName(int page);
 
 // Page names go into a line-based table as key ">" name: a name holding CR, LF, ">" or NUL
-// would cut the name short or plant a line for another key. The error names the character.
+// would cut the name short or plant a line for another key. The error names the character. An
+// empty name is refused as well: the table's "key>" line reads back as the default name.
 Status checkPageName(std::string_view name);
 
 } // namespace shopkeeper::shop

@@ -139,6 +139,13 @@ Result<std::string> ShopWriter::newKey(const text::StringTable& table)
     return fail("字符串表中已找不到可用的新页名称键，无法保存。");
 }
 
+SaveResult<void> ShopWriter::checkInput(const ShopDocument& document)
+{
+    if (auto ok = checkCells(document.pages); !ok)
+        return saveError(SaveError::Kind::BadCell, ok.error().message);
+    return checkChangedNames(document);
+}
+
 SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::StringTable& onDisk,
                                       PlanUse use)
 {
@@ -334,7 +341,7 @@ SaveResult<ShopChange> ShopWriter::dryRun(const ShopDocument& document, const Sh
     using Kind = SaveError::Kind;
     if (!document.isBound())
         return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
-    if (auto ok = checkChangedNames(document); !ok)
+    if (auto ok = checkInput(document); !ok)
         return std::unexpected(ok.error());
     auto prepared = prepare(document, tablePath, options);
     if (!prepared)
@@ -353,7 +360,7 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         return saveError(Kind::NotBound, "没有打开商店文件，无法保存。");
 
     // Bad input is refused before the lock: it waits for no other save and is told as such.
-    if (auto ok = checkChangedNames(document); !ok)
+    if (auto ok = checkInput(document); !ok)
         return std::unexpected(ok.error());
 
     // From the table read to the last write, no other save of this workspace runs.

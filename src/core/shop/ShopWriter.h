@@ -91,8 +91,8 @@ public:
                               PlanUse use = PlanUse::Save);
     SaveResult<SavePlan> plan(const ShopDocument& document) { return plan(document, document.table); }
 
-    // Saves the document. Changed page names are checked first (BadPageName, CannotEncode), so
-    // bad input never waits for the lock. Under the workspace's save lock (on the folder that
+    // Saves the document. The input is checked first (checkInput), so bad input never waits for
+    // the lock. Under the workspace's save lock (on the folder that
     // holds the table, see lockFileFor): reads
     // the table again, makes sure the shop file is still what was read (or overwriteChanged),
     // plans against that table, then writes the table and the shop file, each replaced
@@ -101,6 +101,13 @@ public:
     // as written; on failure it is unchanged.
     SaveResult<void> save(ShopDocument& document, const std::filesystem::path& tablePath,
                           io::FileWriter& writer, const SaveOptions& options = {});
+
+    // What the user put into the document, checked before anything on disk is looked at: cells
+    // the writer would not keep as they are (BadCell), and the changed names of written pages
+    // the table cannot hold (BadPageName, CannotEncode). save runs it before it waits for the
+    // lock; a caller with checks of its own against the disk runs it first, so that bad input is
+    // told as such at once, whatever the disk holds.
+    static SaveResult<void> checkInput(const ShopDocument& document);
 
     // A "tab_name_" key, 100..99999, that occurs nowhere in the table. Gives up after a bounded
     // number of draws.

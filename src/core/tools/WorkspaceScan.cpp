@@ -53,8 +53,8 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
                     const std::function<void(const ShopPlace&)>& visit, const ToolControl& control)
 {
     using Kind = workspace::LoadError::Kind;
-    if (auto ok = ws.checkRequiredFiles(); !ok)
-        return loadError(Kind::MissingFiles, ok.error().message);
+    if (auto problem = workspace::workspaceProblem(ws))
+        return std::unexpected(std::move(*problem));
 
     // The NPC shops, read once: the bytes serve the filter and the reader alike.
     std::vector<ListedShop> shops;
@@ -75,14 +75,8 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     if (!index)
         return loadError(Kind::UnreadableFile, index.error().message, ws.shopIndexPath());
     auto table = text::StringTable::readOrEmpty(ws.shopStringTablePath());
-    std::optional<shop::ShopReadError> tableError;
     if (!table)
-        tableError = shop::ShopReadError{
-            shop::ShopReadError::Kind::TableUnreadable,
-            "无法读取商店的页名称表，商店没有打开（否则保存会丢失其他商店的页名称）：\r\n" +
-                table.error().message,
-            {},
-            false};
+        return loadError(Kind::UnreadableFile, table.error().message, ws.shopStringTablePath());
 
     Outcome outcome;
     outcome.shopCount = shops.size();
@@ -98,9 +92,7 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
         for (std::size_t k; !control.cancelled() && (k = next.fetch_add(1)) < shops.size();) {
             auto& shopFile = shops[k];
             ShopRead read = std::unexpected(shop::ShopReadError{});
-            if (tableError) {
-                read = std::unexpected(*tableError);
-            } else if (!shopFile.bytes) {
+            if (!shopFile.bytes) {
                 const auto kind = shopFile.bytes.error().isMissing() ? shop::ShopReadError::Kind::Missing
                                                                      : shop::ShopReadError::Kind::Unreadable;
                 read = std::unexpected(shop::ShopReadError{kind, shopFile.bytes.error().message, {}, false});

@@ -81,9 +81,8 @@ void appendPlaced(const ShopPlace& place, std::vector<Found>& found, std::vector
 // The NPC files are read on other threads while the calling one reads the shops; visit is
 // called on the calling thread, in list order, once every shop is read and named. A cancelled
 // run visits no shop.
-// Fails as the load fails when a required file is missing, when there is no NPC shop, or when
-// itemshop.lst or npc.kor.str cannot be read. An itemshop.kor.str that cannot be read makes
-// every shop unreadable, as it makes every open fail.
+// Fails as the load fails (workspace::workspaceProblem: a required file missing, a folder or a
+// required file that cannot be read, itemshop.kor.str included), or when there is no NPC shop.
 class WorkspaceScan
 {
 public:

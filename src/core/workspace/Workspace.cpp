@@ -37,11 +37,13 @@ namespace {
 constexpr const char* kRequiredFiles[] = {"itemshop/itemshop.kor.str", "itemshop/itemshop.lst",
                                           "npc/npc.kor.str"};
 
+// Why folder cannot be listed; nothing when it can, or when it does not exist (what is missing is
+// told as a missing required file).
 std::optional<LoadError> unreadableFolder(const fs::path& folder)
 {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
-    if (!ec)
+    if (!ec || ec == std::errc::no_such_file_or_directory)
         return std::nullopt;
     return LoadError{LoadError::Kind::UnreadableFile,
                      "无法读取文件夹：" + io::displayPath(folder) + "（" + io::systemErrorText(ec) + "）",
@@ -84,6 +86,27 @@ std::unexpected<LoadError> unreadable(const io::ReadError& error, const fs::path
 
 } // namespace
 
+std::optional<LoadError> workspaceProblem(const Workspace& workspace)
+{
+    if (auto problem = requiredFilesProblem(workspace))
+        return problem;
+    // A folder that cannot be listed would look empty: that is said, not taken for no files.
+    for (const auto& folder : {workspace.shopFolder(), workspace.npcFolder()}) {
+        if (auto problem = unreadableFolder(folder))
+            return problem;
+    }
+    // Every command reads the required files sooner or later: one that cannot be read (no
+    // permission, a FIFO, a folder) is told the same way by all of them, before any work.
+    for (const auto& file :
+         {workspace.shopStringTablePath(), workspace.shopIndexPath(), workspace.npcStringTablePath()}) {
+        if (auto ok = io::checkReadable(file); !ok)
+            return LoadError{
+                ok.error().isMissing() ? LoadError::Kind::MissingFiles : LoadError::Kind::UnreadableFile,
+                ok.error().isMissing() ? workspace.missingFilesMessage() : ok.error().message, file};
+    }
+    return std::nullopt;
+}
+
 Status Workspace::checkRequiredFiles() const
 {
     if (auto problem = requiredFilesProblem(*this))
@@ -104,13 +127,8 @@ std::string unreadableShopsMessage(const WorkspaceState& state)
 
 std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace)
 {
-    if (auto problem = requiredFilesProblem(workspace))
+    if (auto problem = workspaceProblem(workspace))
         return std::unexpected(std::move(*problem));
-    // A folder that cannot be listed would look empty: that is said, not taken for no files.
-    for (const auto& folder : {workspace.shopFolder(), workspace.npcFolder()}) {
-        if (auto problem = unreadableFolder(folder))
-            return std::unexpected(std::move(*problem));
-    }
     WorkspaceState state;
     // The NPC folder is listed and its files read while the shop files are read.
     state.npcLinks = std::make_shared<NpcLinkReader>(workspace.npcFolder());

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,9 +81,16 @@ struct LoadError
     fs::path file;
 };
 
+// What keeps a workspace from being used at all, checked the same way before any work by the
+// load and by every tool: a required file missing (a missing workspace or itemshop or npc
+// folder too: MissingFiles); a folder on the way, itemshop or npc that exists but cannot be
+// listed, or a required file that exists but cannot be read (no permission, a FIFO, a folder:
+// UnreadableFile). Nothing when the workspace can be used.
+std::optional<LoadError> workspaceProblem(const Workspace& workspace);
+
 // The load button's file work: the required files, the shop files that are NPC shops, the
-// NPC files, the shop index and the NPC-name table. itemshop.lst, npc.kor.str or a folder that
-// exists but cannot be read fails the load with its name and the reason. A shop file that
+// NPC files, the shop index and the NPC-name table. Fails first as workspaceProblem says; a file
+// or folder that exists but cannot be read fails the load with its name and the reason. A shop file that
 // cannot be read is left out of the list and kept in unreadableShops; only when no shop file
 // is left does it fail the load. NPC files that cannot be read name no shop.
 std::expected<WorkspaceState, LoadError> loadWorkspace(const Workspace& workspace);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -283,12 +284,34 @@ std::string firstLine(const std::string& command)
     return line;
 }
 
+constexpr const char* kOwnPidNamespace = "SHOPKEEPER_TEST_IN_OWN_PID_NAMESPACE";
+
+// The helper reads whatever process is named KVX.exe, as it must: a game client running elsewhere
+// on the machine would be read instead of the test's own. The helper takes no target from
+// anyone (that is what keeps it safe to hold CAP_SYS_PTRACE), so the test gets a machine of its
+// own instead: it runs again in a new PID namespace with its own /proc, where the only game is
+// the one it starts. A game started out here beforehand would otherwise be found first.
 TEST(ProbeHelper, ReadsOnlyTheGamesTwoWordsOnlyWithNoRightButPtraceAndServesTheEditor)
 {
     if (geteuid() != 0)
-        GTEST_SKIP()
-            << "needs root: to grant file capabilities with setcap and to run the helper as the user "
-               "nobody (CI runs the tests as root)";
+        GTEST_SKIP() << "needs root: to grant file capabilities with setcap, to run the helper as the user "
+                        "nobody and to make a PID namespace (CI runs the tests as root)";
+    if (std::getenv(kOwnPidNamespace) == nullptr) {
+        if (std::system("unshare --pid --fork --mount-proc true > /dev/null 2>&1") != 0)
+            GTEST_SKIP() << "cannot make a PID namespace with unshare (util-linux)";
+        GameChild elsewhere({.pointer = 0x1AE4800, .itemId = 424242});
+        ASSERT_EQ(elsewhere.error(), "");
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string command = std::string("env ") + kOwnPidNamespace +
+                                    "=1 unshare --pid --fork --mount-proc " +
+                                    std::filesystem::read_symlink("/proc/self/exe").string() +
+                                    " --gtest_filter=" + test->test_suite_name() + "." + test->name();
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the run in its own PID namespace failed";
+        return;
+    }
+    ASSERT_EQ(getpid(), 1) << "not the first process of a PID namespace of its own";
     // A game of another user (root) that refuses ptrace access: only CAP_SYS_PTRACE reads it.
     GameChild game({.pointer = 0x1AE4800, .itemId = 51234, .refuseOtherUsers = true});
     ASSERT_EQ(game.error(), "");

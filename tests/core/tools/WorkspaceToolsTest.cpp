@@ -51,8 +51,10 @@ std::string outsideItemList(const std::string& shop)
 TEST(ItemId, TakesWholeNumbersThatFitAndRefusesTheRest)
 {
     const std::vector<std::pair<const char*, const char*>> cases = {{"7", "7"},
-                                                                    {"007", "7"},
-                                                                    {"+12", "12"},
+                                                                    {"007", nullptr},
+                                                                    {"+12", nullptr},
+                                                                    {"1000000000", "1000000000"},
+                                                                    {"99999999999", nullptr},
                                                                     {"2147483647", "2147483647"},
                                                                     {"2147483648", nullptr},
                                                                     {"-1", nullptr},

@@ -165,6 +165,11 @@ TEST_F(Session, PastedItemsLeaveTheFileAndTheirOutputIsNoEdit)
     EXPECT_EQ(session->readBlock("1\t-2\t2\t-2\t3\t-2\t4\t-2\t5\t-2\t6\t", gui::TransferMode::Read).status,
               ShopSession::BlockStatus::TooManyPages);
     EXPECT_EQ(session->model(1)->cellText(0, 0), "3"); // refused texts leave the pages alone
+
+    // A pasted empty item between two TABs is an empty cell: the items after it keep their places.
+    ASSERT_EQ(session->readBlock("1\t\t2\t", gui::TransferMode::Read).status, ShopSession::BlockStatus::Read);
+    EXPECT_EQ(session->model(0)->cellText(0, 1), "");
+    EXPECT_EQ(session->model(0)->cellText(0, 2), "2");
 }
 
 TEST_F(Session, AShopsBlockWithoutATabEmptiesTheGrids)

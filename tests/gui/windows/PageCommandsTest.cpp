@@ -109,16 +109,21 @@ TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)
     auto names = w.session().pageNames();
     names[2] = "卷轴";
     w.session().renamePages(names);
-    dialogs.inputAnswers = {QString("武器"), std::nullopt, QString("-1"), QString(""), QString("时装")};
+    // An empty name would be saved as the default name: it is refused and asked again.
+    dialogs.inputAnswers = {QString("武器"), std::nullopt,  QString("-1"),
+                            QString(""),     QString("书"), QString("时装")};
     w.editPageNames();
-    ASSERT_EQ(dialogs.inputs.size(), 5u);
+    ASSERT_EQ(dialogs.inputs.size(), 6u);
     EXPECT_EQ(dialogs.inputs[0].title, "请输入第一页名称");
-    EXPECT_EQ(dialogs.inputs[4].title, "请输入第五页名称");
+    EXPECT_EQ(dialogs.inputs[4].title, "请输入第四页名称");
+    EXPECT_EQ(dialogs.inputs[5].title, "请输入第五页名称");
     EXPECT_EQ(dialogs.inputs[2].text, "删除页名称请输入-1|卷轴");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("-1"));
     EXPECT_EQ(tabs->tabText(0), "武器");
     EXPECT_EQ(tabs->tabText(1), "第二页");
     EXPECT_EQ(tabs->tabText(2), "第三页");
-    EXPECT_EQ(tabs->tabText(3), "");
+    EXPECT_EQ(tabs->tabText(3), "书");
     EXPECT_EQ(tabs->tabText(4), "时装");
     w.session().undoStack()->undo();
     EXPECT_EQ(tabs->tabText(0), "第一页");
@@ -126,9 +131,9 @@ TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)
     // A name the table cannot hold as one line is refused with the character named, and asked again.
     dialogs.inputAnswers = {QString("A\r\ntab_name_1>B"), QString("甲>乙"), QString("甲乙")};
     w.editPageNames();
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.inputs[6].text, "删除页名称请输入-1|A\r\ntab_name_1>B");
-    EXPECT_TRUE(dialogs.messages[1].text.contains(">"));
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.inputs[7].text, "删除页名称请输入-1|A\r\ntab_name_1>B");
+    EXPECT_TRUE(dialogs.messages[2].text.contains(">"));
     EXPECT_EQ(w.session().pageNames()[0], "甲乙");
     w.session().undoStack()->undo();
     // A name with "&" shows as typed, not as a shortcut marker.
