@@ -16,7 +16,7 @@ struct EditorState
     bool loadTried = false;       // the load button was used: the list and the save are offered
     bool workspaceLoaded = false; // a load passed the workspace check
     bool listing = false;         // the NPC list is being made
-    bool saving = false;          // from the start of a save until the shop is read again
+    bool saving = false;          // the shop is being read or written (not idle)
     bool previewing = false;      // the preview is reading the pages
     bool shopBound = false;       // a shop file is open
     bool openFailed = false;      // the last shop chosen could not be read: nothing to save

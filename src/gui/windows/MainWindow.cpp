@@ -7,7 +7,6 @@
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtText.h"
-#include "gui/widgets/SoundPlayer.h"
 #include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/PreviewWindow.h"
@@ -24,7 +23,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -66,7 +64,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
     : QWidget(parent), FramelessWindow(this), session_(workspace), workspace_(session_),
-      catalogue_(std::move(workspace)), dialogs_(dialogs)
+      catalogue_(std::move(workspace)), dialogs_(dialogs), documents_(session_, workspace_, dialogs, this)
 {
     buildControls();
     setUpWorkspaceChooser();
@@ -89,14 +87,12 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
     connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
-        loadingLabel_->hide();
         dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
         returnFocus();
     });
     connect(&workspace_, &WorkspaceSession::listReady, this, [this] {
         // The prompt is selected without opening a shop.
         npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
-        loadingLabel_->hide();
         returnFocus();
         emit npcListReady();
     });
@@ -104,8 +100,18 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
     });
 
-    confirmation_.setSingleShot(true);
-    connect(&confirmation_, &QTimer::timeout, this, &MainWindow::finishSave);
+    connect(&documents_, &DocumentManager::shopOpened, this, [this] {
+        transferMode_ = TransferMode::Batch;
+        emit shopOpened();
+    });
+    connect(&documents_, &DocumentManager::saveConfirming, this, &MainWindow::saveConfirming);
+    connect(&documents_, &DocumentManager::openRowChanged, this, &MainWindow::showOpenRow);
+    connect(&documents_, &DocumentManager::mendingNeeded, this, &MainWindow::openRepairWindow);
+    connect(&documents_, &DocumentManager::workspaceChanged, this, &MainWindow::leaveWorkspace);
+    connect(&documents_, &DocumentManager::stateChanged, this, [this](DocumentState state) {
+        if (state == DocumentState::Idle)
+            returnFocus();
+    });
 
     auto* undoAction = session_.undoStack()->createUndoAction(this, QStringLiteral("撤销"));
     undoAction->setShortcuts(QKeySequence::Undo);
@@ -232,6 +238,12 @@ void MainWindow::updateActions()
     readButton_->setEnabled(on.read);
     outputButton_->setEnabled(on.output);
     externalBox_->setEnabled(on.externalTable);
+    // No other workspace while a save or a preview works on this one.
+    chooser_->setEnabled(!workspace_.state().saving && !workspace_.isPreviewing());
+    loadingLabel_->setVisible(workspace_.state().listing);
+    // The tick shows from the write until the shop is read again.
+    saveButton_->setText(documents_.state() == DocumentState::Confirming ? QStringLiteral("√√√")
+                                                                         : QStringLiteral("保存文件"));
 }
 
 void MainWindow::showPreview()
@@ -286,9 +298,6 @@ void MainWindow::setUpWorkspaceChooser()
     chooser_->setObjectName(QStringLiteral("工作目录按钮"));
     connect(chooser_, &WorkspaceChooser::chosen, this,
             [this](const QString& folder) { switchWorkspace(toPath(folder)); });
-    // No other workspace while a save or a preview works on this one.
-    connect(&workspace_, &WorkspaceSession::stateChanged, chooser_,
-            [this] { chooser_->setEnabled(!workspace_.isSaving() && !workspace_.isPreviewing()); });
 }
 
 void MainWindow::placeWorkspaceChooser()
@@ -305,20 +314,20 @@ void MainWindow::placeWorkspaceChooser()
 
 bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
 {
-    if (workspace_.isSaving() || workspace_.isPreviewing() || !settleUnsavedChanges())
-        return false;
+    const bool switched = documents_.switchWorkspace(folder);
+    returnFocus();
+    return switched;
+}
+
+void MainWindow::leaveWorkspace()
+{
     // The user's item table was read from the old folder: it goes out of use with it.
     externalBox_->setChecked(false);
-    catalogue_.setWorkspace(folder);
-    workspace_.setWorkspace(folder);
+    catalogue_.setWorkspace(workspacePath());
     transferMode_ = TransferMode::Read;
-    loadingLabel_->hide();
-    settings::rememberWorkspace(fromPath(workspacePath()));
     updateTitle();
     updateActions();
-    returnFocus();
     emit workspaceChanged();
-    return true;
 }
 
 void MainWindow::keepWindowPosition()
@@ -365,90 +374,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool MainWindow::settleUnsavedChanges()
-{
-    // A save still showing its tick is finished first: the shop is read again now.
-    if (confirmation_.isActive())
-        finishSave();
-    if (!session_.isModified())
-        return true;
-    if (!session_.isBound()) {
-        const bool discard = dialogs_.question(
-            this, kNotice, QStringLiteral("表格中的数据尚未输出，是否放弃？"), Dialogs::Icon::Question);
-        returnFocus();
-        return discard;
-    }
-    const auto choice =
-        dialogs_.askToSave(this, kNotice, QStringLiteral("当前商店尚未保存，是否先保存修改？"));
-    returnFocus();
-    switch (choice) {
-    case Dialogs::SaveChoice::Save: {
-        const bool saved = save();
-        // What comes next replaces the shop: the save's re-read happens now, not later.
-        if (confirmation_.isActive())
-            finishSave();
-        return saved;
-    }
-    case Dialogs::SaveChoice::Discard:
-        return true;
-    case Dialogs::SaveChoice::Cancel:
-        return false;
-    }
-    return false;
-}
-
 void MainWindow::loadWorkspace()
 {
-    if (!settleUnsavedChanges())
-        return;
-    if (const auto failure = workspace_.load()) {
-        dialogs_.message(this, QStringLiteral("错误提示"), *failure, Dialogs::Icon::Error);
-        returnFocus();
-        return;
-    }
-    settings::rememberWorkspace(fromPath(workspacePath()));
-    loadingLabel_->show();
+    documents_.loadWorkspace();
+    returnFocus();
 }
 
 void MainWindow::onNpcSelected(int index)
 {
-    if (!workspace_.npcList()->shopFile(index))
-        return;
-    // Choosing the open NPC again reads its shop again, which loses edits as well.
-    if (!settleUnsavedChanges()) {
-        npcCombo_->setCurrentIndex(workspace_.openRow());
-        return;
-    }
-    openShop(index);
-    returnFocus();
+    if (documents_.openNpc(index))
+        returnFocus();
 }
 
-void MainWindow::openShop(int row)
+void MainWindow::showOpenRow(int row)
 {
-    const auto* path = workspace_.npcList()->shopFile(row);
-    if (!path)
-        return;
-    workspace_.setOpenRow(row);
-    npcCombo_->setCurrentIndex(row);
-    const auto result = session_.open(*path);
-    workspace_.setOpenFailed(result.status != ShopSession::OpenStatus::Opened);
-    if (result.status != ShopSession::OpenStatus::Opened) {
-        showOpenFailure(result);
-        return;
-    }
-    transferMode_ = TransferMode::Batch;
-    emit shopOpened();
-}
-
-void MainWindow::showOpenFailure(const ShopSession::OpenResult& result)
-{
-    // Nothing is bound: the path box is empty and there is nothing to save.
-    if (result.status == ShopSession::OpenStatus::TooManyPages) {
-        dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::None);
-        openRepairWindow();
-        return;
-    }
-    dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::Error);
+    npcCombo_->setCurrentIndex(row < workspace_.npcList()->rowCount() ? row : -1);
 }
 
 void MainWindow::openRepairWindow()
@@ -463,54 +403,7 @@ void MainWindow::openRepairWindow()
 
 bool MainWindow::save()
 {
-    if (workspace_.isSaving())
-        return false;
-    workspace_.setSaving(true);
-    // Nothing may change the shop between the write and the read that shows what was written.
-    session_.setEditable(false);
-
-    auto result = session_.save(false);
-    if (result.status == ShopSession::SaveStatus::ChangedOnDisk) {
-        if (dialogs_.question(this, kNotice, QStringLiteral("文件已被其他程序修改，是否覆盖？"),
-                              Dialogs::Icon::Warning))
-            result = session_.save(true);
-    }
-    if (result.status == ShopSession::SaveStatus::Saved) {
-        saveButton_->setText(QStringLiteral("√√√"));
-        SoundPlayer::playSaved();
-        emit saveConfirming();
-        // The tick shows for a moment, then finishSave() reads the shop again; until then the
-        // grids and the save stay locked, so nothing can start another save meanwhile.
-        if (confirmationDelay_ > 0)
-            confirmation_.start(confirmationDelay_);
-        else
-            finishSave();
-        return true;
-    }
-    if (result.status == ShopSession::SaveStatus::Failed) {
-        dialogs_.message(this, kNotice, QStringLiteral("保存失败！\n") + result.message,
-                         Dialogs::Icon::Error);
-    }
-    session_.setEditable(true);
-    workspace_.setSaving(false);
-    returnFocus();
-    return false;
-}
-
-void MainWindow::finishSave()
-{
-    confirmation_.stop();
-    saveButton_->setText(QStringLiteral("保存文件"));
-    // Reading the shop again makes the grids editable again.
-    session_.setEditable(true);
-    workspace_.setSaving(false);
-    if (workspace_.npcList()->shopFile(workspace_.openRow()))
-        openShop(workspace_.openRow());
-    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened) {
-        workspace_.setOpenFailed(true);
-        showOpenFailure(again);
-    }
-    returnFocus();
+    return documents_.save();
 }
 
 int MainWindow::currentPage() const
@@ -582,8 +475,10 @@ void MainWindow::editPageNames()
 
 void MainWindow::openForRead()
 {
-    if (!settleUnsavedChanges())
+    if (!documents_.settle()) {
+        returnFocus();
         return;
+    }
     transferMode_ = TransferMode::Read;
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
     window.reader = [this](const QString& text) {
@@ -614,13 +509,10 @@ void MainWindow::showHelp()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (confirmation_.isActive())
-        finishSave();
-    if (workspace_.isSaving() || !settleUnsavedChanges()) {
+    if (!documents_.mayClose()) {
         event->ignore();
         return;
     }
-    workspace_.cancelListing();
     event->accept();
 }
 

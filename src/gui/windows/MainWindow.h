@@ -2,6 +2,7 @@
 
 #include "core/capture/CaptureBackends.h"
 #include "gui/catalogue/CatalogueService.h"
+#include "gui/session/DocumentManager.h"
 #include "gui/session/ShopSession.h"
 #include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/Dialogs.h"
@@ -10,7 +11,6 @@
 #include "gui/windows/SearchWindow.h"
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -36,9 +36,10 @@ class WhereUsedWindow;
 class WorkspaceChooser;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
-// data-transfer buttons, and the save button. It wires the controls to the two sessions: the
-// shop session holds the shop, the workspace session the NPC list, the mode and the busy
-// states, from which updateActions() derives every control's enabled state.
+// data-transfer buttons, and the save button. It wires the controls to the sessions and the
+// document manager: the shop session holds the shop, the workspace session the NPC list and the
+// mode, the document manager the shop's life (open, save, the unsaved-changes question), and
+// updateActions() derives every control's state from them.
 class MainWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
@@ -51,6 +52,7 @@ public:
 
     ShopSession& session() { return session_; }
     WorkspaceSession& workspaceSession() { return workspace_; }
+    DocumentManager& documents() { return documents_; }
     LiveCapture& liveCapture() { return *capture_; }
     CatalogueService& catalogue() { return catalogue_; }
     PreviewWindow* previewWindow() const { return preview_; }
@@ -60,6 +62,7 @@ public:
     // The control handlers.
     void loadWorkspace();
     void onNpcSelected(int index);
+    // Starts a save (see DocumentManager::save); false when none started.
     bool save();
     void addTwoRows();
     void clearThisPage();
@@ -82,7 +85,7 @@ public:
     TransferMode transferMode() const { return transferMode_; }
     // How long the save button shows its tick before the shop is read again; with 0 the shop
     // is read again before save() returns.
-    void setSaveConfirmationDelay(int milliseconds) { confirmationDelay_ = milliseconds; }
+    void setSaveConfirmationDelay(int milliseconds) { documents_.setConfirmationDelay(milliseconds); }
     // Sets every control's enabled state from the sessions' state.
     void updateActions();
 
@@ -116,11 +119,9 @@ private:
     void showRepairFlag(bool repairable);
     void showPageNames();
     void showBinding();
-    void openShop(int row);
-    void finishSave();
-    void showOpenFailure(const ShopSession::OpenResult& result);
+    void showOpenRow(int row);
     void openRepairWindow();
-    bool settleUnsavedChanges();
+    void leaveWorkspace();
     void updateTitle();
     void returnFocus();
     void showPreview();
@@ -129,7 +130,6 @@ private:
     void setUpTools(QPushButton* help);
     void showGridMenu(int page, const QPoint& at);
     template <typename Window> void showToolWindow(Window* window);
-    int rowOfShop(const std::filesystem::path& shopFile) const;
     void deleteToolWindows();
     void setUpWorkspaceChooser();
     void placeWorkspaceChooser();
@@ -139,10 +139,8 @@ private:
     WorkspaceSession workspace_;
     CatalogueService catalogue_;
     Dialogs& dialogs_;
+    DocumentManager documents_;
     TransferMode transferMode_ = TransferMode::Read;
-    int confirmationDelay_ = 1000;
-    // Shows the save's tick, then reads the shop again (the save's second half).
-    QTimer confirmation_;
 
     QPushButton* loadButton_ = nullptr;
     QComboBox* npcCombo_ = nullptr;

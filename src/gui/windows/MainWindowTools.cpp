@@ -13,17 +13,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <system_error>
 
 namespace shopkeeper::gui {
 
 namespace {
-
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::error_code error;
-    return a == b || std::filesystem::equivalent(a, b, error);
-}
 
 // The item ID a grid cell holds, or "" when it holds none.
 QString itemIdAt(const QModelIndex& index)
@@ -117,30 +110,8 @@ void MainWindow::showWhereUsed(const QString& id)
 
 void MainWindow::showReplace(const QString& from)
 {
-    if (!replace_) {
-        ReplaceWindow::OpenShop hooks;
-        hooks.save = [this] {
-            const bool saved = save();
-            // The replace comes next: the save's re-read happens now, not later.
-            if (confirmation_.isActive())
-                finishSave();
-            return saved;
-        };
-        hooks.setWriting = [this](bool writing) {
-            // A save still showing its tick is finished first: its re-read must not come later.
-            if (writing && confirmation_.isActive())
-                finishSave();
-            session_.setEditable(!writing);
-            workspace_.setSaving(writing);
-        };
-        hooks.reread = [this] {
-            if (workspace_.npcList()->shopFile(workspace_.openRow()))
-                openShop(workspace_.openRow());
-            else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
-                showOpenFailure(again);
-        };
-        replace_ = new ReplaceWindow(session_, catalogue_, dialogs_, std::move(hooks), this);
-    }
+    if (!replace_)
+        replace_ = new ReplaceWindow(session_, documents_, catalogue_, dialogs_, this);
     showToolWindow(replace_.data());
     if (!from.isEmpty())
         replace_->setFrom(from);
@@ -163,48 +134,11 @@ void MainWindow::deleteToolWindows()
     delete check_.data();
 }
 
-int MainWindow::rowOfShop(const std::filesystem::path& shopFile) const
-{
-    auto* list = const_cast<WorkspaceSession&>(workspace_).npcList();
-    for (int row = 1; row < list->rowCount(); ++row) {
-        if (const auto* path = list->shopFile(row); path && *path == shopFile)
-            return row;
-    }
-    for (int row = 1; row < list->rowCount(); ++row) {
-        if (const auto* path = list->shopFile(row); path && samePath(*path, shopFile))
-            return row;
-    }
-    return 0;
-}
-
 bool MainWindow::openPlace(const std::filesystem::path& shopFile, const std::optional<shop::CellAt>& cell)
 {
-    if (confirmation_.isActive())
-        finishSave();
-    if (workspace_.isSaving())
+    if (!documents_.openFile(shopFile)) {
+        returnFocus();
         return false;
-    // The open shop as it is needs no reading; anything else is opened as choosing its NPC is.
-    const bool open = session_.isBound() && !session_.isModified() && samePath(session_.path(), shopFile);
-    if (!open) {
-        if (!settleUnsavedChanges())
-            return false;
-        if (const int row = rowOfShop(shopFile); row > 0) {
-            openShop(row);
-        } else {
-            // No NPC list names the shop (the workspace is not loaded): the file is opened as such.
-            workspace_.setMode(EditorMode::Workspace);
-            workspace_.setOpenRow(0);
-            npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
-            if (const auto result = session_.open(shopFile);
-                result.status != ShopSession::OpenStatus::Opened) {
-                showOpenFailure(result);
-                return false;
-            }
-            transferMode_ = TransferMode::Batch;
-            emit shopOpened();
-        }
-        if (!session_.isBound() || !samePath(session_.path(), shopFile))
-            return false;
     }
     raise();
     activateWindow();

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "gui/jobs/JobRunner.h"
+#include "gui/session/DocumentState.h"
+#include "gui/session/ShopSession.h"
+
+#include <QObject>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace shopkeeper::gui {
+
+class Dialogs;
+class WorkspaceSession;
+
+// The one owner of the open shop's life: opening it, saving it (write, tick, read again), reading
+// it again after a batch replace, and the question about unsaved changes that comes before
+// anything replaces it. Reads and writes run as jobs off the window's thread; the shop's
+// DocumentState says what runs, and whether the grids take edits and which controls are on
+// follows from it alone.
+//
+// A save started from a control returns at once and reports through saveFinished(). Callers
+// that need the shop settled before they go on (settle(), the opens) wait in a local event loop:
+// the window keeps painting and taking input meanwhile, and everything that could change the
+// shop is off because the state is not idle.
+class DocumentManager : public QObject
+{
+    Q_OBJECT
+public:
+    // window is the parent of the questions and messages.
+    DocumentManager(ShopSession& session, WorkspaceSession& workspace, Dialogs& dialogs, QWidget* window);
+    ~DocumentManager() override;
+
+    DocumentState state() const { return session_.documentState(); }
+    // How long the save button shows its tick before the shop is read again; with 0 the read
+    // starts as soon as the write is done.
+    void setConfirmationDelay(int milliseconds) { confirmationDelay_ = milliseconds; }
+
+    // The question about unsaved changes, for everything that replaces the open shop (another
+    // NPC, a load, closing, another workspace, pasted data, a where-used place, a replace). A save
+    // still showing its tick is finished first. With "save", the save and its read run before
+    // this returns. True when the caller may go on; false when the user kept the changes, the
+    // save failed, or the shop is being read or written.
+    bool settle();
+
+    // Checks the workspace and starts making its NPC list, after settle(); the check's message
+    // is shown when it fails. True when the list is being made.
+    bool loadWorkspace();
+    // Works on another folder, after settle(): the editor is reset and the folder goes first in
+    // the recent list. False when the user kept the changes or something runs.
+    bool switchWorkspace(const std::filesystem::path& folder);
+    // Opens the shop of row of the NPC list, after settle(); returns when it is open or has failed
+    // (the reason shown). True when it is open.
+    bool openNpc(int row);
+    // Opens a shop file a tool names: the open shop as it is when unmodified, else after settle(),
+    // through its row when the NPC list names it. True when that shop is open afterwards.
+    bool openFile(const std::filesystem::path& shopFile);
+
+    // Starts a save of the open shop: the pages are tidied, the write runs as a job, a shop
+    // another program changed is asked about, and after the tick the shop is read again. False
+    // when no save could start (something runs; nothing bound, which is said as a failed save).
+    bool save();
+    // A save showing its tick goes on at once: the shop is read again before this returns.
+    void finishConfirmation();
+
+    // A batch replace writes the workspace's shops, the open one too: nothing may edit, save or
+    // load the shop until endWrite(), which reads the open shop again when reread.
+    bool beginWrite();
+    void endWrite(bool reread);
+
+    // Whether the window may close now: nothing runs and unsaved changes are settled. The NPC
+    // list being made is stopped.
+    bool mayClose();
+
+    // Waits, processing events, until the shop is idle.
+    void waitUntilIdle();
+
+signals:
+    void stateChanged(DocumentState state);
+    // A shop was opened (also when read again after a save).
+    void shopOpened();
+    // The shop chosen has more than five pages: the session holds its block for the user to mend.
+    void mendingNeeded();
+    // The write worked; the tick shows and the shop is about to be read again.
+    void saveConfirming();
+    // A save's write ended: saved, or not (the reason was said, or the user kept the disk's file).
+    void saveFinished(bool saved);
+    // The NPC list's row that stands for the open shop (0: none).
+    void openRowChanged(int row);
+    void workspaceChanged();
+
+private:
+    void setState(DocumentState state);
+    bool openRow(int row);
+    bool openPath(const std::filesystem::path& shopFile, DocumentState how);
+    void finishRead(const std::filesystem::path& shopFile, ShopSession::ShopRead read);
+    void write(bool overwriteChanged);
+    void written(const ShopSession::SaveResult& result);
+    void endSave(bool saved);
+    void reread();
+    void waitUntil(const std::function<bool()>& done);
+    void showOpenFailure(const ShopSession::OpenResult& result);
+
+    ShopSession& session_;
+    WorkspaceSession& workspace_;
+    Dialogs& dialogs_;
+    QWidget* window_;
+    int confirmationDelay_ = 1000;
+    QTimer confirmation_;
+    std::shared_ptr<ShopSession::PendingSave> pending_;
+    bool lastOpenOk_ = false;
+    // Last, so it goes first: a job still running is stopped while the sessions exist.
+    JobRunner runner_;
+};
+
+} // namespace shopkeeper::gui
