@@ -45,6 +45,19 @@ QString pageTitleOrdinal(int page)
     return QString::fromUtf8(ordinals[page]);
 }
 
+// The button shows the action: enabled (and checked) as it is; a click triggers it.
+void bindButton(QAbstractButton* button, QAction* action)
+{
+    const auto show = [button, action] {
+        button->setEnabled(action->isEnabled());
+        if (action->isCheckable())
+            button->setChecked(action->isChecked());
+    };
+    show();
+    QObject::connect(action, &QAction::changed, button, show);
+    QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+}
+
 // The frame of a group box runs through the middle of its title, whose label hides the line
 // behind its words; the label's size follows the font.
 void fitGroupTitle(QLabel* title)
@@ -118,15 +131,10 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     auto* redoAction = session_.undoStack()->createRedoAction(this, QStringLiteral("重做"));
     redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    auto* saveAction = new QAction(QStringLiteral("保存"), this);
-    saveAction->setShortcut(QKeySequence::Save);
-    connect(saveAction, &QAction::triggered, this, [this] {
-        if (actionsFor(workspace_.state()).save)
-            save();
-    });
-    for (auto* action : {undoAction, redoAction, saveAction})
+    for (auto* action : {undoAction, redoAction})
         action->setShortcutContext(Qt::WindowShortcut);
-    addActions({undoAction, redoAction, saveAction});
+    addActions({undoAction, redoAction});
+    connect(capture_.get(), &LiveCapture::switched, this, &MainWindow::updateActions);
 
     updateTitle();
     updateActions();
@@ -171,7 +179,6 @@ void MainWindow::buildControls()
     for (auto* title : {ui.标签16, ui.标签10, ui.标签11, ui.标签13, ui.标签15})
         fitGroupTitle(title);
     repairLabel_->installEventFilter(this);
-    showRepairFlag(false);
 
     // The page grids take their models from the session, so they are made here.
     for (int k = 0; k < shop::kPageCount; ++k) {
@@ -194,24 +201,9 @@ void MainWindow::buildControls()
     }
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { returnFocus(); });
 
-    connect(loadButton_, &QPushButton::clicked, this, &MainWindow::loadWorkspace);
     connect(npcCombo_, &QComboBox::activated, this, &MainWindow::onNpcSelected);
-    connect(saveButton_, &QPushButton::clicked, this, &MainWindow::save);
-    connect(repairBox_, &QCheckBox::clicked, this, [this](bool checked) {
-        session_.setRepairable(checked);
-        // The box shows the session, also when the session refused the change.
-        showRepairFlag(session_.isRepairable());
-    });
-    connect(editPagesButton_, &QPushButton::clicked, this, &MainWindow::editPageNames);
-    connect(addRowsButton_, &QPushButton::clicked, this, &MainWindow::addTwoRows);
-    connect(clearPageButton_, &QPushButton::clicked, this, &MainWindow::clearThisPage);
-    connect(clearAllButton_, &QPushButton::clicked, this, &MainWindow::clearAllPages);
-    connect(readButton_, &QPushButton::clicked, this, &MainWindow::openForRead);
-    connect(outputButton_, &QPushButton::clicked, this, &MainWindow::openForOutput);
-    connect(preview, &QPushButton::clicked, this, &MainWindow::showPreview);
-    connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
-    connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
-    connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+    createActions(preview, search, help);
+    showRepairFlag(false);
     setUpTools(help);
 }
 
@@ -224,22 +216,83 @@ void MainWindow::connectSession()
     connect(&session_, &ShopSession::editableChanged, this, &MainWindow::updateActions);
 }
 
+void MainWindow::createActions(QAbstractButton* preview, QAbstractButton* search, QAbstractButton* help)
+{
+    const auto action = [this](const QString& text, auto handler) {
+        auto* made = new QAction(text, this);
+        connect(made, &QAction::triggered, this, handler);
+        return made;
+    };
+    actions_.load = action(loadButton_->text(), [this] { loadWorkspace(); });
+    actions_.save = action(QStringLiteral("保存"), [this] { save(); });
+    actions_.save->setShortcut(QKeySequence::Save);
+    actions_.save->setShortcutContext(Qt::WindowShortcut);
+    addAction(actions_.save);
+    actions_.repair = action(QStringLiteral("可修理装备"), [this](bool checked) {
+        session_.setRepairable(checked);
+        // The box shows the session, also when the session refused the change.
+        showRepairFlag(session_.isRepairable());
+    });
+    actions_.repair->setCheckable(true);
+    actions_.editPageNames = action(editPagesButton_->text(), [this] { editPageNames(); });
+    actions_.addRows = action(addRowsButton_->text(), [this] { addTwoRows(); });
+    actions_.clearPage = action(clearPageButton_->text(), [this] { clearThisPage(); });
+    actions_.clearAll = action(clearAllButton_->text(), [this] { clearAllPages(); });
+    actions_.read = action(readButton_->text(), [this] { openForRead(); });
+    actions_.output = action(outputButton_->text(), [this] { openForOutput(); });
+    actions_.externalTable =
+        action(QStringLiteral("加载外置ID"), [this](bool checked) { loadExternalTable(checked); });
+    actions_.externalTable->setCheckable(true);
+    actions_.chooseWorkspace = action(QStringLiteral("选择工作目录"), [this] { chooser_->openMenu(); });
+    for (auto [button, bound] : {std::pair<QAbstractButton*, QAction*>{loadButton_, actions_.load},
+                                 {saveButton_, actions_.save},
+                                 {repairBox_, actions_.repair},
+                                 {editPagesButton_, actions_.editPageNames},
+                                 {addRowsButton_, actions_.addRows},
+                                 {clearPageButton_, actions_.clearPage},
+                                 {clearAllButton_, actions_.clearAll},
+                                 {readButton_, actions_.read},
+                                 {outputButton_, actions_.output},
+                                 {externalBox_, actions_.externalTable}})
+        bindButton(button, bound);
+    connect(preview, &QPushButton::clicked, this, &MainWindow::showPreview);
+    connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
+    connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+}
+
+EditorState MainWindow::editorState() const
+{
+    EditorState state = workspace_.state();
+    state.capturing = capture_ && capture_->isOn();
+    return state;
+}
+
 void MainWindow::updateActions()
 {
-    const ActionStates on = actionsFor(workspace_.state());
-    loadButton_->setEnabled(on.load);
+    const ActionStates on = actionsFor(editorState());
+    actions_.load->setEnabled(on.load);
     npcCombo_->setEnabled(on.npcList);
-    saveButton_->setEnabled(on.save);
-    repairBox_->setEnabled(on.repair);
-    editPagesButton_->setEnabled(on.editPageNames);
-    addRowsButton_->setEnabled(on.addRows);
-    clearPageButton_->setEnabled(on.clearPage);
-    clearAllButton_->setEnabled(on.clearAll);
-    readButton_->setEnabled(on.read);
-    outputButton_->setEnabled(on.output);
-    externalBox_->setEnabled(on.externalTable);
-    // No other workspace while a save or a preview works on this one.
-    chooser_->setEnabled(!workspace_.state().saving && !workspace_.isPreviewing());
+    actions_.save->setEnabled(on.save);
+    actions_.repair->setEnabled(on.repair);
+    actions_.editPageNames->setEnabled(on.editPageNames);
+    actions_.addRows->setEnabled(on.addRows);
+    actions_.clearPage->setEnabled(on.clearPage);
+    actions_.clearAll->setEnabled(on.clearAll);
+    actions_.read->setEnabled(on.read);
+    actions_.output->setEnabled(on.output);
+    actions_.externalTable->setEnabled(on.externalTable);
+    actions_.chooseWorkspace->setEnabled(on.chooser);
+    chooser_->setEnabled(on.chooser);
+    fillBox_->setEnabled(on.fillBox);
+    idBox_->setEnabled(on.idBox);
+    for (auto* view : grids_)
+        view->setEditTriggers(on.grids
+                                  ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                        QAbstractItemView::AnyKeyPressed
+                                  : QAbstractItemView::NoEditTriggers);
+    actions_.whereUsed->setEnabled(on.whereUsed);
+    actions_.replace->setEnabled(on.replace);
+    actions_.check->setEnabled(on.check);
     loadingLabel_->setVisible(workspace_.state().listing);
     // The tick shows from the write until the shop is read again.
     saveButton_->setText(documents_.state() == DocumentState::Confirming ? QStringLiteral("√√√")
@@ -274,7 +327,7 @@ void MainWindow::showSearch()
 void MainWindow::loadExternalTable(bool checked)
 {
     if (const auto failure = catalogue_.useExternalTable(checked)) {
-        externalBox_->setChecked(false);
+        actions_.externalTable->setChecked(false);
         dialogs_.message(this, failure->title, failure->message, Dialogs::Icon::Error);
     }
     returnFocus();
@@ -322,7 +375,7 @@ bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
 void MainWindow::leaveWorkspace()
 {
     // The user's item table was read from the old folder: it goes out of use with it.
-    externalBox_->setChecked(false);
+    actions_.externalTable->setChecked(false);
     catalogue_.setWorkspace(workspacePath());
     transferMode_ = TransferMode::Read;
     updateTitle();
@@ -345,7 +398,7 @@ void MainWindow::returnFocus()
 
 void MainWindow::showRepairFlag(bool repairable)
 {
-    repairBox_->setChecked(repairable);
+    actions_.repair->setChecked(repairable);
     QPalette palette = repairLabel_->palette();
     palette.setColor(QPalette::WindowText, repairable ? kRepairOn : kRepairOff);
     repairLabel_->setPalette(palette);

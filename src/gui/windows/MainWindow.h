@@ -18,6 +18,8 @@
 #include <optional>
 #include <vector>
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -86,7 +88,29 @@ public:
     // How long the save button shows its tick before the shop is read again; with 0 the shop
     // is read again before save() returns.
     void setSaveConfirmationDelay(int milliseconds) { documents_.setConfirmationDelay(milliseconds); }
-    // Sets every control's enabled state from the sessions' state.
+    // The window's commands: each button, check box and menu entry shows one of them, and
+    // updateActions() sets them all from one state.
+    struct Actions
+    {
+        QAction* load = nullptr;
+        QAction* save = nullptr; // also Ctrl+S
+        QAction* repair = nullptr;
+        QAction* editPageNames = nullptr;
+        QAction* addRows = nullptr;
+        QAction* clearPage = nullptr;
+        QAction* clearAll = nullptr;
+        QAction* read = nullptr;
+        QAction* output = nullptr;
+        QAction* externalTable = nullptr;
+        QAction* chooseWorkspace = nullptr;
+        QAction* whereUsed = nullptr;
+        QAction* replace = nullptr;
+        QAction* check = nullptr;
+    };
+    const Actions& actions() const { return actions_; }
+    // What the controls depend on: the sessions', the shop's and the capture's state.
+    EditorState editorState() const;
+    // Sets every control, action and grid from editorState() through actionsFor().
     void updateActions();
 
     // The workspace tools: the "工具" menu on the title strip, the grids' context menu and the
@@ -115,6 +139,7 @@ protected:
 
 private:
     void buildControls();
+    void createActions(QAbstractButton* preview, QAbstractButton* search, QAbstractButton* help);
     void connectSession();
     void showRepairFlag(bool repairable);
     void showPageNames();
@@ -141,6 +166,7 @@ private:
     Dialogs& dialogs_;
     DocumentManager documents_;
     TransferMode transferMode_ = TransferMode::Read;
+    Actions actions_;
 
     QPushButton* loadButton_ = nullptr;
     QComboBox* npcCombo_ = nullptr;

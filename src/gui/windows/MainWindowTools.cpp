@@ -41,9 +41,12 @@ void MainWindow::setUpTools(QPushButton* help)
         auto* view = currentPageGrid();
         return view ? itemIdAt(view->currentIndex()) : QString();
     };
-    toolsMenu_->addAction(QStringLiteral("物品出售位置…"), this, [this, cellId] { showWhereUsed(cellId()); });
-    toolsMenu_->addAction(QStringLiteral("批量替换物品…"), this, [this, cellId] { showReplace(cellId()); });
-    toolsMenu_->addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
+    // The menu's entries are the window's actions: updateActions() decides what is on.
+    actions_.whereUsed = toolsMenu_->addAction(QStringLiteral("物品出售位置…"), this,
+                                               [this, cellId] { showWhereUsed(cellId()); });
+    actions_.replace = toolsMenu_->addAction(QStringLiteral("批量替换物品…"), this,
+                                             [this, cellId] { showReplace(cellId()); });
+    actions_.check = toolsMenu_->addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
     connect(button, &QPushButton::clicked, this,
             [this, button] { toolsMenu_->popup(button->mapToGlobal(QPoint(0, button->height()))); });
 
@@ -67,10 +70,11 @@ void MainWindow::showGridMenu(int page, const QPoint& at)
     const QString id = itemIdAt(index);
     QMenu menu(this);
     auto* whereUsed = menu.addAction(QStringLiteral("物品出售位置"), this, [this, id] { showWhereUsed(id); });
-    whereUsed->setEnabled(!id.isEmpty());
-    menu.addAction(QStringLiteral("批量替换物品…"), this, [this, id] { showReplace(id); });
+    whereUsed->setEnabled(!id.isEmpty() && actions_.whereUsed->isEnabled());
+    // The cell clicked is the cursor cell now: the window's own entries take its ID.
+    menu.addAction(actions_.replace);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
+    menu.addAction(actions_.check);
     menu.exec(view->viewport()->mapToGlobal(at));
 }
 
