@@ -372,6 +372,11 @@ bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
     return switched;
 }
 
+void MainWindow::chooseWorkspace()
+{
+    chooser_->browse();
+}
+
 void MainWindow::leaveWorkspace()
 {
     // The user's item table was read from the old folder: it goes out of use with it.

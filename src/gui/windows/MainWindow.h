@@ -77,6 +77,9 @@ public:
     // the editor is reset and the folder goes first in the recent list. False when the user
     // kept the changes or a save or preview is under way.
     bool switchWorkspace(const std::filesystem::path& folder);
+    // Asks for the workspace folder with the chooser's folder dialog (at the start, when the
+    // program's own folder is none).
+    void chooseWorkspace();
 
     PageGridView* currentPageGrid() const;
     int currentPage() const;
