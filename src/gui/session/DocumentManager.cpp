@@ -1,5 +1,6 @@
 #include "gui/session/DocumentManager.h"
 
+#include "core/io/FileSystem.h"
 #include "gui/session/WorkspaceSession.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/Dialogs.h"
@@ -44,6 +45,11 @@ DocumentManager::DocumentManager(ShopSession& session, WorkspaceSession& workspa
 {
     confirmation_.setSingleShot(true);
     connect(&confirmation_, &QTimer::timeout, this, &DocumentManager::reread);
+    diskCheck_.setSingleShot(true);
+    diskCheck_.setInterval(100);
+    connect(&diskCheck_, &QTimer::timeout, this, &DocumentManager::checkDisk);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { diskCheck_.start(); });
+    connect(&session_, &ShopSession::bindingChanged, this, &DocumentManager::watch);
 }
 
 DocumentManager::~DocumentManager()
@@ -194,6 +200,74 @@ bool DocumentManager::openPath(const std::filesystem::path& shopFile, DocumentSt
     return lastOpenOk_;
 }
 
+void DocumentManager::watch()
+{
+    keptDisk_ = 0;
+    if (const auto watched = watcher_.files(); !watched.isEmpty())
+        watcher_.removePaths(watched);
+    watchAgain();
+}
+
+void DocumentManager::watchAgain()
+{
+    if (!session_.isBound())
+        return;
+    // A file replaced by a rename is no longer watched: it is watched again wherever a change was
+    // seen.
+    const auto watched = watcher_.files();
+    for (const auto& path : {session_.path(), session_.workspace().shopStringTablePath()}) {
+        const QString file = fromPath(path);
+        if (!watched.contains(file) && std::filesystem::exists(path))
+            watcher_.addPath(file);
+    }
+}
+
+std::uint64_t DocumentManager::diskState(bool& same) const
+{
+    const auto& document = session_.document();
+    const auto shop = io::readFileBytes(document.path);
+    const auto now = shop ? io::fingerprintOf(document.path, *shop) : io::missingFileFingerprint();
+    const auto table = io::readFileBytes(session_.workspace().shopStringTablePath());
+    const bool tableSame = table ? document.table.isReadFrom(*table) : document.table.lineCount() == 0;
+    same = document.fingerprint.known && now.sameContentAs(document.fingerprint) && tableSame;
+    return now.hash ^ now.size ^ (table ? io::fnv1a64(*table) : 0);
+}
+
+bool DocumentManager::diskChanged()
+{
+    bool same = false;
+    const auto disk = diskState(same);
+    // A change the user was asked about already is not asked about again.
+    if (same || disk == keptDisk_)
+        return false;
+    keptDisk_ = disk;
+    return true;
+}
+
+void DocumentManager::checkDisk()
+{
+    // A read or write of our own is under way: what it does is seen once it is done.
+    if (state() != DocumentState::Idle) {
+        if (session_.isBound())
+            diskCheck_.start();
+        return;
+    }
+    watchAgain();
+    if (!session_.isBound() || !diskChanged())
+        return;
+    if (session_.isModified()) {
+        const bool reload = dialogs_.question(
+            window_, kNotice,
+            QStringLiteral("当前商店的文件已被其他程序修改。\n是否重新读取？（未保存的修改将丢失）"),
+            Dialogs::Icon::Warning);
+        if (!reload)
+            return;
+    }
+    const auto path = session_.path();
+    if (openPath(path, DocumentState::Opening))
+        emit diskReloaded(QStringLiteral("文件已被其他程序修改，已重新读取：") + nativePath(path));
+}
+
 void DocumentManager::finishRead(const std::filesystem::path& shopFile, ShopSession::ShopRead read)
 {
     const auto result = session_.finishOpen(shopFile, std::move(read));
@@ -249,6 +323,8 @@ void DocumentManager::written(const ShopSession::SaveResult& result)
 {
     switch (result.status) {
     case ShopSession::SaveStatus::ChangedOnDisk:
+        // The user hears of this change here; the watch on the disk need not ask about it too.
+        diskChanged();
         if (dialogs_.question(window_, kNotice, QStringLiteral("文件已被其他程序修改，是否覆盖？"),
                               Dialogs::Icon::Warning)) {
             write(true);

@@ -4,6 +4,7 @@
 #include "gui/session/DocumentState.h"
 #include "gui/session/ShopSession.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
 #include <filesystem>
@@ -22,6 +23,11 @@ class WorkspaceSession;
 // anything replaces it. Reads and writes run as jobs off the window's thread; the shop's
 // DocumentState says what runs, and whether the grids take edits and which controls are on
 // follows from it alone.
+//
+// The open shop's file and the page-name table are watched: when another program changes them
+// and the shop has no edits, the shop is read again (diskReloaded() says so); with edits the
+// user chooses between reading it again and going on editing (a later save still refuses to
+// overwrite the changed file without asking).
 //
 // A save started from a control returns at once and reports through saveFinished(). Callers
 // that need the shop settled before they go on (settle(), the opens) wait in a local event loop:
@@ -78,6 +84,8 @@ public:
 
     // Waits, processing events, until the shop is idle.
     void waitUntilIdle();
+    // Looks at the open shop's file and table now, as a change noticed on disk does.
+    void checkDisk();
 
 signals:
     void stateChanged(DocumentState state);
@@ -92,6 +100,8 @@ signals:
     // The NPC list's row that stands for the open shop (0: none).
     void openRowChanged(int row);
     void workspaceChanged();
+    // The open shop was read again because another program changed its files; message says so.
+    void diskReloaded(const QString& message);
 
 private:
     void setState(DocumentState state);
@@ -104,6 +114,10 @@ private:
     void reread();
     void waitUntil(const std::function<bool()>& done);
     void showOpenFailure(const ShopSession::OpenResult& result);
+    void watch();
+    void watchAgain();
+    std::uint64_t diskState(bool& same) const;
+    bool diskChanged();
 
     ShopSession& session_;
     WorkspaceSession& workspace_;
@@ -113,6 +127,9 @@ private:
     QTimer confirmation_;
     std::shared_ptr<ShopSession::PendingSave> pending_;
     bool lastOpenOk_ = false;
+    QFileSystemWatcher watcher_;
+    QTimer diskCheck_;           // a burst of changes is looked at once
+    std::uint64_t keptDisk_ = 0; // the disk's state the user chose to keep editing over
     // Last, so it goes first: a job still running is stopped while the sessions exist.
     JobRunner runner_;
 };

@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -114,6 +115,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     });
 
     connect(&documents_, &DocumentManager::shopOpened, this, [this] {
+        pathBox_->setToolTip({});
         transferMode_ = TransferMode::Batch;
         emit shopOpened();
     });
@@ -121,6 +123,10 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     connect(&documents_, &DocumentManager::openRowChanged, this, &MainWindow::showOpenRow);
     connect(&documents_, &DocumentManager::mendingNeeded, this, &MainWindow::openRepairWindow);
     connect(&documents_, &DocumentManager::workspaceChanged, this, &MainWindow::leaveWorkspace);
+    connect(&documents_, &DocumentManager::diskReloaded, this, [this](const QString& message) {
+        pathBox_->setToolTip(message);
+        QToolTip::showText(pathBox_->mapToGlobal(QPoint(0, pathBox_->height())), message, pathBox_, {}, 5000);
+    });
     connect(&documents_, &DocumentManager::stateChanged, this, [this](DocumentState state) {
         if (state == DocumentState::Idle)
             returnFocus();

@@ -1,6 +1,7 @@
 #include "gui/session/DocumentManager.h"
 
 #include "GuiTestSupport.h"
+#include "core/io/FileSystem.h"
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopWriter.h"
 #include "core/workspace/NpcDiscovery.h"
@@ -278,4 +279,49 @@ TEST_F(Documents, ASaveWaitingForAnotherProcesssLockKeepsTheWindowResponsive)
     ::close(ready[1]);
     manager.waitUntilIdle();
     EXPECT_EQ(cellOnDisk(session.path()), "8118");
+}
+
+// Another program writes the open shop or its table: without edits the shop is read again and
+// that is said; with edits the user is asked, once per change, and "keep editing" keeps them.
+// The manager's own save is no such change.
+TEST_F(Documents, AShopAnotherProgramWritesIsReadAgainOrAskedAbout)
+{
+    ASSERT_TRUE(manager.openNpc(1));
+    const auto path = session.path();
+    const auto table = workspace::Workspace(dir.path()).shopStringTablePath();
+    const auto showsDisk = [&] {
+        return io::fingerprintOf(path, readFile(path)).sameContentAs(session.document().fingerprint);
+    };
+    QSignalSpy reloaded(&manager, &DocumentManager::diskReloaded);
+    writeFile(path, readFile(path) + "; theirs\r\n");
+    ASSERT_TRUE(reloaded.wait(5000));
+    EXPECT_TRUE(showsDisk());
+    EXPECT_TRUE(reloaded.first().first().toString().contains(gui::nativePath(path)));
+    writeFile(table, readFile(table) + "npc_other>x\r\n");
+    ASSERT_TRUE(reloaded.wait(5000));
+    EXPECT_TRUE(dialogs.questions.empty());
+
+    edit("9229");
+    dialogs.answers = {false};
+    writeFile(path, readFile(path) + "; again\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.questions.size() == 1; }, 5000));
+    QTest::qWait(300);
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(session.document().page(0).cell(0, 0), "9229");
+    EXPECT_TRUE(session.isModified());
+    EXPECT_FALSE(showsDisk());
+
+    dialogs.answers = {true};
+    writeFile(path, readFile(path) + "; third\r\n");
+    ASSERT_TRUE(reloaded.wait(5000));
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_FALSE(session.isModified());
+    EXPECT_TRUE(showsDisk());
+
+    const auto before = reloaded.count();
+    edit("1231");
+    EXPECT_TRUE(saveAndWait());
+    QTest::qWait(400);
+    EXPECT_EQ(reloaded.count(), before);
+    EXPECT_EQ(dialogs.questions.size(), 2u);
 }
