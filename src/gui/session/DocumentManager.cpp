@@ -17,6 +17,12 @@ namespace {
 
 const QString kNotice = QStringLiteral("提示");
 
+QString pageTitleOrdinal(int page)
+{
+    static const char* const ordinals[] = {"一", "二", "三", "四", "五"};
+    return QString::fromUtf8(ordinals[page]);
+}
+
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {
     std::error_code error;
@@ -401,6 +407,49 @@ void DocumentManager::endWrite(bool reread)
         return;
     }
     setState(DocumentState::Idle);
+}
+
+ShopSession::BlockResult DocumentManager::readPasted(const QString& text)
+{
+    const auto result = session_.readBlock(text, TransferMode::Read);
+    // The editor leaves the file mode: nothing here can be saved over a shop.
+    if (result.status == ShopSession::BlockStatus::Read)
+        workspace_.enterPastedMode();
+    return result;
+}
+
+ShopSession::BlockResult DocumentManager::readMended(const QString& text)
+{
+    const auto result = session_.readBlock(text, TransferMode::Batch);
+    // The mended block opens the shop, bound to its file: it can be saved.
+    workspace_.setOpenFailed(!session_.isBound());
+    return result;
+}
+
+void DocumentManager::editPageNames()
+{
+    auto names = session_.pageNames();
+    for (int k = 0; k < shop::kPageCount; ++k) {
+        auto& name = names[static_cast<std::size_t>(k)];
+        const QString title = QStringLiteral("请输入第") + pageTitleOrdinal(k) + QStringLiteral("页名称");
+        QString initial = name;
+        while (true) {
+            const auto answer = dialogs_.input(window_, title, QStringLiteral("删除页名称请输入-1"), initial);
+            if (!answer)
+                break;
+            // A name the string table cannot hold as one line is refused, and asked again.
+            const auto typed = shop::pageNameFromInput(k + 1, u8(*answer));
+            if (!typed) {
+                dialogs_.message(window_, kNotice, qs(typed.error().message), Dialogs::Icon::Warning);
+                initial = *answer;
+                continue;
+            }
+            name = qs(*typed);
+            break;
+        }
+    }
+    // One undo step for all five answers.
+    session_.renamePages(names);
 }
 
 bool DocumentManager::mayClose()

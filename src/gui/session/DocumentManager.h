@@ -78,6 +78,16 @@ public:
     bool beginWrite();
     void endWrite(bool reread);
 
+    // An item list pasted with "读取数据" (after settle()): the pages take it and the editor leaves
+    // the file mode.
+    ShopSession::BlockResult readPasted(const QString& text);
+    // The block of a shop with too many pages, mended by the user (after mendingNeeded()): the
+    // shop opens with it, bound to its file.
+    ShopSession::BlockResult readMended(const QString& text);
+    // Asks for each page's name in turn (five input boxes; a name the table cannot hold is
+    // refused and asked again) and renames the pages as one edit.
+    void editPageNames();
+
     // Whether the window may close now: nothing runs and unsaved changes are settled. The NPC
     // list being made is stopped.
     bool mayClose();

@@ -40,12 +40,6 @@ QString productTitle()
     return QStringLiteral("Shopkeeper  NPC商店编辑器  Ver") + QStringLiteral(SHOPKEEPER_VERSION);
 }
 
-QString pageTitleOrdinal(int page)
-{
-    static const char* const ordinals[] = {"一", "二", "三", "四", "五"};
-    return QString::fromUtf8(ordinals[page]);
-}
-
 // The button shows the action: enabled (and checked) as it is; a click triggers it.
 void bindButton(QAbstractButton* button, QAction* action)
 {
@@ -459,9 +453,8 @@ void MainWindow::openRepairWindow()
 {
     transferMode_ = TransferMode::Batch;
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
-    window.reader = [this](const QString& text) { return session_.readBlock(text, TransferMode::Batch); };
+    window.reader = [this](const QString& text) { return documents_.readMended(text); };
     window.exec();
-    workspace_.setOpenFailed(!session_.isBound());
     returnFocus();
 }
 
@@ -513,27 +506,7 @@ void MainWindow::clearAllPages()
 
 void MainWindow::editPageNames()
 {
-    auto names = session_.pageNames();
-    for (int k = 0; k < shop::kPageCount; ++k) {
-        auto& name = names[static_cast<std::size_t>(k)];
-        const QString title = QStringLiteral("请输入第") + pageTitleOrdinal(k) + QStringLiteral("页名称");
-        QString initial = name;
-        while (true) {
-            const auto answer = dialogs_.input(this, title, QStringLiteral("删除页名称请输入-1"), initial);
-            if (!answer)
-                break;
-            // A name the string table cannot hold as one line is refused, and asked again.
-            const auto typed = shop::pageNameFromInput(k + 1, u8(*answer));
-            if (!typed) {
-                dialogs_.message(this, kNotice, qs(typed.error().message), Dialogs::Icon::Warning);
-                initial = *answer;
-                continue;
-            }
-            name = qs(*typed);
-            break;
-        }
-    }
-    session_.renamePages(names);
+    documents_.editPageNames();
     returnFocus();
 }
 
@@ -545,13 +518,7 @@ void MainWindow::openForRead()
     }
     transferMode_ = TransferMode::Read;
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
-    window.reader = [this](const QString& text) {
-        const auto result = session_.readBlock(text, TransferMode::Read);
-        // The editor leaves the file mode: nothing here can be saved over a shop.
-        if (result.status == ShopSession::BlockStatus::Read)
-            workspace_.enterPastedMode();
-        return result;
-    };
+    window.reader = [this](const QString& text) { return documents_.readPasted(text); };
     window.exec();
     returnFocus();
 }
