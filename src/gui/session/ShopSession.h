@@ -71,7 +71,6 @@ public:
 
     const workspace::Workspace& workspace() const { return workspace_; }
     PageGridModel* model(int page) const { return models_.at(static_cast<std::size_t>(page)); }
-    std::vector<PageGridModel*> models() const { return {models_.begin(), models_.end()}; }
     QUndoStack* undoStack() { return &undo_; }
 
     const shop::ShopDocument& document() const { return document_; }

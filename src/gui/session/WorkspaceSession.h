@@ -29,7 +29,6 @@ public:
     NpcListModel* npcList() { return &list_; }
     EditorState state() const;
     EditorMode mode() const { return state_.mode; }
-    bool isListing() const { return state_.listing; }
     // From the start of a save until the shop has been read again (the shop's state says).
     bool isSaving() const;
     bool isPreviewing() const { return state_.previewing; }
