@@ -10,10 +10,12 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace shopkeeper;
 using namespace shopkeeper::test;
@@ -226,6 +228,7 @@ TEST_F(Documents, ABatchWriteLocksTheShopAndReadsItAgain)
     EXPECT_TRUE(dialogs.questions.empty());
 }
 
+#ifndef _WIN32
 // Another process holds the workspace's save lock: the save waits for it on the runner, while
 // the window's thread goes on handling its events.
 TEST_F(Documents, ASaveWaitingForAnotherProcesssLockKeepsTheWindowResponsive)
@@ -280,6 +283,7 @@ TEST_F(Documents, ASaveWaitingForAnotherProcesssLockKeepsTheWindowResponsive)
     manager.waitUntilIdle();
     EXPECT_EQ(cellOnDisk(session.path()), "8118");
 }
+#endif
 
 // Another program writes the open shop or its table: without edits the shop is read again and
 // that is said; with edits the user is asked, once per change, and "keep editing" keeps them.
