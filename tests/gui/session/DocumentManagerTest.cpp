@@ -133,22 +133,6 @@ TEST_F(Documents, AFailedSaveTidiesTheGridsAndKeepsTheEdits)
     EXPECT_TRUE(session.isEditable());
 }
 
-TEST_F(Documents, AShopChangedOnDiskIsAskedAboutWhileTheSaveWaits)
-{
-    ASSERT_TRUE(manager.openNpc(2));
-    edit();
-    writeFile(session.path(), readFile(session.path()) + "; theirs\r\n");
-    dialogs.answers = {false, true};
-    states.clear();
-    EXPECT_FALSE(saveAndWait());
-    EXPECT_EQ(states, (std::vector{S::Saving, S::Idle}));
-    EXPECT_TRUE(session.isModified());
-    EXPECT_TRUE(saveAndWait());
-    ASSERT_EQ(dialogs.questions.size(), 2u);
-    EXPECT_EQ(dialogs.questions[1].text, "文件已被其他程序修改，是否覆盖？");
-    EXPECT_EQ(cellOnDisk(session.path()), "4711");
-}
-
 // Every caller that replaces the shop asks through settle(): the answers and what follows each.
 TEST_F(Documents, SettleAsksOnceForEveryCallerAndDoesWhatTheAnswerSays)
 {
