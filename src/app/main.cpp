@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 #include <cstring>
 
 namespace {
@@ -63,12 +64,16 @@ int main(int argc, char** argv)
     // The workspace is the folder named on the command line, else the one used last, else the
     // folder that holds the program.
     const QStringList arguments = parser.positionalArguments();
+    const QString programFolder = QApplication::applicationDirPath();
     const QString folder =
-        !arguments.isEmpty() ? arguments.at(0)
-                             : shopkeeper::gui::settings::startWorkspace(QApplication::applicationDirPath());
+        !arguments.isEmpty() ? arguments.at(0) : shopkeeper::gui::settings::startWorkspace(programFolder);
 
     shopkeeper::gui::QtDialogs dialogs;
     shopkeeper::gui::MainWindow window(shopkeeper::gui::toPath(QDir(folder).absolutePath()), dialogs);
     window.show();
+    // An installed program's folder is no workspace: with none named or used before, the user
+    // picks one at once.
+    if (shopkeeper::gui::settings::asksForWorkspaceAtStart(!arguments.isEmpty(), programFolder))
+        QTimer::singleShot(0, &window, [&window] { window.chooseWorkspace(); });
     return QApplication::exec();
 }

@@ -100,19 +100,25 @@ template <typename T> T* child(QWidget* window, const char* name)
 }
 
 // Runs action, which opens a modal window, and hands that window to inspect once it is up.
+// The action may process events before the window comes (a shop is read off the window's
+// thread first): the window is looked for until it is there.
 inline void withNextModal(const std::function<void(QWidget*)>& inspect, const std::function<void()>& action)
 {
     bool seen = false;
-    QTimer::singleShot(0, [&] {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        seen = modal != nullptr;
-        if (modal) {
-            inspect(modal);
-            if (modal->isVisible())
-                modal->close();
-        }
+        if (!modal)
+            return;
+        poll.stop();
+        seen = true;
+        inspect(modal);
+        if (modal->isVisible())
+            modal->close();
     });
+    poll.start(0);
     action();
+    poll.stop();
     EXPECT_TRUE(seen) << "no modal window opened";
 }
 
@@ -158,12 +164,15 @@ protected:
         child<QPushButton>(&window(), "载入按钮")->click();
         return ready.count() > 0 || ready.wait(20000);
     }
-    // Saves and waits until the shop has been read again after the save's tick.
+    // Saves and waits until the shop has been read again after the save's tick; true when the
+    // save wrote the shop.
     bool save()
     {
-        const bool saved = window().save();
+        QSignalSpy finished(&window().documents(), &gui::DocumentManager::saveFinished);
+        window().save();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window().workspaceSession().isSaving(); }, 5000));
-        return saved;
+        return !finished.isEmpty() && finished.first().first().toBool();
     }
     QComboBox* combo() { return child<QComboBox>(&window(), "NPC组合框"); }
     void choose(int index)

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace shopkeeper::tools {
@@ -86,10 +85,10 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     // Each shop read as choosing its NPC reads it, and examined at once. The shops are taken in
     // turn by this thread and by the one that names them, once it is done.
     listed(shops.size());
-    std::atomic<std::size_t> next{0};
+    work::IndexQueue next(shops.size());
     std::atomic<std::size_t> done{0};
     auto readShops = [&](bool reportProgress) {
-        for (std::size_t k; !control.cancelled() && (k = next.fetch_add(1)) < shops.size();) {
+        for (std::size_t k; next.take(k, control);) {
             auto& shopFile = shops[k];
             ShopRead read = std::unexpected(shop::ShopReadError{});
             if (!shopFile.bytes) {
@@ -116,16 +115,15 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     // shops; the two halves share nothing until the visits.
     io::ReadResult<text::StringTable> npcNames = text::StringTable{};
     std::optional<workspace::NpcNameFinder> finder;
-    {
-        const std::jthread namer([&] {
+    work::runBeside(
+        [&] {
             npcNames = text::StringTable::read(ws.npcStringTablePath());
             if (npcNames && !control.cancelled())
                 finder.emplace(io::listFiles(ws.npcFolder(), "*.npc"), *npcNames, control.cancel,
                                workspace::NpcNameFinder::Readers::One);
             readShops(false);
-        });
-        readShops(static_cast<bool>(control.progress));
-    }
+        },
+        [&] { readShops(static_cast<bool>(control.progress)); });
     if (!npcNames)
         return loadError(Kind::UnreadableFile, npcNames.error().message, ws.npcStringTablePath());
     if (control.cancelled() || !finder) {

@@ -2,6 +2,7 @@
 
 #include "core/shop/ShopDocument.h"
 #include "core/shop/ShopReader.h"
+#include "core/work/Work.h"
 #include "core/workspace/NpcDiscovery.h"
 #include "core/workspace/Workspace.h"
 
@@ -20,13 +21,7 @@ namespace shopkeeper::tools {
 // number of shops done and the number of shops (0 of N once the shops are listed, then after
 // each shop is read, N of N once all are visited), and the tool stops at the next shop once
 // cancel becomes true. Both are called on the thread that runs the tool.
-struct ToolControl
-{
-    std::function<void(std::size_t done, std::size_t total)> progress;
-    const std::atomic<bool>* cancel = nullptr;
-
-    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
-};
+using ToolControl = work::WorkContext;
 
 // Where an NPC shop of the workspace stands for the tools: at its place in the NPC list, named
 // as the list names it.

@@ -4,8 +4,6 @@
 #include "core/text/ScriptText.h"
 #include "core/text/ScriptTextFile.h"
 
-#include <thread>
-
 namespace shopkeeper::workspace {
 
 namespace {
@@ -98,23 +96,16 @@ NpcFileLinks readNpcLinks(std::string_view npcText)
 NpcNameFinder::NpcNameFinder(const std::vector<fs::path>& npcFiles, const text::StringTable& npcNames,
                              const std::atomic<bool>* cancel, Readers readers)
 {
-    // The files are read on two threads, each its half of the list, unless the caller keeps the
-    // other core busy; the links are then taken in list order, so the first NPC file that opens
-    // a shop still names it.
+    // The files are read on two threads unless the caller keeps the other core busy; the links
+    // are then taken in list order, so the first NPC file that opens a shop still names it.
     std::vector<NpcFileLinks> links(npcFiles.size());
-    auto readLinks = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to && !cancelled(cancel); ++i) {
+    work::parallelFor(
+        npcFiles.size(), readers == Readers::One ? 1 : 2,
+        [&](std::size_t i) {
             if (const auto read = text::ScriptTextFile::read(npcFiles[i]))
                 links[i] = readNpcLinks(read->text);
-        }
-    };
-    if (readers == Readers::One) {
-        readLinks(0, npcFiles.size());
-    } else {
-        const std::size_t half = npcFiles.size() / 2;
-        const std::jthread second(readLinks, half, npcFiles.size());
-        readLinks(0, half);
-    }
+        },
+        work::WorkContext{{}, cancel});
     if (!cancelled(cancel))
         nameShops(npcFiles, links, npcNames);
 }
@@ -149,18 +140,20 @@ void NpcNameFinder::nameShops(const std::vector<fs::path>& npcFiles, const std::
 
 NpcLinkReader::NpcLinkReader(fs::path folder) : folder_(std::move(folder))
 {
-    thread_ = std::jthread([this] {
+    reading_ = work::Started([this] {
         files_ = io::listFiles(folder_, "*.npc");
         links_.resize(files_.size());
+        next_.reset(files_.size());
         listed_.store(true, std::memory_order_release);
         listed_.notify_all();
-        readLinks(&stop_);
+        readLinks(work::WorkContext{{}, &stop_});
     });
 }
 
 NpcLinkReader::~NpcLinkReader()
 {
     stop_ = true;
+    reading_.wait();
 }
 
 const std::vector<fs::path>& NpcLinkReader::files()
@@ -169,9 +162,9 @@ const std::vector<fs::path>& NpcLinkReader::files()
     return files_;
 }
 
-void NpcLinkReader::readLinks(const std::atomic<bool>* stop)
+void NpcLinkReader::readLinks(const work::WorkContext& context)
 {
-    for (std::size_t i; !cancelled(stop) && (i = next_.fetch_add(1)) < files_.size();) {
+    for (std::size_t i; !context.cancelled() && next_.take(i, context);) {
         if (const auto read = text::ScriptTextFile::read(files_[i]))
             links_[i] = readNpcLinks(read->text);
     }
@@ -180,12 +173,11 @@ void NpcLinkReader::readLinks(const std::atomic<bool>* stop)
 const std::vector<NpcFileLinks>& NpcLinkReader::links(const std::atomic<bool>* cancel)
 {
     files();
-    readLinks(cancel);
+    readLinks(work::WorkContext{{}, cancel});
     if (cancelled(cancel))
         stop_ = true;
     // The reader's own files are done once it ends; it reads nothing after a stop.
-    if (thread_.joinable())
-        thread_.join();
+    reading_.wait();
     return links_;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/work/Work.h"
 #include "core/workspace/Workspace.h"
 
 #include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -41,9 +41,9 @@ struct NpcFileLinks
 };
 NpcFileLinks readNpcLinks(std::string_view npcText);
 
-// Lists an NPC folder and reads the links of its files on a thread of its own, from the moment
-// it is made, so that a load does its other work meanwhile; whoever then asks for the links
-// reads along with it. Made by loadWorkspace; buildNpcList takes the links from it.
+// Lists an NPC folder and reads the links of its files as started work, from the moment it is
+// made, so that a load does its other work meanwhile; whoever then asks for the links reads
+// along with it. Made by loadWorkspace; buildNpcList takes the links from it.
 class NpcLinkReader
 {
 public:
@@ -60,15 +60,15 @@ public:
     const std::vector<NpcFileLinks>& links(const std::atomic<bool>* cancel = nullptr);
 
 private:
-    void readLinks(const std::atomic<bool>* stop);
+    void readLinks(const work::WorkContext& context);
 
     fs::path folder_;
     std::vector<fs::path> files_;
     std::vector<NpcFileLinks> links_;
     std::atomic<bool> listed_{false};
-    std::atomic<std::size_t> next_{0};
+    work::IndexQueue next_;
     std::atomic<bool> stop_{false};
-    std::jthread thread_; // last: started once everything else is made
+    work::Started reading_; // last: started once everything else is made
 };
 
 // How a shop file got its name in the NPC list, and why it is "未知NPC" when it is.

@@ -24,9 +24,7 @@ LiveCapture::LiveCapture(capture::CaptureBackends backends, Controls controls, D
     pollTimer_.setTimerType(Qt::PreciseTimer);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { hotkeys_.pollHotkeys(); });
     connect(controls_.captureBox, &QCheckBox::clicked, this, &LiveCapture::onCaptureToggled);
-    controls_.idBox->setEnabled(false);
     controls_.fillBox->setChecked(false);
-    controls_.fillBox->setEnabled(false);
 }
 
 LiveCapture::~LiveCapture()
@@ -49,8 +47,7 @@ void LiveCapture::onCaptureToggled()
         const auto problem = capture::captureSwitchOnProblem(*backends_.processes, *backends_.keys);
         if (!problem) {
             hotkeys_.addHotkey([this](std::int32_t) { onHotkey(); }, capture::kCaptureKey, 0, 0, 0, 0);
-            controls_.idBox->setEnabled(true);
-            controls_.fillBox->setEnabled(true);
+            emit switched(true);
             return;
         }
         controls_.captureBox->setChecked(false);
@@ -63,9 +60,8 @@ void LiveCapture::switchOff()
 {
     hotkeys_.removeHotkey(0);
     controls_.captureBox->setChecked(false);
-    controls_.idBox->setEnabled(false);
     controls_.fillBox->setChecked(false);
-    controls_.fillBox->setEnabled(false);
+    emit switched(false);
 }
 
 void LiveCapture::onHotkey()

@@ -66,6 +66,8 @@ public:
 signals:
     // A capture's result has been shown (or has switched the capture off).
     void resultApplied();
+    // The capture was switched on or off; the window enables the ID and fill boxes by it.
+    void switched(bool on);
 
 private:
     void onHotkey();

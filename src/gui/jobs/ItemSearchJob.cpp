@@ -14,17 +14,18 @@ constexpr auto kBatchAge = std::chrono::milliseconds(30);
 
 } // namespace
 
-ItemSearchJob::ItemSearchJob(QObject* parent) : JobRunner(parent) {}
+ItemSearchJob::ItemSearchJob(QObject* parent) : QObject(parent)
+{
+    // A worker waiting for the answer wakes when its run is cancelled.
+    runner_.setWakeUp([this] {
+        std::lock_guard lock(mutex_);
+        answered_.notify_all();
+    });
+}
 
 ItemSearchJob::~ItemSearchJob()
 {
     stop();
-}
-
-void ItemSearchJob::wakeWorker()
-{
-    std::lock_guard lock(mutex_);
-    answered_.notify_all();
 }
 
 void ItemSearchJob::answer(bool stop)
@@ -43,7 +44,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
         haveAnswer_ = false;
         stop_ = false;
     }
-    JobRunner::start([this, text, lookup](const JobRun::Ticket& ticket) {
+    runner_.start([this, text, lookup](const JobRun::Ticket& ticket) {
         std::vector<SearchHit> batch;
         auto batchStarted = std::chrono::steady_clock::now();
         std::size_t hits = 0;
@@ -51,7 +52,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
         const auto flush = [&] {
             if (batch.empty())
                 return;
-            deliver(ticket.id, [this, hits = std::move(batch)] { emit hitsFound(hits); });
+            runner_.deliver(ticket.id, [this, hits = std::move(batch)] { emit hitsFound(hits); });
             batch = {};
             batchStarted = std::chrono::steady_clock::now();
         };
@@ -63,7 +64,7 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
                 if (hits > catalogue::kHitQuestionThreshold && askPending) {
                     askPending = false;
                     flush();
-                    deliver(ticket.id, [this] { emit questionDue(); });
+                    runner_.deliver(ticket.id, [this] { emit questionDue(); });
                     std::unique_lock lock(mutex_);
                     answered_.wait(lock, [&] { return haveAnswer_ || ticket.isCancelled(); });
                     if (ticket.isCancelled() || stop_)
@@ -78,8 +79,8 @@ void ItemSearchJob::start(const QString& text, std::shared_ptr<const ItemLookup>
         if (ticket.isCancelled())
             return;
         flush();
-        deliver(ticket.id, [this] {
-            endRun();
+        runner_.deliver(ticket.id, [this] {
+            runner_.endRun();
             emit finished();
         });
     });

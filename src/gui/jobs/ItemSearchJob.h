@@ -16,7 +16,7 @@ namespace shopkeeper::gui {
 // questionDue() and waits for answer(): stopping ends the search, going on lets it run to the
 // end without asking again. Cancelling (a new search, the window closing) wakes a waiting
 // worker too.
-class ItemSearchJob : public JobRunner
+class ItemSearchJob : public QObject
 {
     Q_OBJECT
 public:
@@ -26,20 +26,23 @@ public:
     void start(const QString& text, std::shared_ptr<const ItemLookup> lookup);
     // The answer to questionDue(): true stops the search.
     void answer(bool stop);
+    bool isRunning() const { return runner_.isRunning(); }
+    // Asks the run to stop; whatever it still delivers is dropped.
+    void cancel() { runner_.cancel(); }
+    // Cancels and waits for the worker to end.
+    void stop() { runner_.stop(); }
 
 signals:
     void hitsFound(const std::vector<SearchHit>& hits);
     void questionDue();
     void finished();
 
-protected:
-    void wakeWorker() override;
-
 private:
     std::mutex mutex_;
     std::condition_variable answered_;
     bool haveAnswer_ = false;
     bool stop_ = false;
+    JobRunner runner_; // last: its worker ends before the rest goes
 };
 
 } // namespace shopkeeper::gui

@@ -20,7 +20,8 @@ JobRun::Ticket JobRunner::enqueue(Work work)
 void JobRunner::cancel()
 {
     run_.cancel();
-    wakeWorker();
+    if (wakeUp_)
+        wakeUp_();
 }
 
 void JobRunner::stop()

@@ -6,7 +6,7 @@
 
 namespace shopkeeper::gui {
 
-NpcListJob::NpcListJob(QObject* parent) : JobRunner(parent) {}
+NpcListJob::NpcListJob(QObject* parent) : QObject(parent) {}
 
 NpcListJob::~NpcListJob()
 {
@@ -15,30 +15,31 @@ NpcListJob::~NpcListJob()
 
 void NpcListJob::start(const workspace::Workspace& workspace)
 {
-    JobRunner::start([this, workspace](const JobRun::Ticket& ticket) {
+    runner_.start([this, workspace](const JobRun::Ticket& ticket) {
         auto state = workspace::loadWorkspace(workspace);
         if (ticket.isCancelled())
             return;
         if (!state) {
-            deliver(ticket.id, [this, message = qs(state.error().message)] {
-                endRun();
+            runner_.deliver(ticket.id, [this, message = qs(state.error().message)] {
+                runner_.endRun();
                 emit failed(message);
             });
             return;
         }
-        deliver(ticket.id, [this, count = static_cast<int>(state->shopFiles.size())] { emit listed(count); });
+        runner_.deliver(ticket.id,
+                        [this, count = static_cast<int>(state->shopFiles.size())] { emit listed(count); });
         workspace::buildNpcList(
             *state,
             [this, &ticket](const workspace::NpcEntry& entry) {
-                deliver(ticket.id, [this, file = fromPath(entry.shopFile), name = qs(entry.npcName)] {
+                runner_.deliver(ticket.id, [this, file = fromPath(entry.shopFile), name = qs(entry.npcName)] {
                     emit entryFound(file, name);
                 });
             },
             ticket.cancelFlag.get());
         if (ticket.isCancelled())
             return;
-        deliver(ticket.id, [this, skipped = qs(workspace::unreadableShopsMessage(*state))] {
-            endRun();
+        runner_.deliver(ticket.id, [this, skipped = qs(workspace::unreadableShopsMessage(*state))] {
+            runner_.endRun();
             emit finished();
             if (!skipped.isEmpty())
                 emit shopsSkipped(skipped);

@@ -11,7 +11,7 @@ namespace shopkeeper::gui {
 // reading the NPC files and the tables, and naming each shop. Results reach the window as
 // signals on the window's thread, and only those of the current run: a cancelled or replaced
 // run delivers nothing more, whatever it had already queued.
-class NpcListJob : public JobRunner
+class NpcListJob : public QObject
 {
     Q_OBJECT
 public:
@@ -19,6 +19,11 @@ public:
     ~NpcListJob() override;
 
     void start(const workspace::Workspace& workspace);
+    bool isRunning() const { return runner_.isRunning(); }
+    // Asks the run to stop; whatever it still delivers is dropped.
+    void cancel() { runner_.cancel(); }
+    // Cancels and waits for the worker to end.
+    void stop() { runner_.stop(); }
 
 signals:
     // The shop files are known and the naming begins.
@@ -30,6 +35,9 @@ signals:
     // After finished: some shop files could not be read and are not listed; message names each
     // with its reason.
     void shopsSkipped(const QString& message);
+
+private:
+    JobRunner runner_;
 };
 
 } // namespace shopkeeper::gui

@@ -11,7 +11,7 @@ constexpr std::size_t kRowsPerBlock = 40;
 
 } // namespace
 
-PreviewFillJob::PreviewFillJob(QObject* parent) : JobRunner(parent) {}
+PreviewFillJob::PreviewFillJob(QObject* parent) : QObject(parent) {}
 
 PreviewFillJob::~PreviewFillJob()
 {
@@ -20,7 +20,7 @@ PreviewFillJob::~PreviewFillJob()
 
 void PreviewFillJob::start(shop::ShopPages pages, std::shared_ptr<const ItemLookup> lookup)
 {
-    JobRunner::start([this, pages = std::move(pages), lookup](const JobRun::Ticket& ticket) {
+    runner_.start([this, pages = std::move(pages), lookup](const JobRun::Ticket& ticket) {
         for (int page = 0; page < static_cast<int>(pages.size()); ++page) {
             const auto& rows = pages[static_cast<std::size_t>(page)].rows();
             for (std::size_t first = 0; first < rows.size(); first += kRowsPerBlock) {
@@ -31,12 +31,13 @@ void PreviewFillJob::start(shop::ShopPages pages, std::shared_ptr<const ItemLook
                 if (!names || ticket.isCancelled())
                     return;
                 const int row = static_cast<int>(first);
-                deliver(ticket.id,
-                        [this, page, row, names = std::move(*names)] { emit namesReady(page, row, names); });
+                runner_.deliver(ticket.id, [this, page, row, names = std::move(*names)] {
+                    emit namesReady(page, row, names);
+                });
             }
         }
-        deliver(ticket.id, [this] {
-            endRun();
+        runner_.deliver(ticket.id, [this] {
+            runner_.endRun();
             emit finished();
         });
     });

@@ -17,7 +17,7 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(40);
 
 } // namespace
 
-WorkspaceToolJob::WorkspaceToolJob(QObject* parent) : JobRunner(parent) {}
+WorkspaceToolJob::WorkspaceToolJob(QObject* parent) : QObject(parent) {}
 
 WorkspaceToolJob::~WorkspaceToolJob()
 {
@@ -28,7 +28,7 @@ template <typename Result>
 void WorkspaceToolJob::run(std::function<Result(const tools::ToolControl&)> tool,
                            std::function<void(Result)> done)
 {
-    start([this, tool = std::move(tool), done = std::move(done)](const JobRun::Ticket& ticket) {
+    runner_.start([this, tool = std::move(tool), done = std::move(done)](const JobRun::Ticket& ticket) {
         Clock::time_point last{};
         tools::ToolControl control;
         control.cancel = ticket.cancelFlag.get();
@@ -37,15 +37,15 @@ void WorkspaceToolJob::run(std::function<Result(const tools::ToolControl&)> tool
             if (doneShops != 0 && doneShops != total && now - last < kProgressInterval)
                 return;
             last = now;
-            deliver(ticket.id, [this, d = static_cast<int>(doneShops), t = static_cast<int>(total)] {
+            runner_.deliver(ticket.id, [this, d = static_cast<int>(doneShops), t = static_cast<int>(total)] {
                 emit progress(d, t);
             });
         };
         auto result = tool(control);
         if (ticket.isCancelled())
             return;
-        deliver(ticket.id, [this, done, result = std::move(result)]() mutable {
-            endRun();
+        runner_.deliver(ticket.id, [this, done, result = std::move(result)]() mutable {
+            runner_.endRun();
             done(std::move(result));
         });
     });

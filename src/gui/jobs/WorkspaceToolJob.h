@@ -19,7 +19,7 @@ namespace shopkeeper::gui {
 // milliseconds as "shops done of shops", and its whole result arrives at once when it ends, so
 // the window never handles more than one event per step. A new run or cancel() makes whatever
 // the old run still delivers stale.
-class WorkspaceToolJob : public JobRunner
+class WorkspaceToolJob : public QObject
 {
     Q_OBJECT
 public:
@@ -32,6 +32,11 @@ public:
     // Plans the replace; with apply, writes the plan as soon as it is made (on the same worker,
     // so nothing is read twice), else only the plan arrives.
     void replace(const workspace::Workspace& workspace, std::string from, std::string to, bool apply);
+    bool isRunning() const { return runner_.isRunning(); }
+    // Asks the run to stop; whatever it still delivers is dropped.
+    void cancel() { runner_.cancel(); }
+    // Cancels and waits for the worker to end.
+    void stop() { runner_.stop(); }
 
 signals:
     void progress(int done, int total);
@@ -47,6 +52,8 @@ private:
     // Runs tool with a control that reports progress through the window's event queue.
     template <typename Result>
     void run(std::function<Result(const tools::ToolControl&)> tool, std::function<void(Result)> done);
+
+    JobRunner runner_;
 };
 
 } // namespace shopkeeper::gui

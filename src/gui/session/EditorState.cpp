@@ -18,6 +18,13 @@ ActionStates actionsFor(const EditorState& state)
     a.read = !state.saving && !state.previewing;
     a.output = a.read;
     a.externalTable = !state.previewing;
+    a.chooser = !state.saving && !state.previewing;
+    a.fillBox = state.capturing;
+    a.idBox = state.capturing;
+    a.grids = !state.saving;
+    a.whereUsed = true;
+    a.replace = a.chooser;
+    a.check = true;
     return a;
 }
 

@@ -16,10 +16,11 @@ struct EditorState
     bool loadTried = false;       // the load button was used: the list and the save are offered
     bool workspaceLoaded = false; // a load passed the workspace check
     bool listing = false;         // the NPC list is being made
-    bool saving = false;          // from the start of a save until the shop is read again
+    bool saving = false;          // the shop is being read or written (not idle)
     bool previewing = false;      // the preview is reading the pages
     bool shopBound = false;       // a shop file is open
     bool openFailed = false;      // the last shop chosen could not be read: nothing to save
+    bool capturing = false;       // the F12 capture is switched on
 };
 
 // Which controls are enabled.
@@ -36,6 +37,13 @@ struct ActionStates
     bool read = false;
     bool output = false;
     bool externalTable = false;
+    bool chooser = false;   // the workspace chooser on the title strip
+    bool fillBox = false;   // "ID填充到表格"
+    bool idBox = false;     // the captured ID
+    bool grids = false;     // the page grids take edits
+    bool whereUsed = false; // the tools: where used, replace, check
+    bool replace = false;
+    bool check = false;
     bool operator==(const ActionStates&) const = default;
 };
 
@@ -43,7 +51,8 @@ struct ActionStates
 // was used, in the workspace mode, whatever the data-transfer window was last used for; the
 // save not after a shop failed to open. While a job runs, the controls that could change what it
 // reads or writes are off: the NPC list and the save while the list is made, everything that
-// changes the pages while the preview reads them or a save writes them.
+// changes the pages while the preview reads them or a save writes them; the workspace chooser and
+// the replace (which writes shops) while either runs. The capture's boxes while it is on.
 ActionStates actionsFor(const EditorState& state);
 
 } // namespace shopkeeper::gui

@@ -23,7 +23,6 @@ public:
 
     // The shop file of row (1 for the first NPC), or nothing for the prompt and bad rows.
     const std::filesystem::path* shopFile(int row) const;
-    int entryCount() const { return static_cast<int>(entries_.size()); }
 
 private:
     struct Entry

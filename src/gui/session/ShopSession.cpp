@@ -121,7 +121,7 @@ void ShopSession::showPages(const shop::ShopPages& pages)
 bool ShopSession::changePages(const QString& text, const std::vector<int>& pages,
                               const std::function<void(shop::ShopDocument&)>& change)
 {
-    if (!editable_)
+    if (!isEditable())
         return false;
     const int before = undo_.count();
     const int index = undo_.index();
@@ -138,7 +138,6 @@ void ShopSession::reset()
     showPages({});
     emit pageNamesChanged();
     emit repairableChanged(false);
-    setEditable(true);
     setDirty(false);
     emit bindingChanged();
 }
@@ -166,8 +165,18 @@ void ShopSession::leaveFileMode()
 
 ShopSession::OpenResult ShopSession::open(const std::filesystem::path& shopFile)
 {
+    return finishOpen(shopFile, read(shopFile, workspace_.shopStringTablePath()));
+}
+
+ShopSession::ShopRead ShopSession::read(const std::filesystem::path& shopFile,
+                                        const std::filesystem::path& tablePath)
+{
+    return shop::ShopReader::open(shopFile, tablePath);
+}
+
+ShopSession::OpenResult ShopSession::finishOpen(const std::filesystem::path& shopFile, ShopRead result)
+{
     reset();
-    auto result = shop::ShopReader::open(shopFile, workspace_.shopStringTablePath());
     if (!result) {
         const bool tooMany = result.error().kind == shop::ShopReadError::Kind::TooManyPages;
         if (tooMany) {
@@ -209,16 +218,37 @@ ShopSession::OpenResult ShopSession::reopen()
 
 ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
 {
-    if (!isBound())
+    auto pending = prepareSave();
+    if (!pending)
         return {SaveStatus::Failed, QStringLiteral("没有打开商店文件，无法保存。"), {}};
-    shop::ShopDocument written = document_;
+    auto result = write(*pending, overwriteChanged);
+    if (result.status == SaveStatus::Saved)
+        finishSave(std::move(*pending));
+    return result;
+}
+
+std::optional<ShopSession::PendingSave> ShopSession::prepareSave()
+{
+    if (!isBound())
+        return std::nullopt;
+    // The grids show what is written, also when the write fails: no empty rows, "-1" in the empty
+    // cells. That is the same shop, so an unmodified shop stays unmodified.
+    const bool wasClean = !isModified();
+    changePages(QStringLiteral("保存"), allPages(), [](shop::ShopDocument& document) { document.tidy(); });
+    if (wasClean)
+        undo_.setClean();
+    return PendingSave{document_, workspace_.shopStringTablePath(), workspace_.root()};
+}
+
+ShopSession::SaveResult ShopSession::write(PendingSave& pending, bool overwriteChanged)
+{
     io::AtomicFileWriter disk;
     shop::ShopWriter writer;
     shop::SaveOptions options;
     options.overwriteChanged = overwriteChanged;
-    history::History history(workspace_.root(), "shopkeeper");
+    history::History history(pending.workspaceRoot, "shopkeeper");
     options.history = &history;
-    const auto result = writer.save(written, workspace_.shopStringTablePath(), disk, options);
+    const auto result = writer.save(pending.document, pending.tablePath, disk, options);
     QString recovered;
     for (const auto& note : history.notes())
         recovered += (recovered.isEmpty() ? QString() : QStringLiteral("\n")) + qs(note);
@@ -227,29 +257,35 @@ ShopSession::SaveResult ShopSession::save(bool overwriteChanged)
         return {changed ? SaveStatus::ChangedOnDisk : SaveStatus::Failed, qs(result.error().message),
                 recovered};
     }
-    // The grids show what was written: no empty rows, "-1" in the empty cells, the grey rows
-    // that stayed as they were.
-    applyToPages(allPages(), [&](shop::ShopDocument& document) {
-        document.tidy();
-        written.shading = std::move(document.shading);
-        document = std::move(written);
-    });
-    undo_.setClean();
-    setDirty(false);
     return {SaveStatus::Saved, {}, recovered};
 }
 
-void ShopSession::setEditable(bool editable)
+void ShopSession::finishSave(PendingSave pending)
 {
-    if (editable == editable_)
+    // The pages are those written; the keys, the table and the fingerprint are new. The grey rows
+    // stay as they were.
+    applyToPages(allPages(), [&](shop::ShopDocument& document) {
+        pending.document.shading = std::move(document.shading);
+        document = std::move(pending.document);
+    });
+    undo_.setClean();
+    setDirty(false);
+}
+
+void ShopSession::setDocumentState(DocumentState state)
+{
+    if (state == state_)
         return;
-    editable_ = editable;
-    emit editableChanged(editable);
+    const bool wasEditable = isEditable();
+    state_ = state;
+    emit documentStateChanged(state);
+    if (wasEditable != isEditable())
+        emit editableChanged(isEditable());
 }
 
 std::optional<QString> ShopSession::editCell(int page, shop::CellPosition at, const QString& text)
 {
-    if (!editable_ || !validPage(page) || at.row < 0 || at.row >= document_.page(page).rowCount() ||
+    if (!isEditable() || !validPage(page) || at.row < 0 || at.row >= document_.page(page).rowCount() ||
         at.column < 0 || at.column >= shop::kColumns)
         return std::nullopt;
     const std::string typed = u8(text);
@@ -290,7 +326,7 @@ bool ShopSession::clearCells(int page, const std::vector<shop::CellPosition>& ce
 std::optional<shop::CellPosition> ShopSession::fillSelectedCell(int page, shop::CellPosition cursor,
                                                                 const QString& text)
 {
-    if (!editable_ || !validPage(page))
+    if (!isEditable() || !validPage(page))
         return std::nullopt;
     // The document decides on a copy; the change goes in as an edit of that one cell.
     shop::ShopDocument trial;
@@ -330,7 +366,7 @@ void ShopSession::renamePages(const PageNames& names)
     shop::PageNames wanted;
     for (std::size_t k = 0; k < names.size(); ++k)
         wanted[k] = u8(names[k]);
-    if (!editable_ || wanted == document_.captions)
+    if (!isEditable() || wanted == document_.captions)
         return;
     undo_.push(
         new ValueCommand<shop::PageNames>(QStringLiteral("编辑页名称"), document_.captions, wanted,
@@ -339,7 +375,7 @@ void ShopSession::renamePages(const PageNames& names)
 
 void ShopSession::setRepairable(bool repairable)
 {
-    if (!editable_ || repairable == document_.repairable)
+    if (!isEditable() || repairable == document_.repairable)
         return;
     undo_.push(new ValueCommand<bool>(
         QStringLiteral("可修理装备"), document_.repairable, repairable,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/shop/ShopDocument.h"
+#include "core/shop/ShopReader.h"
 #include "core/workspace/Workspace.h"
+#include "gui/session/DocumentState.h"
 #include "gui/session/TransferMode.h"
 
 #include <QObject>
@@ -71,7 +73,6 @@ public:
 
     const workspace::Workspace& workspace() const { return workspace_; }
     PageGridModel* model(int page) const { return models_.at(static_cast<std::size_t>(page)); }
-    std::vector<PageGridModel*> models() const { return {models_.begin(), models_.end()}; }
     QUndoStack* undoStack() { return &undo_; }
 
     const shop::ShopDocument& document() const { return document_; }
@@ -80,14 +81,24 @@ public:
     bool isModified() const { return !undo_.isClean() || dirty_; }
     PageNames pageNames() const;
     bool isRepairable() const { return document_.repairable; }
-    // False from the start of a save until the shop has been read again.
-    bool isEditable() const { return editable_; }
+    // Where the shop is in its life; the DocumentManager moves it. The edits below do nothing
+    // unless it is idle.
+    DocumentState documentState() const { return state_; }
+    void setDocumentState(DocumentState state);
+    bool isEditable() const { return isEditableIn(state_); }
+    // From the start of a save until the shop has been read again.
+    bool isSaving() const { return isSavingIn(state_); }
     // The raw block of a shop whose read stopped at too many pages, for the user to mend.
     const QString& pendingBlock() const { return pendingBlock_; }
 
     // Opens a shop file: the page-name table is read afresh, then the shop. A shop that cannot
-    // be read leaves nothing bound and the grids empty.
+    // be read leaves nothing bound and the grids empty. The same as read() followed by
+    // finishOpen(), which a caller that reads off the window's thread does in two steps.
     OpenResult open(const std::filesystem::path& shopFile);
+    using ShopRead = std::expected<shop::ShopDocument, shop::ShopReadError>;
+    // Reads a shop with its page-name table; touches no session, so it may run on any thread.
+    static ShopRead read(const std::filesystem::path& shopFile, const std::filesystem::path& tablePath);
+    OpenResult finishOpen(const std::filesystem::path& shopFile, ShopRead read);
     // The open shop again, as it is on disk now.
     OpenResult reopen();
     // Nothing bound, empty grids, default names, repair flag off, an empty undo history.
@@ -96,8 +107,23 @@ public:
     void setWorkspace(std::filesystem::path folder);
 
     // Writes the shop back. Unless overwriteChanged, a shop file that changed on disk since it
-    // was read is not overwritten.
+    // was read is not overwritten. The same as prepareSave(), write() and, when that worked,
+    // finishSave(), which a caller that writes off the window's thread does in three steps.
     SaveResult save(bool overwriteChanged = false);
+    // What a save writes: the shop as it is when the save begins, and where its table goes.
+    struct PendingSave
+    {
+        shop::ShopDocument document; // the writer turns it into the shop as written
+        std::filesystem::path tablePath;
+        std::filesystem::path workspaceRoot; // whose history keeps what the save replaces
+    };
+    // The save's first step: the pages are tidied (no empty rows, "-1" in empty cells), whatever
+    // the write will do, and what is to be written is taken. Nothing when no file is bound.
+    std::optional<PendingSave> prepareSave();
+    // Writes pending to disk; it touches nothing else, so it may run on any thread.
+    static SaveResult write(PendingSave& pending, bool overwriteChanged);
+    // After a write that worked: the document is the shop as written, and unmodified.
+    void finishSave(PendingSave pending);
 
     // The edits. Each is one undo step (none when nothing changed), and does nothing while not
     // editable. page is 0..4.
@@ -115,8 +141,6 @@ public:
     void setRepairable(bool repairable);
     // What the preview does to the pages before it shows them, and the first step of the output.
     void tidyPages(const QString& stepName);
-
-    void setEditable(bool editable);
 
     // Spreads a pasted item list over the five pages. In Read mode the editor then leaves file
     // mode; in Batch mode (a shop whose block had to be mended) the file stays bound and the
@@ -148,6 +172,7 @@ signals:
     // A shop was opened, or the binding went: path() and isBound() have changed.
     void bindingChanged();
     void editableChanged(bool editable);
+    void documentStateChanged(DocumentState state);
 
 private:
     void bind(shop::ShopDocument document);
@@ -161,7 +186,7 @@ private:
     shop::ShopDocument document_;
     std::array<PageGridModel*, shop::kPageCount> models_{};
     QUndoStack undo_;
-    bool editable_ = true;
+    DocumentState state_ = DocumentState::Idle;
     bool dirty_ = false; // a change made outside the undo history (a mended block)
     bool lastModified_ = false;
     QString pendingBlock_;

@@ -8,6 +8,7 @@ namespace shopkeeper::gui {
 WorkspaceSession::WorkspaceSession(ShopSession& shop, QObject* parent) : QObject(parent), shop_(shop)
 {
     connect(&shop_, &ShopSession::bindingChanged, this, &WorkspaceSession::stateChanged);
+    connect(&shop_, &ShopSession::documentStateChanged, this, &WorkspaceSession::stateChanged);
     connect(&job_, &NpcListJob::listed, this, [this](int) { list_.showPrompt(); });
     connect(&job_, &NpcListJob::entryFound, this,
             [this](const QString& shopFile, const QString& name) { list_.append(toPath(shopFile), name); });
@@ -32,7 +33,14 @@ EditorState WorkspaceSession::state() const
 {
     EditorState state = state_;
     state.shopBound = shop_.isBound();
+    // While the shop is read or written nothing may start that changes it.
+    state.saving = shop_.documentState() != DocumentState::Idle;
     return state;
+}
+
+bool WorkspaceSession::isSaving() const
+{
+    return shop_.isSaving();
 }
 
 std::optional<QString> WorkspaceSession::load()
@@ -97,11 +105,6 @@ void WorkspaceSession::setMode(EditorMode mode)
 void WorkspaceSession::setOpenFailed(bool failed)
 {
     update(&EditorState::openFailed, failed);
-}
-
-void WorkspaceSession::setSaving(bool saving)
-{
-    update(&EditorState::saving, saving);
 }
 
 void WorkspaceSession::setPreviewing(bool previewing)

@@ -29,8 +29,8 @@ public:
     NpcListModel* npcList() { return &list_; }
     EditorState state() const;
     EditorMode mode() const { return state_.mode; }
-    bool isListing() const { return state_.listing; }
-    bool isSaving() const { return state_.saving; }
+    // From the start of a save until the shop has been read again (the shop's state says).
+    bool isSaving() const;
     bool isPreviewing() const { return state_.previewing; }
     // The row of the open NPC in the list; 0 when none.
     int openRow() const { return openRow_; }
@@ -48,7 +48,6 @@ public:
     void enterPastedMode();
     void setMode(EditorMode mode);
     void setOpenFailed(bool failed);
-    void setSaving(bool saving);
     void setPreviewing(bool previewing);
 
 signals:

@@ -1,5 +1,7 @@
 #include "gui/settings/Settings.h"
 
+#include "core/workspace/Workspace.h"
+#include "gui/widgets/QtText.h"
 #include "gui/widgets/WindowPlacement.h"
 
 #include <QDir>
@@ -95,6 +97,13 @@ QString startWorkspace(const QString& fallback)
             return folder;
     }
     return fallback;
+}
+
+bool asksForWorkspaceAtStart(bool named, const QString& fallback)
+{
+    if (named || startWorkspace(fallback) != fallback)
+        return false;
+    return !workspace::Workspace(toPath(fallback)).checkRequiredFiles().has_value();
 }
 
 std::optional<QPoint> windowPosition(const QString& name)

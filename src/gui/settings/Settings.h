@@ -22,6 +22,9 @@ void rememberWorkspace(const QString& folder);
 // The workspace to start on when none is named: the most recent one that is still a folder,
 // else fallback.
 QString startWorkspace(const QString& fallback);
+// Whether the user is asked for a workspace at the start: none was named, none is recent, and the
+// fallback (the program's folder; for an installed program, a system folder) is no workspace.
+bool asksForWorkspaceAtStart(bool named, const QString& fallback);
 
 // The top-left corner of the window's frame where it was last seen, by the window's name.
 std::optional<QPoint> windowPosition(const QString& name);

@@ -26,13 +26,14 @@ public:
     QMenu* workspaceMenu() const { return menu_; }
     // Builds the menu afresh from the recent list and pops it up below the path.
     void openMenu();
+    // The folder dialog of "选择工作目录…"; chosen() follows unless the user cancels.
+    void browse();
 
 signals:
     void chosen(const QString& folder);
 
 private:
     void rebuildMenu();
-    void browse();
 
     Dialogs& dialogs_;
     QMenu* menu_;

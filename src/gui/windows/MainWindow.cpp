@@ -7,7 +7,6 @@
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtText.h"
-#include "gui/widgets/SoundPlayer.h"
 #include "gui/widgets/StatusLine.h"
 #include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/HelpWindow.h"
@@ -25,7 +24,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -42,10 +41,17 @@ QString productTitle()
     return QStringLiteral("Shopkeeper  NPC商店编辑器  Ver") + QStringLiteral(SHOPKEEPER_VERSION);
 }
 
-QString pageTitleOrdinal(int page)
+// The button shows the action: enabled (and checked) as it is; a click triggers it.
+void bindButton(QAbstractButton* button, QAction* action)
 {
-    static const char* const ordinals[] = {"一", "二", "三", "四", "五"};
-    return QString::fromUtf8(ordinals[page]);
+    const auto show = [button, action] {
+        button->setEnabled(action->isEnabled());
+        if (action->isCheckable())
+            button->setChecked(action->isChecked());
+    };
+    show();
+    QObject::connect(action, &QAction::changed, button, show);
+    QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
 }
 
 // The frame of a group box runs through the middle of its title, whose label hides the line
@@ -67,7 +73,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidge
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
                        capture::CaptureBackends captureBackends, QWidget* parent)
     : QWidget(parent), FramelessWindow(this), session_(workspace), workspace_(session_),
-      catalogue_(std::move(workspace)), dialogs_(dialogs)
+      catalogue_(std::move(workspace)), dialogs_(dialogs), documents_(session_, workspace_, dialogs, this)
 {
     buildControls();
     setUpWorkspaceChooser();
@@ -90,14 +96,12 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
     connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
-        loadingLabel_->hide();
         dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
         returnFocus();
     });
     connect(&workspace_, &WorkspaceSession::listReady, this, [this] {
         // The prompt is selected without opening a shop.
         npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
-        loadingLabel_->hide();
         returnFocus();
         emit npcListReady();
     });
@@ -105,23 +109,33 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
     });
 
-    confirmation_.setSingleShot(true);
-    connect(&confirmation_, &QTimer::timeout, this, &MainWindow::finishSave);
+    connect(&documents_, &DocumentManager::shopOpened, this, [this] {
+        pathBox_->setToolTip({});
+        transferMode_ = TransferMode::Batch;
+        emit shopOpened();
+    });
+    connect(&documents_, &DocumentManager::saveConfirming, this, &MainWindow::saveConfirming);
+    connect(&documents_, &DocumentManager::openRowChanged, this, &MainWindow::showOpenRow);
+    connect(&documents_, &DocumentManager::mendingNeeded, this, &MainWindow::openRepairWindow);
+    connect(&documents_, &DocumentManager::workspaceChanged, this, &MainWindow::leaveWorkspace);
+    connect(&documents_, &DocumentManager::diskReloaded, this, [this](const QString& message) {
+        pathBox_->setToolTip(message);
+        QToolTip::showText(pathBox_->mapToGlobal(QPoint(0, pathBox_->height())), message, pathBox_, {}, 5000);
+    });
+    connect(&documents_, &DocumentManager::stateChanged, this, [this](DocumentState state) {
+        if (state == DocumentState::Idle)
+            returnFocus();
+    });
 
     auto* undoAction = session_.undoStack()->createUndoAction(this, QStringLiteral("撤销"));
     undoAction->setShortcuts(QKeySequence::Undo);
     auto* redoAction = session_.undoStack()->createRedoAction(this, QStringLiteral("重做"));
     redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    auto* saveAction = new QAction(QStringLiteral("保存"), this);
-    saveAction->setShortcut(QKeySequence::Save);
-    connect(saveAction, &QAction::triggered, this, [this] {
-        if (actionsFor(workspace_.state()).save)
-            save();
-    });
-    for (auto* action : {undoAction, redoAction, saveAction})
+    for (auto* action : {undoAction, redoAction})
         action->setShortcutContext(Qt::WindowShortcut);
-    addActions({undoAction, redoAction, saveAction});
+    addActions({undoAction, redoAction});
+    connect(capture_.get(), &LiveCapture::switched, this, &MainWindow::updateActions);
 
     updateTitle();
     updateActions();
@@ -166,7 +180,6 @@ void MainWindow::buildControls()
     for (auto* title : {ui.标签16, ui.标签10, ui.标签11, ui.标签13, ui.标签15})
         fitGroupTitle(title);
     repairLabel_->installEventFilter(this);
-    showRepairFlag(false);
 
     // The page grids take their models from the session, so they are made here.
     for (int k = 0; k < shop::kPageCount; ++k) {
@@ -192,24 +205,9 @@ void MainWindow::buildControls()
     statusLine_ = new StatusLine(tabs_, tabs_->geometry().right() - editPagesButton_->x() + 4);
     statusLine_->setObjectName(QStringLiteral("状态栏"));
 
-    connect(loadButton_, &QPushButton::clicked, this, &MainWindow::loadWorkspace);
     connect(npcCombo_, &QComboBox::activated, this, &MainWindow::onNpcSelected);
-    connect(saveButton_, &QPushButton::clicked, this, &MainWindow::save);
-    connect(repairBox_, &QCheckBox::clicked, this, [this](bool checked) {
-        session_.setRepairable(checked);
-        // The box shows the session, also when the session refused the change.
-        showRepairFlag(session_.isRepairable());
-    });
-    connect(editPagesButton_, &QPushButton::clicked, this, &MainWindow::editPageNames);
-    connect(addRowsButton_, &QPushButton::clicked, this, &MainWindow::addTwoRows);
-    connect(clearPageButton_, &QPushButton::clicked, this, &MainWindow::clearThisPage);
-    connect(clearAllButton_, &QPushButton::clicked, this, &MainWindow::clearAllPages);
-    connect(readButton_, &QPushButton::clicked, this, &MainWindow::openForRead);
-    connect(outputButton_, &QPushButton::clicked, this, &MainWindow::openForOutput);
-    connect(preview, &QPushButton::clicked, this, &MainWindow::showPreview);
-    connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
-    connect(externalBox_, &QCheckBox::clicked, this, &MainWindow::loadExternalTable);
-    connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+    createActions(preview, search, help);
+    showRepairFlag(false);
     setUpTools(help);
 }
 
@@ -222,20 +220,87 @@ void MainWindow::connectSession()
     connect(&session_, &ShopSession::editableChanged, this, &MainWindow::updateActions);
 }
 
+void MainWindow::createActions(QAbstractButton* preview, QAbstractButton* search, QAbstractButton* help)
+{
+    const auto action = [this](const QString& text, auto handler) {
+        auto* made = new QAction(text, this);
+        connect(made, &QAction::triggered, this, handler);
+        return made;
+    };
+    actions_.load = action(loadButton_->text(), [this] { loadWorkspace(); });
+    actions_.save = action(QStringLiteral("保存"), [this] { save(); });
+    actions_.save->setShortcut(QKeySequence::Save);
+    actions_.save->setShortcutContext(Qt::WindowShortcut);
+    addAction(actions_.save);
+    actions_.repair = action(QStringLiteral("可修理装备"), [this](bool checked) {
+        session_.setRepairable(checked);
+        // The box shows the session, also when the session refused the change.
+        showRepairFlag(session_.isRepairable());
+    });
+    actions_.repair->setCheckable(true);
+    actions_.editPageNames = action(editPagesButton_->text(), [this] { editPageNames(); });
+    actions_.addRows = action(addRowsButton_->text(), [this] { addTwoRows(); });
+    actions_.clearPage = action(clearPageButton_->text(), [this] { clearThisPage(); });
+    actions_.clearAll = action(clearAllButton_->text(), [this] { clearAllPages(); });
+    actions_.read = action(readButton_->text(), [this] { openForRead(); });
+    actions_.output = action(outputButton_->text(), [this] { openForOutput(); });
+    actions_.externalTable =
+        action(QStringLiteral("加载外置ID"), [this](bool checked) { loadExternalTable(checked); });
+    actions_.externalTable->setCheckable(true);
+    actions_.chooseWorkspace = action(QStringLiteral("选择工作目录"), [this] { chooser_->openMenu(); });
+    for (auto [button, bound] : {std::pair<QAbstractButton*, QAction*>{loadButton_, actions_.load},
+                                 {saveButton_, actions_.save},
+                                 {repairBox_, actions_.repair},
+                                 {editPagesButton_, actions_.editPageNames},
+                                 {addRowsButton_, actions_.addRows},
+                                 {clearPageButton_, actions_.clearPage},
+                                 {clearAllButton_, actions_.clearAll},
+                                 {readButton_, actions_.read},
+                                 {outputButton_, actions_.output},
+                                 {externalBox_, actions_.externalTable}})
+        bindButton(button, bound);
+    connect(preview, &QPushButton::clicked, this, &MainWindow::showPreview);
+    connect(search, &QPushButton::clicked, this, &MainWindow::showSearch);
+    connect(help, &QPushButton::clicked, this, &MainWindow::showHelp);
+}
+
+EditorState MainWindow::editorState() const
+{
+    EditorState state = workspace_.state();
+    state.capturing = capture_ && capture_->isOn();
+    return state;
+}
+
 void MainWindow::updateActions()
 {
-    const ActionStates on = actionsFor(workspace_.state());
-    loadButton_->setEnabled(on.load);
+    const ActionStates on = actionsFor(editorState());
+    actions_.load->setEnabled(on.load);
     npcCombo_->setEnabled(on.npcList);
-    saveButton_->setEnabled(on.save);
-    repairBox_->setEnabled(on.repair);
-    editPagesButton_->setEnabled(on.editPageNames);
-    addRowsButton_->setEnabled(on.addRows);
-    clearPageButton_->setEnabled(on.clearPage);
-    clearAllButton_->setEnabled(on.clearAll);
-    readButton_->setEnabled(on.read);
-    outputButton_->setEnabled(on.output);
-    externalBox_->setEnabled(on.externalTable);
+    actions_.save->setEnabled(on.save);
+    actions_.repair->setEnabled(on.repair);
+    actions_.editPageNames->setEnabled(on.editPageNames);
+    actions_.addRows->setEnabled(on.addRows);
+    actions_.clearPage->setEnabled(on.clearPage);
+    actions_.clearAll->setEnabled(on.clearAll);
+    actions_.read->setEnabled(on.read);
+    actions_.output->setEnabled(on.output);
+    actions_.externalTable->setEnabled(on.externalTable);
+    actions_.chooseWorkspace->setEnabled(on.chooser);
+    chooser_->setEnabled(on.chooser);
+    fillBox_->setEnabled(on.fillBox);
+    idBox_->setEnabled(on.idBox);
+    for (auto* view : grids_)
+        view->setEditTriggers(on.grids
+                                  ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                        QAbstractItemView::AnyKeyPressed
+                                  : QAbstractItemView::NoEditTriggers);
+    actions_.whereUsed->setEnabled(on.whereUsed);
+    actions_.replace->setEnabled(on.replace);
+    actions_.check->setEnabled(on.check);
+    loadingLabel_->setVisible(workspace_.state().listing);
+    // The tick shows from the write until the shop is read again.
+    saveButton_->setText(documents_.state() == DocumentState::Confirming ? QStringLiteral("√√√")
+                                                                         : QStringLiteral("保存文件"));
 }
 
 void MainWindow::showPreview()
@@ -268,7 +333,7 @@ void MainWindow::showSearch()
 void MainWindow::loadExternalTable(bool checked)
 {
     if (const auto failure = catalogue_.useExternalTable(checked)) {
-        externalBox_->setChecked(false);
+        actions_.externalTable->setChecked(false);
         dialogs_.message(this, failure->title, failure->message, Dialogs::Icon::Error);
     }
     returnFocus();
@@ -292,9 +357,6 @@ void MainWindow::setUpWorkspaceChooser()
     chooser_->setObjectName(QStringLiteral("工作目录按钮"));
     connect(chooser_, &WorkspaceChooser::chosen, this,
             [this](const QString& folder) { switchWorkspace(toPath(folder)); });
-    // No other workspace while a save or a preview works on this one.
-    connect(&workspace_, &WorkspaceSession::stateChanged, chooser_,
-            [this] { chooser_->setEnabled(!workspace_.isSaving() && !workspace_.isPreviewing()); });
 }
 
 void MainWindow::placeWorkspaceChooser()
@@ -311,20 +373,25 @@ void MainWindow::placeWorkspaceChooser()
 
 bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
 {
-    if (workspace_.isSaving() || workspace_.isPreviewing() || !settleUnsavedChanges())
-        return false;
+    const bool switched = documents_.switchWorkspace(folder);
+    returnFocus();
+    return switched;
+}
+
+void MainWindow::chooseWorkspace()
+{
+    chooser_->browse();
+}
+
+void MainWindow::leaveWorkspace()
+{
     // The user's item table was read from the old folder: it goes out of use with it.
-    externalBox_->setChecked(false);
-    catalogue_.setWorkspace(folder);
-    workspace_.setWorkspace(folder);
+    actions_.externalTable->setChecked(false);
+    catalogue_.setWorkspace(workspacePath());
     transferMode_ = TransferMode::Read;
-    loadingLabel_->hide();
-    settings::rememberWorkspace(fromPath(workspacePath()));
     updateTitle();
     updateActions();
-    returnFocus();
     emit workspaceChanged();
-    return true;
 }
 
 void MainWindow::keepWindowPosition()
@@ -342,7 +409,7 @@ void MainWindow::returnFocus()
 
 void MainWindow::showRepairFlag(bool repairable)
 {
-    repairBox_->setChecked(repairable);
+    actions_.repair->setChecked(repairable);
     QPalette palette = repairLabel_->palette();
     palette.setColor(QPalette::WindowText, repairable ? kRepairOn : kRepairOff);
     repairLabel_->setPalette(palette);
@@ -371,154 +438,35 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool MainWindow::settleUnsavedChanges()
-{
-    // A save still showing its tick is finished first: the shop is read again now.
-    if (confirmation_.isActive())
-        finishSave();
-    if (!session_.isModified())
-        return true;
-    if (!session_.isBound()) {
-        const bool discard = dialogs_.question(
-            this, kNotice, QStringLiteral("表格中的数据尚未输出，是否放弃？"), Dialogs::Icon::Question);
-        returnFocus();
-        return discard;
-    }
-    const auto choice =
-        dialogs_.askToSave(this, kNotice, QStringLiteral("当前商店尚未保存，是否先保存修改？"));
-    returnFocus();
-    switch (choice) {
-    case Dialogs::SaveChoice::Save: {
-        const bool saved = save();
-        // What comes next replaces the shop: the save's re-read happens now, not later.
-        if (confirmation_.isActive())
-            finishSave();
-        return saved;
-    }
-    case Dialogs::SaveChoice::Discard:
-        return true;
-    case Dialogs::SaveChoice::Cancel:
-        return false;
-    }
-    return false;
-}
-
 void MainWindow::loadWorkspace()
 {
-    if (!settleUnsavedChanges())
-        return;
-    if (const auto failure = workspace_.load()) {
-        dialogs_.message(this, QStringLiteral("错误提示"), *failure, Dialogs::Icon::Error);
-        returnFocus();
-        return;
-    }
-    settings::rememberWorkspace(fromPath(workspacePath()));
-    loadingLabel_->show();
+    documents_.loadWorkspace();
+    returnFocus();
 }
 
 void MainWindow::onNpcSelected(int index)
 {
-    if (!workspace_.npcList()->shopFile(index))
-        return;
-    // Choosing the open NPC again reads its shop again, which loses edits as well.
-    if (!settleUnsavedChanges()) {
-        npcCombo_->setCurrentIndex(workspace_.openRow());
-        return;
-    }
-    openShop(index);
-    returnFocus();
+    if (documents_.openNpc(index))
+        returnFocus();
 }
 
-void MainWindow::openShop(int row)
+void MainWindow::showOpenRow(int row)
 {
-    const auto* path = workspace_.npcList()->shopFile(row);
-    if (!path)
-        return;
-    workspace_.setOpenRow(row);
-    npcCombo_->setCurrentIndex(row);
-    const auto result = session_.open(*path);
-    workspace_.setOpenFailed(result.status != ShopSession::OpenStatus::Opened);
-    if (result.status != ShopSession::OpenStatus::Opened) {
-        showOpenFailure(result);
-        return;
-    }
-    transferMode_ = TransferMode::Batch;
-    emit shopOpened();
-}
-
-void MainWindow::showOpenFailure(const ShopSession::OpenResult& result)
-{
-    // Nothing is bound: the path box is empty and there is nothing to save.
-    if (result.status == ShopSession::OpenStatus::TooManyPages) {
-        dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::None);
-        openRepairWindow();
-        return;
-    }
-    dialogs_.message(this, QStringLiteral("错误"), result.message, Dialogs::Icon::Error);
+    npcCombo_->setCurrentIndex(row < workspace_.npcList()->rowCount() ? row : -1);
 }
 
 void MainWindow::openRepairWindow()
 {
     transferMode_ = TransferMode::Batch;
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
-    window.reader = [this](const QString& text) { return session_.readBlock(text, TransferMode::Batch); };
+    window.reader = [this](const QString& text) { return documents_.readMended(text); };
     window.exec();
-    workspace_.setOpenFailed(!session_.isBound());
     returnFocus();
 }
 
 bool MainWindow::save()
 {
-    if (workspace_.isSaving())
-        return false;
-    workspace_.setSaving(true);
-    // Nothing may change the shop between the write and the read that shows what was written.
-    session_.setEditable(false);
-
-    auto result = session_.save(false);
-    if (result.status == ShopSession::SaveStatus::ChangedOnDisk) {
-        if (dialogs_.question(this, kNotice, QStringLiteral("文件已被其他程序修改，是否覆盖？"),
-                              Dialogs::Icon::Warning))
-            result = session_.save(true);
-    }
-    if (!result.recovered.isEmpty())
-        dialogs_.message(this, kNotice, result.recovered, Dialogs::Icon::Warning);
-    if (result.status == ShopSession::SaveStatus::Saved) {
-        saveButton_->setText(QStringLiteral("√√√"));
-        SoundPlayer::playSaved();
-        emit saveConfirming();
-        // The tick shows for a moment, then finishSave() reads the shop again; until then the
-        // grids and the save stay locked, so nothing can start another save meanwhile.
-        if (confirmationDelay_ > 0)
-            confirmation_.start(confirmationDelay_);
-        else
-            finishSave();
-        return true;
-    }
-    if (result.status == ShopSession::SaveStatus::Failed) {
-        dialogs_.message(this, kNotice, QStringLiteral("保存失败！\n") + result.message,
-                         Dialogs::Icon::Error);
-    }
-    session_.setEditable(true);
-    workspace_.setSaving(false);
-    returnFocus();
-    return false;
-}
-
-void MainWindow::finishSave()
-{
-    confirmation_.stop();
-    saveButton_->setText(QStringLiteral("保存文件"));
-    // Reading the shop again makes the grids editable again.
-    session_.setEditable(true);
-    workspace_.setSaving(false);
-    if (workspace_.npcList()->shopFile(workspace_.openRow()))
-        openShop(workspace_.openRow());
-    else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened) {
-        workspace_.setOpenFailed(true);
-        showOpenFailure(again);
-    }
-    returnFocus();
+    return documents_.save();
 }
 
 int MainWindow::currentPage() const
@@ -564,43 +512,19 @@ void MainWindow::clearAllPages()
 
 void MainWindow::editPageNames()
 {
-    auto names = session_.pageNames();
-    for (int k = 0; k < shop::kPageCount; ++k) {
-        auto& name = names[static_cast<std::size_t>(k)];
-        const QString title = QStringLiteral("请输入第") + pageTitleOrdinal(k) + QStringLiteral("页名称");
-        QString initial = name;
-        while (true) {
-            const auto answer = dialogs_.input(this, title, QStringLiteral("删除页名称请输入-1"), initial);
-            if (!answer)
-                break;
-            // A name the string table cannot hold as one line is refused, and asked again.
-            const auto typed = shop::pageNameFromInput(k + 1, u8(*answer));
-            if (!typed) {
-                dialogs_.message(this, kNotice, qs(typed.error().message), Dialogs::Icon::Warning);
-                initial = *answer;
-                continue;
-            }
-            name = qs(*typed);
-            break;
-        }
-    }
-    session_.renamePages(names);
+    documents_.editPageNames();
     returnFocus();
 }
 
 void MainWindow::openForRead()
 {
-    if (!settleUnsavedChanges())
+    if (!documents_.settle()) {
+        returnFocus();
         return;
+    }
     transferMode_ = TransferMode::Read;
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
-    window.reader = [this](const QString& text) {
-        const auto result = session_.readBlock(text, TransferMode::Read);
-        // The editor leaves the file mode: nothing here can be saved over a shop.
-        if (result.status == ShopSession::BlockStatus::Read)
-            workspace_.enterPastedMode();
-        return result;
-    };
+    window.reader = [this](const QString& text) { return documents_.readPasted(text); };
     window.exec();
     returnFocus();
 }
@@ -622,13 +546,10 @@ void MainWindow::showHelp()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (confirmation_.isActive())
-        finishSave();
-    if (workspace_.isSaving() || !settleUnsavedChanges()) {
+    if (!documents_.mayClose()) {
         event->ignore();
         return;
     }
-    workspace_.cancelListing();
     event->accept();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/capture/CaptureBackends.h"
 #include "gui/catalogue/CatalogueService.h"
+#include "gui/session/DocumentManager.h"
 #include "gui/session/ShopSession.h"
 #include "gui/session/WorkspaceSession.h"
 #include "gui/widgets/Dialogs.h"
@@ -11,7 +12,6 @@
 #include "gui/windows/SearchWindow.h"
 
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -19,6 +19,8 @@
 #include <optional>
 #include <vector>
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -38,9 +40,10 @@ class WhereUsedWindow;
 class WorkspaceChooser;
 
 // The editor's main window: the load button and NPC list, the five page grids, the page and
-// data-transfer buttons, and the save button. It wires the controls to the two sessions: the
-// shop session holds the shop, the workspace session the NPC list, the mode and the busy
-// states, from which updateActions() derives every control's enabled state.
+// data-transfer buttons, and the save button. It wires the controls to the sessions and the
+// document manager: the shop session holds the shop, the workspace session the NPC list and the
+// mode, the document manager the shop's life (open, save, the unsaved-changes question), and
+// updateActions() derives every control's state from them.
 class MainWindow : public QWidget, public FramelessWindow
 {
     Q_OBJECT
@@ -53,6 +56,7 @@ public:
 
     ShopSession& session() { return session_; }
     WorkspaceSession& workspaceSession() { return workspace_; }
+    DocumentManager& documents() { return documents_; }
     LiveCapture& liveCapture() { return *capture_; }
     CatalogueService& catalogue() { return catalogue_; }
     PreviewWindow* previewWindow() const { return preview_; }
@@ -62,6 +66,7 @@ public:
     // The control handlers.
     void loadWorkspace();
     void onNpcSelected(int index);
+    // Starts a save (see DocumentManager::save); false when none started.
     bool save();
     void addTwoRows();
     void clearThisPage();
@@ -74,6 +79,9 @@ public:
     // the editor is reset and the folder goes first in the recent list. False when the user
     // kept the changes or a save or preview is under way.
     bool switchWorkspace(const std::filesystem::path& folder);
+    // Asks for the workspace folder with the chooser's folder dialog (at the start, when the
+    // program's own folder is none).
+    void chooseWorkspace();
 
     PageGridView* currentPageGrid() const;
     int currentPage() const;
@@ -84,8 +92,30 @@ public:
     TransferMode transferMode() const { return transferMode_; }
     // How long the save button shows its tick before the shop is read again; with 0 the shop
     // is read again before save() returns.
-    void setSaveConfirmationDelay(int milliseconds) { confirmationDelay_ = milliseconds; }
-    // Sets every control's enabled state from the sessions' state.
+    void setSaveConfirmationDelay(int milliseconds) { documents_.setConfirmationDelay(milliseconds); }
+    // The window's commands: each button, check box and menu entry shows one of them, and
+    // updateActions() sets them all from one state.
+    struct Actions
+    {
+        QAction* load = nullptr;
+        QAction* save = nullptr; // also Ctrl+S
+        QAction* repair = nullptr;
+        QAction* editPageNames = nullptr;
+        QAction* addRows = nullptr;
+        QAction* clearPage = nullptr;
+        QAction* clearAll = nullptr;
+        QAction* read = nullptr;
+        QAction* output = nullptr;
+        QAction* externalTable = nullptr;
+        QAction* chooseWorkspace = nullptr;
+        QAction* whereUsed = nullptr;
+        QAction* replace = nullptr;
+        QAction* check = nullptr;
+    };
+    const Actions& actions() const { return actions_; }
+    // What the controls depend on: the sessions', the shop's and the capture's state.
+    EditorState editorState() const;
+    // Sets every control, action and grid from editorState() through actionsFor().
     void updateActions();
 
     // The workspace tools: the "工具" menu on the title strip, the grids' context menu and the
@@ -114,15 +144,14 @@ protected:
 
 private:
     void buildControls();
+    void createActions(QAbstractButton* preview, QAbstractButton* search, QAbstractButton* help);
     void connectSession();
     void showRepairFlag(bool repairable);
     void showPageNames();
     void showBinding();
-    void openShop(int row);
-    void finishSave();
-    void showOpenFailure(const ShopSession::OpenResult& result);
+    void showOpenRow(int row);
     void openRepairWindow();
-    bool settleUnsavedChanges();
+    void leaveWorkspace();
     void updateTitle();
     void returnFocus();
     void showPreview();
@@ -131,7 +160,6 @@ private:
     void setUpTools(QPushButton* help);
     void showGridMenu(int page, const QPoint& at);
     template <typename Window> void showToolWindow(Window* window);
-    int rowOfShop(const std::filesystem::path& shopFile) const;
     void deleteToolWindows();
     void setUpWorkspaceChooser();
     void placeWorkspaceChooser();
@@ -141,10 +169,9 @@ private:
     WorkspaceSession workspace_;
     CatalogueService catalogue_;
     Dialogs& dialogs_;
+    DocumentManager documents_;
     TransferMode transferMode_ = TransferMode::Read;
-    int confirmationDelay_ = 1000;
-    // Shows the save's tick, then reads the shop again (the save's second half).
-    QTimer confirmation_;
+    Actions actions_;
 
     QPushButton* loadButton_ = nullptr;
     QComboBox* npcCombo_ = nullptr;

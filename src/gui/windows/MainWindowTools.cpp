@@ -13,17 +13,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <system_error>
 
 namespace shopkeeper::gui {
 
 namespace {
-
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::error_code error;
-    return a == b || std::filesystem::equivalent(a, b, error);
-}
 
 // The item ID a grid cell holds, or "" when it holds none.
 QString itemIdAt(const QModelIndex& index)
@@ -48,9 +41,12 @@ void MainWindow::setUpTools(QPushButton* help)
         auto* view = currentPageGrid();
         return view ? itemIdAt(view->currentIndex()) : QString();
     };
-    toolsMenu_->addAction(QStringLiteral("物品出售位置…"), this, [this, cellId] { showWhereUsed(cellId()); });
-    toolsMenu_->addAction(QStringLiteral("批量替换物品…"), this, [this, cellId] { showReplace(cellId()); });
-    toolsMenu_->addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
+    // The menu's entries are the window's actions: updateActions() decides what is on.
+    actions_.whereUsed = toolsMenu_->addAction(QStringLiteral("物品出售位置…"), this,
+                                               [this, cellId] { showWhereUsed(cellId()); });
+    actions_.replace = toolsMenu_->addAction(QStringLiteral("批量替换物品…"), this,
+                                             [this, cellId] { showReplace(cellId()); });
+    actions_.check = toolsMenu_->addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
     connect(button, &QPushButton::clicked, this,
             [this, button] { toolsMenu_->popup(button->mapToGlobal(QPoint(0, button->height()))); });
 
@@ -74,10 +70,11 @@ void MainWindow::showGridMenu(int page, const QPoint& at)
     const QString id = itemIdAt(index);
     QMenu menu(this);
     auto* whereUsed = menu.addAction(QStringLiteral("物品出售位置"), this, [this, id] { showWhereUsed(id); });
-    whereUsed->setEnabled(!id.isEmpty());
-    menu.addAction(QStringLiteral("批量替换物品…"), this, [this, id] { showReplace(id); });
+    whereUsed->setEnabled(!id.isEmpty() && actions_.whereUsed->isEnabled());
+    // The cell clicked is the cursor cell now: the window's own entries take its ID.
+    menu.addAction(actions_.replace);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
+    menu.addAction(actions_.check);
     menu.exec(view->viewport()->mapToGlobal(at));
 }
 
@@ -117,30 +114,8 @@ void MainWindow::showWhereUsed(const QString& id)
 
 void MainWindow::showReplace(const QString& from)
 {
-    if (!replace_) {
-        ReplaceWindow::OpenShop hooks;
-        hooks.save = [this] {
-            const bool saved = save();
-            // The replace comes next: the save's re-read happens now, not later.
-            if (confirmation_.isActive())
-                finishSave();
-            return saved;
-        };
-        hooks.setWriting = [this](bool writing) {
-            // A save still showing its tick is finished first: its re-read must not come later.
-            if (writing && confirmation_.isActive())
-                finishSave();
-            session_.setEditable(!writing);
-            workspace_.setSaving(writing);
-        };
-        hooks.reread = [this] {
-            if (workspace_.npcList()->shopFile(workspace_.openRow()))
-                openShop(workspace_.openRow());
-            else if (const auto again = session_.reopen(); again.status != ShopSession::OpenStatus::Opened)
-                showOpenFailure(again);
-        };
-        replace_ = new ReplaceWindow(session_, catalogue_, dialogs_, std::move(hooks), this);
-    }
+    if (!replace_)
+        replace_ = new ReplaceWindow(session_, documents_, catalogue_, dialogs_, this);
     showToolWindow(replace_.data());
     if (!from.isEmpty())
         replace_->setFrom(from);
@@ -163,49 +138,11 @@ void MainWindow::deleteToolWindows()
     delete check_.data();
 }
 
-int MainWindow::rowOfShop(const std::filesystem::path& shopFile) const
-{
-    auto* list = const_cast<WorkspaceSession&>(workspace_).npcList();
-    for (int row = 1; row < list->rowCount(); ++row) {
-        if (const auto* path = list->shopFile(row); path && *path == shopFile)
-            return row;
-    }
-    for (int row = 1; row < list->rowCount(); ++row) {
-        if (const auto* path = list->shopFile(row); path && samePath(*path, shopFile))
-            return row;
-    }
-    return 0;
-}
-
 bool MainWindow::openPlace(const Place& place)
 {
-    const auto& shopFile = place.shopFile;
-    if (confirmation_.isActive())
-        finishSave();
-    if (workspace_.isSaving())
+    if (!documents_.openFile(place.shopFile)) {
+        returnFocus();
         return false;
-    // The open shop as it is needs no reading; anything else is opened as choosing its NPC is.
-    const bool open = session_.isBound() && !session_.isModified() && samePath(session_.path(), shopFile);
-    if (!open) {
-        if (!settleUnsavedChanges())
-            return false;
-        if (const int row = rowOfShop(shopFile); row > 0) {
-            openShop(row);
-        } else {
-            // No NPC list names the shop (the workspace is not loaded): the file is opened as such.
-            workspace_.setMode(EditorMode::Workspace);
-            workspace_.setOpenRow(0);
-            npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
-            if (const auto result = session_.open(shopFile);
-                result.status != ShopSession::OpenStatus::Opened) {
-                showOpenFailure(result);
-                return false;
-            }
-            transferMode_ = TransferMode::Batch;
-            emit shopOpened();
-        }
-        if (!session_.isBound() || !samePath(session_.path(), shopFile))
-            return false;
     }
     raise();
     activateWindow();

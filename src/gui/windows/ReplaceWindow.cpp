@@ -2,6 +2,7 @@
 
 #include "core/io/FileSystem.h"
 #include "gui/catalogue/CatalogueService.h"
+#include "gui/session/DocumentManager.h"
 #include "gui/session/ShopSession.h"
 #include "gui/widgets/Dialogs.h"
 #include "gui/widgets/QtText.h"
@@ -29,10 +30,9 @@ QString fileNames(const std::vector<std::filesystem::path>& paths)
 
 } // namespace
 
-ReplaceWindow::ReplaceWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs,
-                             OpenShop openShop, QWidget* owner)
-    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("replace")),
-      openShop_(std::move(openShop))
+ReplaceWindow::ReplaceWindow(ShopSession& session, DocumentManager& documents, CatalogueService& catalogue,
+                             Dialogs& dialogs, QWidget* owner)
+    : ToolWindow(session, catalogue, dialogs, owner, QStringLiteral("replace")), documents_(documents)
 {
     Ui::ReplaceWindow ui;
     ui.setupUi(this);
@@ -75,7 +75,7 @@ ReplaceWindow::ReplaceWindow(ShopSession& session, CatalogueService& catalogue, 
         setRunning(false);
         if (writing_) {
             writing_ = false;
-            openShop_.setWriting(false);
+            documents_.endWrite(false);
         }
     });
 }
@@ -118,23 +118,13 @@ void ReplaceWindow::apply()
     std::string to;
     if (!readIds(from, to))
         return;
-    // The open shop is written by the replace too: its edits are saved or dropped first.
-    if (session_.isBound() && session_.isModified()) {
-        switch (dialogs_.askToSave(this, kNotice, QStringLiteral("当前商店尚未保存，是否先保存修改？"))) {
-        case Dialogs::SaveChoice::Save:
-            if (!openShop_.save())
-                return;
-            break;
-        case Dialogs::SaveChoice::Discard:
-            break;
-        case Dialogs::SaveChoice::Cancel:
-            return;
-        }
-    }
+    // The open shop is written by the replace too: its edits are saved or dropped first, and
+    // nothing may change it while the replace writes.
+    if ((session_.isBound() && !documents_.settle()) || !documents_.beginWrite())
+        return;
     places()->clear();
     setRunning(true);
     writing_ = true;
-    openShop_.setWriting(true);
     showProgress(QStringLiteral("正在替换"), 0, 0);
     // The plan is made again: what is written is what is on disk now, the saved edits included.
     job_.replace(session_.workspace(), from, to, true);
@@ -164,10 +154,8 @@ void ReplaceWindow::showPlan(const std::shared_ptr<const tools::ReplacePlan>& pl
 void ReplaceWindow::showOutcome(const tools::ReplacePlan& plan, const tools::ReplaceOutcome& outcome)
 {
     writing_ = false;
-    openShop_.setWriting(false);
     // Whatever was written, the open shop shows its file as it is now.
-    if (session_.isBound())
-        openShop_.reread();
+    documents_.endWrite(true);
 
     using Kind = tools::ReplaceOutcome::Kind;
     std::vector<tools::ItemUse> written;

@@ -2,12 +2,12 @@
 
 #include "gui/windows/ToolWindow.h"
 
-#include <functional>
-
 class QLineEdit;
 class QPushButton;
 
 namespace shopkeeper::gui {
+
+class DocumentManager;
 
 // "批量替换物品": one item replaced by another in every NPC shop. The preview lists every cell
 // that will change; the apply button plans the replace afresh and writes it. The shop open in
@@ -17,19 +17,9 @@ class ReplaceWindow : public ToolWindow
 {
     Q_OBJECT
 public:
-    // What the window needs of the main window's open shop.
-    struct OpenShop
-    {
-        // Saves the open shop at once, the re-read included; false when it was not saved.
-        std::function<bool()> save;
-        // While true the editor may not edit, save or load: the replace is writing shops.
-        std::function<void(bool)> setWriting;
-        // Reads the open shop again from its file.
-        std::function<void()> reread;
-    };
-
-    ReplaceWindow(ShopSession& session, CatalogueService& catalogue, Dialogs& dialogs, OpenShop openShop,
-                  QWidget* owner);
+    // documents owns the open shop, which the replace writes too.
+    ReplaceWindow(ShopSession& session, DocumentManager& documents, CatalogueService& catalogue,
+                  Dialogs& dialogs, QWidget* owner);
 
     void setFrom(const QString& id);
     void preview();
@@ -48,7 +38,7 @@ private:
     void showNames();
     void setRunning(bool running);
 
-    OpenShop openShop_;
+    DocumentManager& documents_;
     bool writing_ = false;
     QLineEdit* fromBox_ = nullptr;
     QLineEdit* toBox_ = nullptr;

@@ -115,7 +115,7 @@ TEST_F(CheckedModel, TypingACellBackToItsTextIsNoChange)
 TEST_F(CheckedModel, AGridThatIsNotEditableRefusesEveryUserChange)
 {
     fill("1\t2\t");
-    session.setEditable(false);
+    session.setDocumentState(gui::DocumentState::Saving);
     EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
     model.setData(model.index(0, 0), "9", Qt::EditRole);
     EXPECT_FALSE(session.paste(0, {0, 0}, "8\t8"));
@@ -123,7 +123,7 @@ TEST_F(CheckedModel, AGridThatIsNotEditableRefusesEveryUserChange)
     EXPECT_EQ(model.cellText(0, 0), "1");
     EXPECT_EQ(model.cellText(0, 1), "2");
     EXPECT_EQ(undo.count(), 0);
-    session.setEditable(true);
+    session.setDocumentState(gui::DocumentState::Idle);
     EXPECT_TRUE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 }
 

@@ -115,7 +115,7 @@ TEST_F(Session, WhileNotEditableNothingChangesTheShop)
     ASSERT_EQ(session->open(shops[0]).status, ShopSession::OpenStatus::Opened);
     const auto before = session->model(0)->state();
     const auto names = session->pageNames();
-    session->setEditable(false);
+    session->setDocumentState(gui::DocumentState::Saving);
     session->addTwoRows(0);
     session->clearPage(0);
     session->clearAllPages();
@@ -127,7 +127,7 @@ TEST_F(Session, WhileNotEditableNothingChangesTheShop)
     EXPECT_EQ(session->model(0)->state(), before);
     EXPECT_EQ(session->pageNames(), names);
     EXPECT_FALSE(session->isModified());
-    session->setEditable(true);
+    session->setDocumentState(gui::DocumentState::Idle);
     session->addTwoRows(0);
     EXPECT_TRUE(session->isModified());
 }

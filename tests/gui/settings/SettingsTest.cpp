@@ -51,6 +51,23 @@ TEST(Settings, TheRecentWorkspacesAreTheLastEightMostRecentFirst)
     EXPECT_EQ(gui::settings::startWorkspace("/fallback"), "/fallback");
 }
 
+// An installed editor's folder holds no workspace: started without one and with no recent one,
+// the user is asked; a named folder, a recent one or a program folder that is a workspace is not.
+TEST(Settings, TheWorkspaceIsAskedForOnlyWhenTheProgramsFolderIsNoneAndNothingElseIs)
+{
+    TempDir programs;
+    const QString installed = gui::fromPath(programs.path());
+    EXPECT_TRUE(gui::settings::asksForWorkspaceAtStart(false, installed));
+    EXPECT_FALSE(gui::settings::asksForWorkspaceAtStart(true, installed));
+    TempDir recent;
+    gui::settings::rememberWorkspace(gui::fromPath(recent.path()));
+    EXPECT_FALSE(gui::settings::asksForWorkspaceAtStart(false, installed));
+    QSettings().clear();
+    ASSERT_TRUE(
+        generator::generateWorkspace(programs.path(), {.shops = 2, .npcs = 2, .seed = 1}).has_value());
+    EXPECT_FALSE(gui::settings::asksForWorkspaceAtStart(false, installed));
+}
+
 using WindowPositions = EditorFixture;
 
 TEST_F(WindowPositions, EachWindowComesBackWhereItWasKeptOnAScreenThatExists)

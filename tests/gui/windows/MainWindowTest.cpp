@@ -308,3 +308,54 @@ TEST_F(MainWindowStart, DraggingTheTitleStripMovesTheWindow)
     QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(140, 40));
     EXPECT_EQ(w.pos(), before + QPoint(40, 30));
 }
+
+// Every control, the tools menu and the grids show what the one rule says, in each state the
+// window passes through from a fresh start to the tick of a save.
+TEST_F(LoadFlow, EveryControlShowsTheOneRuleInEachState)
+{
+    makeWorkspace(4, 4);
+    auto& w = window();
+    const auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const auto on = gui::actionsFor(w.editorState());
+        const std::pair<const char*, bool> controls[] = {{"载入按钮", on.load},
+                                                         {"NPC组合框", on.npcList},
+                                                         {"保存按钮", on.save},
+                                                         {"修理选择框", on.repair},
+                                                         {"编辑页按钮", on.editPageNames},
+                                                         {"增加按钮", on.addRows},
+                                                         {"清空本页按钮", on.clearPage},
+                                                         {"清空所有按钮", on.clearAll},
+                                                         {"读取按钮", on.read},
+                                                         {"输出按钮", on.output},
+                                                         {"外置ID选择框", on.externalTable},
+                                                         {"工作目录按钮", on.chooser},
+                                                         {"选择框2", on.fillBox},
+                                                         {"ID框", on.idBox}};
+        for (const auto& [name, enabled] : controls)
+            EXPECT_EQ(child<QWidget>(&w, name)->isEnabled(), enabled) << name;
+        const auto tools = w.toolsMenu()->actions();
+        EXPECT_EQ(tools[0]->isEnabled(), on.whereUsed);
+        EXPECT_EQ(tools[1]->isEnabled(), on.replace);
+        EXPECT_EQ(tools[2]->isEnabled(), on.check);
+        for (int k = 0; k < 5; ++k)
+            EXPECT_EQ(w.grid(k)->editTriggers() != QAbstractItemView::NoEditTriggers, on.grids);
+        return on;
+    };
+    check("fresh");
+    ASSERT_TRUE(load());
+    check("listed");
+    choose(1);
+    EXPECT_TRUE(check("open").grids);
+    bool ticked = false;
+    QObject::connect(&w, &gui::MainWindow::saveConfirming, [&] {
+        const auto on = check("the save's tick");
+        EXPECT_FALSE(on.grids || on.save || on.replace || on.chooser);
+        EXPECT_EQ(child<QPushButton>(&w, "保存按钮")->text(), "√√√");
+        ticked = true;
+    });
+    w.setSaveConfirmationDelay(50);
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(ticked);
+    EXPECT_TRUE(check("read again").save);
+}
