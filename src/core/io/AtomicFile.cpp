@@ -1,6 +1,7 @@
 #include "core/io/AtomicFile.h"
 
 #include "core/io/FileSystem.h"
+#include "core/io/ReplaceFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -157,11 +158,10 @@ Status AtomicFileWriter::write(const fs::path& link, std::string_view bytes)
     const auto old = fs::status(path, ec);
     if (!ec && fs::exists(old))
         fs::permissions(temp, old.permissions(), ec);
-    fs::rename(temp, path, ec);
-    if (ec) {
+    if (auto replaced = replaceFile(temp, path); !replaced) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        return fail("无法替换文件：" + shown + "（" + ec.message() + "）");
+        return replaced;
     }
     return {};
 }
