@@ -9,15 +9,11 @@ if(NOT SHOPKEEPER_WINE)
     return()
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/MingwRuntime.cmake)
 set(dll_dirs)
-# The MinGW runtime: libstdc++, libgcc and winpthread, where the compiler has them.
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(IS_ABSOLUTE "${found}" AND EXISTS "${found}")
-        get_filename_component(dir "${found}" DIRECTORY)
-        list(APPEND dll_dirs ${dir})
-    endif()
+foreach(dll IN LISTS SHOPKEEPER_MINGW_RUNTIME_DLLS)
+    get_filename_component(dir "${dll}" DIRECTORY)
+    list(APPEND dll_dirs ${dir})
 endforeach()
 # Every prefix the libraries come from: their DLLs are in bin/.
 foreach(root IN LISTS CMAKE_FIND_ROOT_PATH)
