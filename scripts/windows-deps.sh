@@ -5,6 +5,7 @@
 # GoogleTest for the cross-built tests, nlohmann-json's headers, and the conversion dictionaries
 # as text (the Windows build has no OpenCC: src/core/text/ChineseConversion.h).
 #   scripts/windows-deps.sh [NAME...]   only those of pcre2 icu qt json gtest dictionaries
+#   scripts/windows-deps.sh --cached [NAME...]   builds nothing: fails unless all are in the cache
 #   SHOPKEEPER_WINDOWS_CACHE   the cache folder (default: $XDG_CACHE_HOME/shopkeeper-windows)
 # Prints the folders to put into CMAKE_PREFIX_PATH, one per line, on the last line separated by ';'.
 set -euo pipefail
@@ -69,8 +70,13 @@ prefix_of() {
   echo "$cache/$name-$version-$key"
 }
 
+cached_only=0
 done_or_clear() { # prefix: 0 when built before
   [ -f "$1/.complete" ] && return 0
+  if [ $cached_only = 1 ]; then
+    log "not in the cache: $(basename "$1")"
+    exit 3
+  fi
   rm -rf "$1"
   return 1
 }
@@ -202,9 +208,13 @@ build_dictionaries() {
   echo "$prefix"
 }
 
+if [ "${1:-}" = --cached ]; then
+  cached_only=1
+  shift
+fi
 steps=("$@")
 [ ${#steps[@]} -gt 0 ] || steps=(pcre2 icu qt json gtest dictionaries)
-ensure_deb_src
+[ $cached_only = 1 ] || ensure_deb_src
 prefixes=()
 for step in "${steps[@]}"; do
   case $step in

@@ -8,24 +8,29 @@
 #   5. packs build-windows/Shopkeeper-VERSION-win64.zip and Shopkeeper-VERSION-win64.exe, the installer,
 #      and checks the installer under Wine: a silent install, the installed shopkeeper-cli.exe
 #      answers --version, and the uninstaller leaves nothing behind.
-# Options: --no-tests, --no-package. SHOPKEEPER_WINDOWS_BUILD names another build folder.
+# Options: --no-tests, --no-package; --core builds and tests only the core and shopkeeper-cli, which
+# need no Qt (the longest library to build), and packs nothing. SHOPKEEPER_WINDOWS_BUILD names
+# another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$(pwd)
 build=${SHOPKEEPER_WINDOWS_BUILD:-build-windows}
 run_tests=1
 package=1
+gui=ON
+libraries=()
 for arg in "$@"; do
   case $arg in
     --no-tests) run_tests=0 ;;
     --no-package) package=0 ;;
-    *) echo "usage: scripts/windows.sh [--no-tests] [--no-package]" >&2; exit 2 ;;
+    --core) gui=OFF package=0 libraries=(pcre2 icu json gtest dictionaries) ;;
+    *) echo "usage: scripts/windows.sh [--no-tests] [--no-package] [--core]" >&2; exit 2 ;;
   esac
 done
 
 bash scripts/setup.sh
 started=$(date +%s)
-prefixes=$(bash scripts/windows-deps.sh | tail -n 1)
+prefixes=$(bash scripts/windows-deps.sh "${libraries[@]}" | tail -n 1)
 echo "windows: libraries ready after $(($(date +%s) - started)) s"
 export SHOPKEEPER_WINDOWS_PREFIX=$prefixes
 
@@ -33,7 +38,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DSHOPKEEPER_BUILD_BENCH=OFF -DSHOPKEEPER_BUILD_TESTS="$([ $run_tests = 1 ] && echo ON || echo OFF)" \
+  -DSHOPKEEPER_BUILD_GUI=$gui -DSHOPKEEPER_BUILD_BENCH=OFF -DSHOPKEEPER_BUILD_TESTS="$([ $run_tests = 1 ] && echo ON || echo OFF)" \
   "${launcher[@]}"
 cmake --build "$build"
 echo "windows: built after $(($(date +%s) - started)) s"
