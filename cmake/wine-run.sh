@@ -15,7 +15,8 @@ done
 IFS=$old_ifs
 export WINEPATH="$path"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No Gecko or Mono dialogs; a crash ends the program instead of starting the debugger.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 if [ "${SHOPKEEPER_WINE_DISPLAY:-}" != 1 ]; then
   unset DISPLAY WAYLAND_DISPLAY
 fi

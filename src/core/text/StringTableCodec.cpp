@@ -2,6 +2,7 @@
 
 #include "core/text/ChineseConversion.h"
 #include "core/text/IcuConverter.h"
+#include "core/text/PerThread.h"
 
 #include <cstdio>
 #include <unicode/ucnv.h>
@@ -191,7 +192,8 @@ Result<std::string> StringTableCodec::encode(std::string_view utf8)
 {
     // Shops name their pages with a few words over and over (a page without a name is written
     // with its default one), and the conversion costs far more than a look in a small memo.
-    thread_local std::unordered_map<std::string, Result<std::string>> memo;
+    struct EncodeMemo;
+    auto& memo = perThread<std::unordered_map<std::string, Result<std::string>>, EncodeMemo>();
     if (const auto it = memo.find(std::string(utf8)); it != memo.end())
         return it->second;
     auto bytes = encodeOnce(utf8);
