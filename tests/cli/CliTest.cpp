@@ -34,11 +34,12 @@ Run cli(const std::string& arguments, const std::string& input = "")
     return shopkeeper::test::runCli(arguments, input);
 }
 
-// A writable copy of the basic workspace.
+// A writable copy of the basic workspace, in a folder named as users name theirs: Chinese
+// characters and a space, which reach the program as its arguments.
 struct Workspace
 {
     Workspace() { fs::copy(kData / "basic", dir.path(), fs::copy_options::recursive); }
-    TempDir dir;
+    TempDir dir{"商店 工作区-"};
 };
 
 } // namespace
