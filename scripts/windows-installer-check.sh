@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the Windows installer under Wine, in a Wine prefix of its own: a silent install (/S) into
-# a folder named with Chinese characters and a space, the Start-menu entry, the installed
+# a folder named with Chinese characters, the Start-menu entry, the installed
 # shopkeeper-cli.exe answering --version, the installed editor starting (offscreen) on a workspace
 # made by the installed shopkeeper-cli.exe, then the uninstaller leaving no file of ours behind.
 #   scripts/windows-installer-check.sh INSTALLER.exe
@@ -23,8 +23,9 @@ fail() { echo "installer check: $*" >&2; exit 1; }
 snapshot() { (cd "$prefix/drive_c" && find . -path ./windows -prune -o -print | sort); }
 before=$(snapshot)
 
-folder='C:\商店 工具\Shopkeeper'
-unix_folder="$prefix/drive_c/商店 工具/Shopkeeper"
+# NSIS takes /D only unquoted, and Wine quotes an argument with a space: no space in this one.
+folder='C:\商店工具'
+unix_folder="$prefix/drive_c/商店工具"
 "$wine" "$installer" /S "/D=$folder"
 "$wineserver" -w
 for f in shopkeeper.exe shopkeeper-cli.exe Qt6Core.dll qt.conf plugins/platforms/qwindows.dll \

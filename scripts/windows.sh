@@ -53,7 +53,7 @@ if [ $run_tests = 1 ]; then
 fi
 
 if [ $package = 1 ]; then
-  if (cd "$build" && cpack -G "ZIP;NSIS"); then
+  if (cd "$build" && cpack -G "ZIP;NSIS64"); then
     bash scripts/windows-installer-check.sh "$build/Shopkeeper-"*"-win64.exe" || failed+=("installer check")
   else
     failed+=("Windows packages")

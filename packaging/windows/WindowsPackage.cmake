@@ -34,7 +34,9 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Shopkeeper)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Shopkeeper)
 set(CPACK_PACKAGE_FILE_NAME Shopkeeper-${PROJECT_VERSION}-win64)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_GENERATOR ZIP NSIS64)
+# A 64-bit installer: Wine's wine64 alone runs no 32-bit program, and Windows needs none.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 # The Start-menu entry runs the editor; the installer and the uninstaller show its icon.
 set(CPACK_PACKAGE_EXECUTABLES shopkeeper Shopkeeper)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
