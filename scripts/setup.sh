@@ -15,6 +15,7 @@ packages=(
   clang-16 libclang-rt-16-dev
   xvfb xauth x11-apps imagemagick
   libx11-dev libxtst-dev libxi-dev g++-mingw-w64-x86-64 wine64
+  nsis xdotool googletest
   libcap2-bin
   fonts-wqy-microhei
   desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows libraries of the cross-build from Debian's own source packages, once:
 # PCRE2, ICU and Qt base, each installed into a folder of its own in a cache
-# outside the checkout, keyed by the source version, the toolchain file and the recipe.
+# outside the checkout, keyed by the source version, the toolchain file and the recipe; with them
+# GoogleTest for the cross-built tests, nlohmann-json's headers, and the conversion dictionaries
+# as text (the Windows build has no OpenCC: src/core/text/ChineseConversion.h).
+#   scripts/windows-deps.sh [NAME...]   only those of pcre2 icu qt json gtest dictionaries
+#   scripts/windows-deps.sh --cached [NAME...]   builds nothing: fails unless all are in the cache
 #   SHOPKEEPER_WINDOWS_CACHE   the cache folder (default: $XDG_CACHE_HOME/shopkeeper-windows)
 # Prints the folders to put into CMAKE_PREFIX_PATH, one per line, on the last line separated by ';'.
 set -euo pipefail
@@ -66,8 +70,13 @@ prefix_of() {
   echo "$cache/$name-$version-$key"
 }
 
+cached_only=0
 done_or_clear() { # prefix: 0 when built before
   [ -f "$1/.complete" ] && return 0
+  if [ $cached_only = 1 ]; then
+    log "not in the cache: $(basename "$1")"
+    exit 3
+  fi
   rm -rf "$1"
   return 1
 }
@@ -143,10 +152,75 @@ build_qt() {
   echo "$prefix"
 }
 
-ensure_deb_src
-pcre2=$(build_pcre2)
-icu=$(build_icu)
-qt=$(build_qt)
-prefixes=("$pcre2" "$icu" "$qt")
+package_version() { dpkg-query -W -f='${Version}' "$1"; }
+
+# nlohmann-json is headers only: the host package's headers and CMake files, which find their
+# folder from where they are.
+build_json() {
+  local version prefix
+  version=$(package_version nlohmann-json3-dev)
+  prefix=$(prefix_of nlohmann-json "$version" "headers and CMake files v1")
+  if ! done_or_clear "$prefix"; then
+    log "nlohmann-json $version"
+    mkdir -p "$prefix/include" "$prefix/share/cmake"
+    cp -r /usr/include/nlohmann "$prefix/include/"
+    cp -r /usr/share/cmake/nlohmann_json "$prefix/share/cmake/"
+    touch "$prefix/.complete"
+  fi
+  echo "$prefix"
+}
+
+# GoogleTest from Debian's googletest package, which is its source.
+build_gtest() {
+  local version prefix recipe="gtest static, no gmock v1"
+  version=$(package_version googletest)
+  prefix=$(prefix_of googletest "$version" "$recipe")
+  if ! done_or_clear "$prefix"; then
+    log "GoogleTest $version"
+    rm -rf "$cache/build/googletest"
+    cmake -S /usr/src/googletest -B "$cache/build/googletest" "${cross[@]}" -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >&2
+    cmake --build "$cache/build/googletest" -j "$jobs" >&2
+    cmake --install "$cache/build/googletest" >&2
+    rm -rf "$cache/build/googletest"
+    touch "$prefix/.complete"
+  fi
+  echo "$prefix"
+}
+
+# The dictionaries of OpenCC's t2s and s2t as text, written by a host program over the host's
+# libopencc-data: their files are the same on every architecture.
+build_dictionaries() {
+  local version prefix dumper=$here/tools/dictionaries/DumpDictionary.cpp
+  version=$(package_version libopencc-data)
+  prefix=$(prefix_of conversion-dictionaries "$version" "$(sha256sum <"$dumper")")
+  if ! done_or_clear "$prefix"; then
+    log "conversion dictionaries from libopencc-data $version"
+    local out=$prefix/share/shopkeeper/dictionaries tool=$cache/build/dump-dictionary
+    mkdir -p "$out" "$cache/build"
+    g++ -std=c++17 -O1 -o "$tool" "$dumper" -lopencc >&2
+    for name in STPhrases STCharacters TSPhrases TSCharacters; do
+      "$tool" "/usr/share/opencc/$name.ocd2" "$out/$name.txt"
+    done
+    rm -f "$tool"
+    touch "$prefix/.complete"
+  fi
+  echo "$prefix"
+}
+
+if [ "${1:-}" = --cached ]; then
+  cached_only=1
+  shift
+fi
+steps=("$@")
+[ ${#steps[@]} -gt 0 ] || steps=(pcre2 icu qt json gtest dictionaries)
+[ $cached_only = 1 ] || ensure_deb_src
+prefixes=()
+for step in "${steps[@]}"; do
+  case $step in
+    pcre2 | icu | qt | json | gtest | dictionaries) prefixes+=("$("build_$step")") ;;
+    *) log "unknown library: $step"; exit 2 ;;
+  esac
+done
 printf '%s\n' "${prefixes[@]}"
 (IFS=';'; echo "${prefixes[*]}")

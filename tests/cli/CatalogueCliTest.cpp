@@ -25,10 +25,7 @@ Run cli(const std::string& arguments)
     return test::runCli(arguments);
 }
 
-std::string quoted(const fs::path& path)
-{
-    return "\"" + path.string() + "\"";
-}
+using test::quoted;
 
 const catalogue::BuiltinItemList& builtin()
 {
@@ -69,7 +66,7 @@ TEST(CliName, UsesTheWorkspaceTableFirstAndReportsItsFailures)
     writeFile(ws / "id-name.txt", "no tab here");
     const auto unsupported = cli("name --workspace " + quoted(ws.path()) + " 1");
     EXPECT_EQ(unsupported.exitCode, 6);
-    const std::string folderLine = "\n读取 id-name.txt 的文件夹：" + ws.path().string() + "\n";
+    const std::string folderLine = "\n读取 id-name.txt 的文件夹：" + test::utf8(ws.path()) + "\n";
     EXPECT_EQ(unsupported.err, std::string("加载失败: ") + catalogue::kUnsupportedTableMessage + folderLine);
     EXPECT_TRUE(unsupported.out.empty());
 

@@ -62,7 +62,7 @@ TEST(ToolCli, OutputsExitCodesAndWhatIsWritten)
         test::ToolsWorkspace ws;
         const std::string before = ws.shop("a.shp") + ws.shop("f.shp");
         auto arguments = c.arguments;
-        arguments.replace(arguments.find("WS"), 2, "\"" + ws.dir.path().string() + "\"");
+        arguments.replace(arguments.find("WS"), 2, test::quoted(ws.dir.path()));
         const auto run = cli(arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.err;
         if (c.arguments.starts_with("check"))
@@ -77,7 +77,7 @@ TEST(ToolCli, OutputsExitCodesAndWhatIsWritten)
 TEST(ToolCli, CheckOfACleanWorkspaceAndReplaceOnceEveryShopReads)
 {
     test::ToolsWorkspace ws;
-    const std::string dir = "\"" + ws.dir.path().string() + "\"";
+    const std::string dir = test::quoted(ws.dir.path());
     test::writeFile(ws.dir / "itemshop/c.shp", test::shopText("etc shop", "", "7\t"));
     const auto replaced = cli("replace " + dir + " 7 9");
     EXPECT_EQ(replaced.exitCode, 0) << replaced.err;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace shopkeeper::test {
 
@@ -12,11 +13,13 @@ namespace shopkeeper::test {
 class TempDir
 {
 public:
-    TempDir()
+    TempDir() : TempDir("shopkeeper-test-") {}
+    // A folder whose name starts with prefix (UTF-8), such as Chinese characters and spaces.
+    explicit TempDir(std::string_view prefix)
     {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("shopkeeper-test-" + std::to_string(rd()) + std::to_string(rd()));
+        const std::string name = std::string(prefix) + std::to_string(rd()) + std::to_string(rd());
+        path_ = std::filesystem::temp_directory_path() / std::u8string(name.begin(), name.end());
         std::filesystem::create_directories(path_);
     }
     ~TempDir()

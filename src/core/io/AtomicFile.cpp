@@ -2,6 +2,7 @@
 
 #include "core/io/FileSystem.h"
 #include "core/io/SystemError.h"
+#include "core/io/ReplaceFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -289,20 +290,10 @@ void TemporaryFile::takeOwnerAndMode(const fs::path& like)
 Status TemporaryFile::replace(const fs::path& target)
 {
     close();
-#ifdef _WIN32
-    if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const auto error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    if (auto replaced = replaceFile(path_, target); !replaced) {
         discard();
-        return fail("无法替换文件：" + displayPath(target) + "（" + systemErrorText(error) + "）");
+        return replaced;
     }
-#else
-    std::error_code ec;
-    fs::rename(path_, target, ec);
-    if (ec) {
-        discard();
-        return fail("无法替换文件：" + displayPath(target) + "（" + systemErrorText(ec) + "）");
-    }
-#endif
     path_.clear();
     return {};
 }

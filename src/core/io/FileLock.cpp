@@ -11,6 +11,8 @@
 #include <thread>
 
 #ifdef _WIN32
+#include <mutex>
+#include <set>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -42,6 +44,7 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept
         release();
 #ifdef _WIN32
         handle_ = other.handle_;
+        name_ = std::move(other.name_);
         other.handle_ = nullptr;
 #else
         fd_ = other.fd_;
@@ -58,6 +61,35 @@ FileLock::~FileLock()
 
 #ifdef _WIN32
 
+namespace {
+
+// The names this process holds, on any thread: a thread that holds a mutex would take it again at
+// once, so a take in the same process waits for the name here first.
+std::mutex heldMutex;
+std::set<std::wstring> heldNames;
+
+bool takeName(const std::wstring& name, std::chrono::steady_clock::time_point deadline)
+{
+    while (true) {
+        {
+            const std::lock_guard lock(heldMutex);
+            if (heldNames.insert(name).second)
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+void giveName(const std::wstring& name)
+{
+    const std::lock_guard lock(heldMutex);
+    heldNames.erase(name);
+}
+
+} // namespace
+
 void FileLock::release()
 {
     if (!handle_)
@@ -65,6 +97,7 @@ void FileLock::release()
     ReleaseMutex(handle_);
     CloseHandle(handle_);
     handle_ = nullptr;
+    giveName(name_);
 }
 
 Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chrono::milliseconds timeout)
@@ -80,21 +113,30 @@ Result<FileLock> FileLock::acquire(const std::filesystem::path& target, std::chr
     std::wstring name = L"Local\\shopkeeper-save-";
     for (const char* c = hex; *c; ++c)
         name.push_back(static_cast<wchar_t>(*c));
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    if (!takeName(name, deadline))
+        return fail(busyMessage(target));
     HANDLE handle = CreateMutexW(nullptr, FALSE, name.c_str());
-    if (!handle)
+    if (!handle) {
+        giveName(name);
         return fail(
             "无法建立保存锁：" + displayPath(target) + "（" +
             systemErrorText(std::error_code(static_cast<int>(GetLastError()), std::system_category())) +
             "）");
-    const auto wait = static_cast<DWORD>(std::clamp<long long>(timeout.count(), 0, 0x7fffffff));
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto wait = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 0x7fffffff));
     const DWORD result = WaitForSingleObject(handle, wait);
     // An abandoned mutex belonged to a process that ended while holding it: ours now.
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
         FileLock lock;
         lock.handle_ = handle;
+        lock.name_ = name;
         return lock;
     }
     CloseHandle(handle);
+    giveName(name);
     return fail(busyMessage(target));
 }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 
 namespace shopkeeper::io {
 
@@ -13,7 +14,8 @@ namespace shopkeeper::io {
 // (two windows, the window and the command-line tool) never interleave their reads and writes
 // of the shared table, and no lock file ever lands in a folder that is packed into the game.
 // The lock goes with the process: a killed saver never leaves a held lock. On Windows the lock
-// is released by the thread that took it.
+// is released by the thread that took it; as with flock, a second take in the same process waits
+// too, though a mutex would let its own thread in at once.
 class FileLock
 {
 public:
@@ -34,6 +36,7 @@ public:
 private:
 #ifdef _WIN32
     void* handle_ = nullptr;
+    std::wstring name_;
 #else
     int fd_ = -1;
 #endif

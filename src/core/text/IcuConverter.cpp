@@ -1,5 +1,7 @@
 #include "core/text/IcuConverter.h"
 
+#include "core/text/PerThread.h"
+
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -18,7 +20,9 @@ struct ConverterCloser
 
 UConverter* threadConverter(const char* name)
 {
-    thread_local std::map<std::string, std::unique_ptr<UConverter, ConverterCloser>> converters;
+    struct Converters;
+    auto& converters =
+        perThread<std::map<std::string, std::unique_ptr<UConverter, ConverterCloser>>, Converters>();
     auto& converter = converters[name];
     if (!converter) {
         UErrorCode status = U_ZERO_ERROR;

@@ -1,12 +1,10 @@
 #include "core/text/StringTableCodec.h"
 
+#include "core/text/ChineseConversion.h"
 #include "core/text/IcuConverter.h"
+#include "core/text/PerThread.h"
 
 #include <cstdio>
-#include <memory>
-#include <mutex>
-#include <opencc/opencc.h>
-#include <stdexcept>
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -68,54 +66,24 @@ std::string wellFormed(std::string_view text)
     return toUtf8(toUtf16(text));
 }
 
-class ChineseConverter
+// Converts with the platform's converter: the text made valid UTF-8 (OpenCC reads past the end
+// of a text that ends inside a cut UTF-8 sequence, so such bytes become U+FFFD first), and each
+// piece between NUL bytes on its own, as OpenCC would end the text at the first one.
+std::string convertWith(chinese::Converter& converter, std::string_view text)
 {
-public:
-    explicit ChineseConverter(const char* config)
-    {
-        handle_ = opencc_open(config);
-        if (handle_ == reinterpret_cast<opencc_t>(-1)) {
-            const std::string fallback = std::string("/usr/share/opencc/") + config;
-            handle_ = opencc_open(fallback.c_str());
-        }
-        if (handle_ == reinterpret_cast<opencc_t>(-1))
-            throw std::runtime_error(std::string("OpenCC configuration not found: ") + config);
+    if (text.empty())
+        return {};
+    const std::string utf8 = wellFormed(text);
+    std::string_view rest = utf8;
+    std::string out;
+    while (true) {
+        const auto nul = rest.find('\0');
+        if (nul == std::string_view::npos)
+            return out += converter.convert(rest);
+        out += converter.convert(rest.substr(0, nul));
+        out += '\0';
+        rest.remove_prefix(nul + 1);
     }
-    ~ChineseConverter() { opencc_close(handle_); }
-    ChineseConverter(const ChineseConverter&) = delete;
-    ChineseConverter& operator=(const ChineseConverter&) = delete;
-
-    std::string convert(std::string_view text)
-    {
-        if (text.empty())
-            return {};
-        // OpenCC reads past the end of a text that ends inside a cut UTF-8 sequence: such bytes
-        // become U+FFFD before it sees them.
-        const std::string utf8 = wellFormed(text);
-        std::lock_guard lock(mutex_);
-        char* converted = opencc_convert_utf8(handle_, utf8.data(), utf8.size());
-        if (!converted)
-            return std::string(utf8);
-        std::string out(converted);
-        opencc_convert_utf8_free(converted);
-        return out;
-    }
-
-private:
-    opencc_t handle_;
-    std::mutex mutex_;
-};
-
-ChineseConverter& traditionalToSimplified()
-{
-    static ChineseConverter converter("t2s.json");
-    return converter;
-}
-
-ChineseConverter& simplifiedToTraditional()
-{
-    static ChineseConverter converter("s2t.json");
-    return converter;
 }
 
 std::vector<char32_t> codePoints(const std::u16string& utf16)
@@ -197,20 +165,20 @@ Result<std::string> StringTableCodec::utf8ToBig5(std::string_view utf8)
 
 std::string StringTableCodec::toSimplified(std::string_view utf8)
 {
-    return traditionalToSimplified().convert(utf8);
+    return convertWith(chinese::traditionalToSimplified(), utf8);
 }
 
 std::string StringTableCodec::toTraditional(std::string_view utf8)
 {
-    return simplifiedToTraditional().convert(utf8);
+    return convertWith(chinese::simplifiedToTraditional(), utf8);
 }
 
 void StringTableCodec::prepare()
 {
     // Missing dictionaries are told by the conversion that needs them, not here.
     try {
-        (void)traditionalToSimplified();
-        (void)simplifiedToTraditional();
+        (void)chinese::traditionalToSimplified();
+        (void)chinese::simplifiedToTraditional();
     } catch (const std::exception&) {
     }
 }
@@ -224,7 +192,8 @@ Result<std::string> StringTableCodec::encode(std::string_view utf8)
 {
     // Shops name their pages with a few words over and over (a page without a name is written
     // with its default one), and the conversion costs far more than a look in a small memo.
-    thread_local std::unordered_map<std::string, Result<std::string>> memo;
+    struct EncodeMemo;
+    auto& memo = perThread<std::unordered_map<std::string, Result<std::string>>, EncodeMemo>();
     if (const auto it = memo.find(std::string(utf8)); it != memo.end())
         return it->second;
     auto bytes = encodeOnce(utf8);

@@ -9,7 +9,8 @@ namespace shopkeeper::text {
 
 // The string tables (.str) are BIG5 with traditional characters; in memory they are UTF-8
 // with simplified characters. BIG5 is Microsoft's code page 950, converted by ICU; the
-// traditional/simplified step is OpenCC's.
+// traditional/simplified step is OpenCC's on Linux and the same dictionaries' on Windows
+// (ChineseConversion.h).
 class StringTableCodec
 {
 public:

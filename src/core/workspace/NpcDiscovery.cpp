@@ -144,8 +144,11 @@ NpcLinkReader::NpcLinkReader(fs::path folder) : folder_(std::move(folder))
         files_ = io::listFiles(folder_, "*.npc");
         links_.resize(files_.size());
         next_.reset(files_.size());
-        listed_.store(true, std::memory_order_release);
-        listed_.notify_all();
+        {
+            const std::lock_guard lock(listedMutex_);
+            listed_ = true;
+        }
+        listedChanged_.notify_all();
         readLinks(work::WorkContext{{}, &stop_});
     });
 }
@@ -158,7 +161,8 @@ NpcLinkReader::~NpcLinkReader()
 
 const std::vector<fs::path>& NpcLinkReader::files()
 {
-    listed_.wait(false, std::memory_order_acquire);
+    std::unique_lock lock(listedMutex_);
+    listedChanged_.wait(lock, [this] { return listed_; });
     return files_;
 }
 

@@ -4,7 +4,9 @@
 #include "core/workspace/Workspace.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -65,7 +67,11 @@ private:
     fs::path folder_;
     std::vector<fs::path> files_;
     std::vector<NpcFileLinks> links_;
-    std::atomic<bool> listed_{false};
+    // A condition, not an atomic wait: GCC 12's atomic wait without a futex (MinGW-w64) can miss
+    // the notification and wait for ever.
+    std::mutex listedMutex_;
+    std::condition_variable listedChanged_;
+    bool listed_ = false;
     work::IndexQueue next_;
     std::atomic<bool> stop_{false};
     work::Started reading_; // last: started once everything else is made
