@@ -57,6 +57,8 @@ public:
         if (args.empty() || args.size() > 2 || args[0].starts_with("--"))
             return usageError(io);
         const workspace::Workspace ws(io::pathFromUtf8(args[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
         const history::History history(ws.root(), "shopkeeper-cli");
         const auto shop = args.size() == 2 ? lowered(args[1]) : std::string();
         for (const auto& entry : history.list()) {
@@ -106,6 +108,8 @@ public:
         if (positional.size() != 2)
             return usageError(io);
         const workspace::Workspace ws(io::pathFromUtf8(positional[0]));
+        if (auto problem = workspace::workspaceProblem(ws))
+            return workspaceFailed(*problem, io);
         history::History history(ws.root(), "shopkeeper-cli restore");
         if (!history.find(positional[1])) {
             io.err << "没有这条历史记录：" << positional[1] << "\n";

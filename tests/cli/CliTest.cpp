@@ -435,7 +435,8 @@ TEST(CliExitCodes, EachConditionHasOneCodeInEveryCommand)
         Workspace ws;
         c.make(ws.dir.path());
         for (const std::string command : {"npcs WS", "check WS", "where-used WS 1001", "replace WS 1001 1002",
-                                          "replace WS 1001 1002 --dry-run", "show WS potion.shp"}) {
+                                          "replace WS 1001 1002 --dry-run", "show WS potion.shp",
+                                          "history WS", "restore WS 20261210-000000-000000-1"}) {
             auto arguments = command;
             arguments.replace(arguments.find("WS"), 2, quoted(ws.dir.path()));
             const auto run = cliAs("timeout 20 ", arguments);
