@@ -1,5 +1,6 @@
 #include "core/work/Work.h"
 
+#include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <set>
@@ -14,12 +15,15 @@ TEST(ParallelFor, VisitsEachIndexOnceOnSeveralThreadsAndStopsWhenCancelled)
     std::vector<int> visits(1000, 0);
     std::set<std::thread::id> threads;
     std::mutex mutex;
+    std::condition_variable seen;
     parallelFor(visits.size(), 3, [&](std::size_t i) {
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
         ++visits[i];
         threads.insert(std::this_thread::get_id());
-        // Slow enough that every thread takes a share.
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        seen.notify_all();
+        // A thread waits until every thread has taken a number, so each takes a share whatever the
+        // scheduler does (Windows' lock lets one thread take it again and again).
+        seen.wait_for(lock, std::chrono::seconds(5), [&] { return threads.size() == 3; });
     });
     EXPECT_EQ(visits, std::vector<int>(1000, 1));
     EXPECT_EQ(threads.size(), 3u);
