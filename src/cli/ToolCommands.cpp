@@ -6,6 +6,7 @@
 #include "core/tools/ItemReplace.h"
 #include "core/tools/WhereUsed.h"
 #include "core/tools/WorkspaceCheck.h"
+#include "core/tools/WorkspaceDiff.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -278,11 +279,86 @@ public:
 
 } // namespace
 
+class DiffCommand : public Command
+{
+public:
+    std::string name() const override { return "diff"; }
+    std::string usage() const override { return "diff WORKSPACE_A WORKSPACE_B [--json]"; }
+    std::string summary() const override
+    {
+        return "compare the shops of two workspaces, matched by file name: SHOP, then only-in-a or "
+               "only-in-b, "
+               "or PAGE:ROW:COLUMN A B for a cell, name:PAGE A B, repair A B (TAB-separated); exit 8 when "
+               "they "
+               "differ, 4 when a shop cannot be read (the others are still compared)";
+    }
+    int run(const std::vector<std::string>& args, Streams io) override
+    {
+        const auto parsed = parseArgs(args, {"--json"});
+        if (!parsed || parsed->positional.size() != 2)
+            return usageError(*this, io);
+        const workspace::Workspace a(io::pathFromUtf8(parsed->positional[0]));
+        const workspace::Workspace b(io::pathFromUtf8(parsed->positional[1]));
+        const auto result = tools::diffWorkspaces(a, b);
+        if (!result)
+            return workspaceFailed(result.error(), io);
+        const auto flag = [](bool on) { return on ? "true" : "false"; };
+        if (hasFlag(*parsed, "--json")) {
+            json shops = json::array();
+            for (const auto& shop : result->differing) {
+                json cells = json::array(), names = json::array();
+                for (const auto& cell : shop.change.cells)
+                    cells.push_back({{"page", cell.at.page + 1},
+                                     {"row", cell.at.row + 1},
+                                     {"column", cell.at.column + 1},
+                                     {"a", cell.before},
+                                     {"b", cell.after}});
+                for (const auto& name : shop.change.names)
+                    names.push_back({{"page", name.page + 1}, {"a", name.before}, {"b", name.after}});
+                json value = {
+                    {"shop", shop.fileName}, {"cells", cells}, {"names", names}, {"repairable", nullptr}};
+                if (shop.change.repairable)
+                    value["repairable"] = {{"a", shop.change.repairable->first},
+                                           {"b", shop.change.repairable->second}};
+                shops.push_back(std::move(value));
+            }
+            io.out << dumped(
+                          {{"onlyInA", result->onlyInA}, {"onlyInB", result->onlyInB}, {"differing", shops}})
+                   << "\n";
+        } else {
+            for (const auto& shop : result->onlyInA)
+                io.out << field(shop) << "\tonly-in-a\n";
+            for (const auto& shop : result->onlyInB)
+                io.out << field(shop) << "\tonly-in-b\n";
+            for (const auto& shop : result->differing) {
+                const auto name = field(shop.fileName);
+                for (const auto& cell : shop.change.cells)
+                    io.out << name << '\t' << cell.at.page + 1 << ':' << cell.at.row + 1 << ':'
+                           << cell.at.column + 1 << '\t' << field(cell.before) << '\t' << field(cell.after)
+                           << '\n';
+                for (const auto& page : shop.change.names)
+                    io.out << name << "\tname:" << page.page + 1 << '\t' << field(page.before) << '\t'
+                           << field(page.after) << '\n';
+                if (shop.change.repairable)
+                    io.out << name << "\trepair\t" << flag(shop.change.repairable->first) << '\t'
+                           << flag(shop.change.repairable->second) << '\n';
+            }
+        }
+        io.out.flush();
+        for (const auto& shop : result->unreadable)
+            io.err << "无法读取 " << shop.fileName << "：" << forTerminal(shop.message) << "\n";
+        if (!result->unreadable.empty())
+            return kUnreadableShop;
+        return result->equal() ? kOk : kProblemsFound;
+    }
+};
+
 void addToolCommands(std::vector<std::unique_ptr<Command>>& commands)
 {
     commands.push_back(std::make_unique<WhereUsedCommand>());
     commands.push_back(std::make_unique<ReplaceCommand>());
     commands.push_back(std::make_unique<CheckCommand>());
+    commands.push_back(std::make_unique<DiffCommand>());
 }
 
 } // namespace shopkeeper::cli

@@ -146,6 +146,29 @@ TEST(CliSave, ADryRunTellsTheSaveWhichHistoryKeepsAndRestoreUndoes)
     EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 3) << after;
 }
 
+// Two workspaces compared shop by shop: the shops only one side has, and the cells, names and
+// repair flag of the others; an unreadable shop is named and the rest still compared.
+TEST(CliDiff, TellsWhatDiffersBetweenTwoWorkspaces)
+{
+    Workspace a, b;
+    EXPECT_EQ(cli("diff " + quoted(a.dir.path()) + " " + quoted(b.dir.path())).exitCode, 0);
+    ASSERT_EQ(
+        cli("save " + quoted(b.dir.path()) + " potion.shp", readFile(kData / "expected/save-potion.json"))
+            .exitCode,
+        0);
+    fs::rename(b.dir / "itemshop/blade.shp", b.dir / "itemshop/sword.shp");
+    const auto run = cli("diff " + quoted(a.dir.path()) + " " + quoted(b.dir.path()));
+    EXPECT_EQ(run.exitCode, 8) << run.err;
+    EXPECT_EQ(run.out.rfind("blade.shp\tonly-in-a\nsword.shp\tonly-in-b\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("potion.shp\trepair\tfalse\ttrue\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("potion.shp\tname:1\t"), std::string::npos) << run.out;
+    writeFile(b.dir / "itemshop/potion.shp", "no block");
+    const auto unreadable = cli("diff " + quoted(a.dir.path()) + " " + quoted(b.dir.path()));
+    EXPECT_EQ(unreadable.exitCode, 4);
+    EXPECT_NE(unreadable.err.find("potion.shp"), std::string::npos);
+    EXPECT_NE(unreadable.out.find("only-in-b"), std::string::npos);
+}
+
 TEST(CliSave, BadInputAndFailedSavesAreReported)
 {
     Workspace ws;

@@ -102,8 +102,8 @@ TEST(SellItemBlockRead, PagesAreSeparatedByWholeMinusTwoItems)
 }
 
 // Each item ends with a TAB: an empty item between two TABs is an empty cell that keeps the
-// later items in their places, in a pasted block and in a shop file alike; the line breaks of a
-// block written a row a line are no items.
+// later items in their places, in a pasted block and in a shop file alike; the line breaks and
+// indents of a block written a row a line are no items.
 TEST(SellItemBlockRead, ItemsAreThePiecesBetweenTabsAndEmptyOnesKeepTheirPlaces)
 {
     const struct
@@ -112,10 +112,11 @@ TEST(SellItemBlockRead, ItemsAreThePiecesBetweenTabsAndEmptyOnesKeepTheirPlaces)
         PageList pages;
     } cases[] = {
         {"1\t\t2\t", {{"1", "", "2"}}},
-        {"\t1001\t1002\t-2\t\t5\t", {{"", "1001", "1002"}, {"", "5"}}},
+        {"\t1001\t1002\t-2\t\t5\t", {{"1001", "1002"}, {"", "5"}}},
+        {"1\t2\t\r\n\t3\t\r\n\t\t4\t", {{"1", "2", "3", "", "4"}}},
         {"1001\t1002\t\r\n1003\t\r\n-2\t\r\n5\t\r\n", {{"1001", "1002", "1003"}, {"5"}}},
         {"1\t \t2\t3", {{"1", "", "2", "3"}}},
-        {" \r\n\t", {{""}}},
+        {" \r\n\t", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SellItemBlock::read(c.text).value(), c.pages) << c.text;

@@ -196,16 +196,16 @@ TEST_F(ShopFiles, ANewTabBlockGoesOnItsOwnLinesBeforeTheSellBlock)
     const auto text = savedText();
     ASSERT_TRUE(text.starts_with("`[etc shop]`\r\n[tab name]\r\n<5::tab_name_")) << text;
     EXPECT_TRUE(text.ends_with(
-        "`商店`>\r\n[/tab name]\r\n[sell item]\r\n-1\t1\t2\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n"
+        "`商店`>\r\n[/tab name]\r\n[sell item]\r\n1\t2\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n"
         "[buy item]\r\n[/buy item]"))
         << text;
     auto back = open();
     EXPECT_EQ(back.captions[0], "第一页");
     ASSERT_EQ(back.tabKeys.size(), 1u);
     EXPECT_EQ(savedTable().lookup(back.tabKeys[0]), "第一页");
-    // The TAB before the first item ends an empty item: that slot is kept, as "-1".
-    EXPECT_EQ(back.pages[0].cell(0, 0), "-1");
-    EXPECT_EQ(back.pages[0].cell(0, 1), "1");
+    // The TAB that indents the block's line is layout, not an empty slot: the items keep their places.
+    EXPECT_EQ(back.pages[0].cell(0, 0), "1");
+    EXPECT_EQ(back.pages[0].cell(0, 1), "2");
 }
 
 TEST_F(ShopFiles, ANameBig5CannotHoldRefusesTheSaveAndWritesNothing)

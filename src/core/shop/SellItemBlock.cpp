@@ -18,15 +18,22 @@ std::unexpected<BlockError> unknownItem(int page, std::string_view item)
 // empty (an empty slot: the items after it keep their places); what follows the last TAB is one
 // only when it holds more than white space. The line breaks and spaces around an item (a block
 // written a row a line, an indented paste) are not part of it; white space inside one is, and
-// makes it no item ID.
+// makes it no item ID. White space before the first TAB, or white space that holds a line break,
+// is the layout of a block written a row a line with its lines indented, not an empty slot: an
+// indented block reads as the same items as the one line a save writes.
 std::vector<std::string_view> blockItems(std::string_view text)
 {
     std::vector<std::string_view> out;
     // Item lists run about six bytes an item.
     out.reserve(text.size() / 6 + 1);
     std::size_t begin = 0;
-    for (std::size_t tab; (tab = text.find('\t', begin)) != std::string_view::npos; begin = tab + 1)
-        out.push_back(text::trimmed(text.substr(begin, tab - begin)));
+    for (std::size_t tab; (tab = text.find('\t', begin)) != std::string_view::npos; begin = tab + 1) {
+        const auto piece = text.substr(begin, tab - begin);
+        const auto item = text::trimmed(piece);
+        if (item.empty() && (begin == 0 || piece.find_first_of("\r\n") != std::string_view::npos))
+            continue;
+        out.push_back(item);
+    }
     if (const auto rest = text::trimmed(text.substr(begin)); !rest.empty())
         out.push_back(rest);
     return out;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/shop/SaveChange.h"
+#include "core/workspace/Workspace.h"
+
+#include <expected>
+#include <string>
+#include <vector>
+
+namespace shopkeeper::tools {
+
+// A shop both workspaces hold, and what differs from A to B.
+struct ShopDifference
+{
+    std::string fileName; // as A names it
+    shop::ShopChange change;
+};
+
+// A shop of either workspace that could not be read, and why.
+struct UnreadableInDiff
+{
+    std::string fileName;
+    std::string message;
+};
+
+struct WorkspaceDiffResult
+{
+    std::vector<std::string> onlyInA; // by file name, in A's order
+    std::vector<std::string> onlyInB;
+    std::vector<ShopDifference> differing; // in A's order
+    std::vector<UnreadableInDiff> unreadable;
+    std::size_t compared = 0; // shops read on both sides
+
+    bool equal() const { return onlyInA.empty() && onlyInB.empty() && differing.empty(); }
+};
+
+// Compares the shop files of two workspaces: matched by file name, ASCII letters without case, as
+// the editor finds files; for each pair the cells, page names and repair flag. A shop that cannot
+// be read is named and the others are still compared. Fails as the workspace check fails, for
+// either workspace.
+std::expected<WorkspaceDiffResult, workspace::LoadError> diffWorkspaces(const workspace::Workspace& a,
+                                                                        const workspace::Workspace& b);
+
+} // namespace shopkeeper::tools
