@@ -3,6 +3,7 @@
 #include "core/history/History.h"
 #include "core/io/FileSystem.h"
 #include "core/shop/ShopWriter.h"
+#include "core/text/ScriptText.h"
 #include "core/workspace/Workspace.h"
 
 #include <algorithm>
@@ -13,13 +14,6 @@ namespace shopkeeper::cli {
 
 namespace {
 
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return text;
-}
-
 // The shop files an entry changed, by name; the page-name table only when it is all there is.
 std::string shopsOf(const history::Entry& entry)
 {
@@ -27,7 +21,7 @@ std::string shopsOf(const history::Entry& entry)
     std::string table;
     for (const auto& file : entry.files) {
         const auto name = io::displayPath(file.path.filename());
-        if (lowered(name) == "itemshop.kor.str") {
+        if (text::asciiLowered(name) == "itemshop.kor.str") {
             table = name;
             continue;
         }
@@ -60,11 +54,11 @@ public:
         if (auto problem = workspace::workspaceProblem(ws))
             return workspaceFailed(*problem, io);
         const history::History history(ws.root(), "shopkeeper-cli");
-        const auto shop = args.size() == 2 ? lowered(args[1]) : std::string();
+        const auto shop = args.size() == 2 ? text::asciiLowered(args[1]) : std::string();
         for (const auto& entry : history.list()) {
             const bool touches =
                 shop.empty() || std::ranges::any_of(entry.files, [&](const history::EntryFile& f) {
-                    return lowered(io::displayPath(f.path.filename())) == shop;
+                    return text::asciiLowered(io::displayPath(f.path.filename())) == shop;
                 });
             if (touches)
                 printEntry(entry, io.out);
