@@ -47,8 +47,12 @@ failed=()
 if [ $run_tests = 1 ]; then
   # One Wine prefix for the build, made before the tests start at once in it.
   WINEPREFIX=$here/$build/wineprefix WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+  # One server for the whole run: a test that starts while an idle server is shutting down loses
+  # its connection ("recvmsg: Connection reset by peer").
+  WINEPREFIX=$here/$build/wineprefix /usr/lib/wine/wineserver -p || true
   QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)" ||
     failed+=("Windows tests under Wine")
+  WINEPREFIX=$here/$build/wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
   echo "windows: tested after $(($(date +%s) - started)) s"
 fi
 
