@@ -501,6 +501,21 @@ std::optional<std::string> StringTable::lookup(std::string_view key) const
     return textOf(decodedReadLine(*i));
 }
 
+void StringTable::decodeAll() const
+{
+    std::vector<std::string_view> raw;
+    std::vector<std::size_t> rawLines;
+    for (std::size_t i = 0; i < readCount(); ++i) {
+        if (!knownDecoded(i) && !read_->cached(i)) {
+            raw.push_back(rawOf(i));
+            rawLines.push_back(i);
+        }
+    }
+    auto decoded = decodeLines(raw);
+    for (std::size_t r = 0; r < rawLines.size(); ++r)
+        read_->cache(rawLines[r], std::move(decoded[r]));
+}
+
 std::vector<std::optional<std::string>> StringTable::lookupAll(const std::vector<std::string>& keys) const
 {
     // A shop has a few keys: a scan of the hashes for each costs less than a map of them. Many

@@ -43,6 +43,9 @@ public:
     // than decoding them one by one.
     std::vector<std::optional<std::string>> lookupAll(const std::vector<std::string>& keys) const;
     bool hasKey(std::string_view key) const;
+    // Decodes every line now, together, for a caller about to look up most of them (every shop's
+    // page names): one conversion of the whole table costs far less than one per shop.
+    void decodeAll() const;
 
     // True when needle occurs anywhere in the decoded table, ASCII case folded.
     bool containsText(std::string_view needle) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/shop/SaveChange.h"
+#include "core/work/Work.h"
 #include "core/workspace/Workspace.h"
 
 #include <expected>
@@ -13,6 +14,7 @@ namespace shopkeeper::tools {
 struct ShopDifference
 {
     std::string fileName; // as A names it
+    std::filesystem::path pathA;
     shop::ShopChange change;
 };
 
@@ -30,6 +32,7 @@ struct WorkspaceDiffResult
     std::vector<ShopDifference> differing; // in A's order
     std::vector<UnreadableInDiff> unreadable;
     std::size_t compared = 0; // shops read on both sides
+    bool cancelled = false;   // stopped by the caller: the lists are incomplete
 
     bool equal() const { return onlyInA.empty() && onlyInB.empty() && differing.empty(); }
 };
@@ -37,8 +40,11 @@ struct WorkspaceDiffResult
 // Compares the shop files of two workspaces: matched by file name, ASCII letters without case, as
 // the editor finds files; for each pair the cells, page names and repair flag. A shop that cannot
 // be read is named and the others are still compared. Fails as the workspace check fails, for
-// either workspace.
-std::expected<WorkspaceDiffResult, workspace::LoadError> diffWorkspaces(const workspace::Workspace& a,
-                                                                        const workspace::Workspace& b);
+// either workspace, or when a page-name table cannot be read. Each table is read once; the pairs are
+// read on several threads. control's progress counts pairs, on the calling thread; once cancelled the
+// result says so and holds no pair.
+std::expected<WorkspaceDiffResult, workspace::LoadError>
+diffWorkspaces(const workspace::Workspace& a, const workspace::Workspace& b,
+               const work::WorkContext& control = {});
 
 } // namespace shopkeeper::tools
