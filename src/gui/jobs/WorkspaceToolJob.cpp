@@ -119,4 +119,17 @@ void WorkspaceToolJob::replace(const workspace::Workspace& workspace, std::strin
         });
 }
 
+void WorkspaceToolJob::compare(const workspace::Workspace& a, const workspace::Workspace& b)
+{
+    using Compared = std::expected<tools::WorkspaceDiffResult, workspace::LoadError>;
+    run<Compared>([a, b](const tools::ToolControl& control) { return tools::diffWorkspaces(a, b, control); },
+                  [this](Compared result) {
+                      if (!result)
+                          emit failed(qs(result.error().message));
+                      else
+                          emit compared(
+                              std::make_shared<const tools::WorkspaceDiffResult>(std::move(*result)));
+                  });
+}
+
 } // namespace shopkeeper::gui

@@ -3,6 +3,7 @@
 #include "core/tools/ItemReplace.h"
 #include "core/tools/WhereUsed.h"
 #include "core/tools/WorkspaceCheck.h"
+#include "core/tools/WorkspaceDiff.h"
 #include "core/workspace/Workspace.h"
 #include "gui/jobs/JobRunner.h"
 
@@ -14,7 +15,7 @@
 
 namespace shopkeeper::gui {
 
-// Runs one of the workspace tools (where used, replace, check) on a worker thread for a tool
+// Runs one of the workspace tools (where used, replace, check, compare) on a worker thread for a tool
 // window. The tool reads every NPC shop; its progress reaches the window at most every few
 // milliseconds as "shops done of shops", and its whole result arrives at once when it ends, so
 // the window never handles more than one event per step. A new run or cancel() makes whatever
@@ -32,6 +33,8 @@ public:
     // Plans the replace; with apply, writes the plan as soon as it is made (on the same worker,
     // so nothing is read twice), else only the plan arrives.
     void replace(const workspace::Workspace& workspace, std::string from, std::string to, bool apply);
+    // Compares the shops of a with those of b.
+    void compare(const workspace::Workspace& a, const workspace::Workspace& b);
     bool isRunning() const { return runner_.isRunning(); }
     // Asks the run to stop; whatever it still delivers is dropped.
     void cancel() { runner_.cancel(); }
@@ -47,6 +50,7 @@ signals:
     // outcome is set when the plan was applied.
     void replaced(std::shared_ptr<const tools::ReplacePlan> plan,
                   std::shared_ptr<const tools::ReplaceOutcome> outcome);
+    void compared(std::shared_ptr<const tools::WorkspaceDiffResult> result);
 
 private:
     // Runs tool with a control that reports progress through the window's event queue.

@@ -25,6 +25,7 @@ ActionStates actionsFor(const EditorState& state)
     a.whereUsed = true;
     a.replace = a.chooser;
     a.check = true;
+    a.seeChanges = state.shopBound && state.modified;
     return a;
 }
 

@@ -21,6 +21,7 @@ struct EditorState
     bool shopBound = false;       // a shop file is open
     bool openFailed = false;      // the last shop chosen could not be read: nothing to save
     bool capturing = false;       // the F12 capture is switched on
+    bool modified = false;        // the open shop has unsaved changes
 };
 
 // Which controls are enabled.
@@ -44,6 +45,7 @@ struct ActionStates
     bool whereUsed = false; // the tools: where used, replace, check
     bool replace = false;
     bool check = false;
+    bool seeChanges = false; // what a save would write
     bool operator==(const ActionStates&) const = default;
 };
 
@@ -52,7 +54,8 @@ struct ActionStates
 // save not after a shop failed to open. While a job runs, the controls that could change what it
 // reads or writes are off: the NPC list and the save while the list is made, everything that
 // changes the pages while the preview reads them or a save writes them; the workspace chooser and
-// the replace (which writes shops) while either runs. The capture's boxes while it is on.
+// the replace (which writes shops) while either runs. The capture's boxes while it is on. What a
+// save would write can be seen exactly while the open shop has unsaved changes.
 ActionStates actionsFor(const EditorState& state);
 
 } // namespace shopkeeper::gui

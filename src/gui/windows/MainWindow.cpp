@@ -213,7 +213,10 @@ void MainWindow::buildControls()
 
 void MainWindow::connectSession()
 {
-    connect(&session_, &ShopSession::modifiedChanged, this, [this] { updateTitle(); });
+    connect(&session_, &ShopSession::modifiedChanged, this, [this] {
+        updateTitle();
+        updateActions();
+    });
     connect(&session_, &ShopSession::pageNamesChanged, this, &MainWindow::showPageNames);
     connect(&session_, &ShopSession::repairableChanged, this, &MainWindow::showRepairFlag);
     connect(&session_, &ShopSession::bindingChanged, this, &MainWindow::showBinding);
@@ -268,6 +271,7 @@ EditorState MainWindow::editorState() const
 {
     EditorState state = workspace_.state();
     state.capturing = capture_ && capture_->isOn();
+    state.modified = session_.isModified();
     return state;
 }
 
@@ -297,6 +301,7 @@ void MainWindow::updateActions()
     actions_.whereUsed->setEnabled(on.whereUsed);
     actions_.replace->setEnabled(on.replace);
     actions_.check->setEnabled(on.check);
+    actions_.seeChanges->setEnabled(on.seeChanges);
     loadingLabel_->setVisible(workspace_.state().listing);
     // The tick shows from the write until the shop is read again.
     saveButton_->setText(documents_.state() == DocumentState::Confirming ? QStringLiteral("√√√")

@@ -32,9 +32,12 @@ class QTabWidget;
 namespace shopkeeper::gui {
 
 class CheckWindow;
+class CompareWindow;
+class HistoryWindow;
 class LiveCapture;
 class PageGridView;
 class ReplaceWindow;
+class SaveChangesWindow;
 class StatusLine;
 class WhereUsedWindow;
 class WorkspaceChooser;
@@ -111,6 +114,9 @@ public:
         QAction* whereUsed = nullptr;
         QAction* replace = nullptr;
         QAction* check = nullptr;
+        QAction* seeChanges = nullptr; // "查看改动"
+        QAction* history = nullptr;
+        QAction* compare = nullptr;
     };
     const Actions& actions() const { return actions_; }
     // What the controls depend on: the sessions', the shop's and the capture's state.
@@ -127,6 +133,13 @@ public:
     void showWhereUsed(const QString& id = {});
     void showReplace(const QString& from = {});
     void showCheck();
+    // What a save would write, the history of saves and the comparison with another workspace.
+    SaveChangesWindow* saveChangesWindow() const;
+    HistoryWindow* historyWindow() const;
+    CompareWindow* compareWindow() const;
+    void showSaveChanges();
+    void showHistory();
+    void showCompare();
     // Opens a shop file the way choosing its NPC does (unsaved changes are asked about first)
     // and shows the place's page and selects its cell; false when the shop was not opened.
     bool openPlace(const Place& place);
@@ -161,6 +174,8 @@ private:
     void showGridMenu(int page, const QPoint& at);
     template <typename Window> void showToolWindow(Window* window);
     void deleteToolWindows();
+    void setUpChangeWindows();
+    void deleteChangeWindows();
     void setUpWorkspaceChooser();
     void placeWorkspaceChooser();
     void keepWindowPosition();
@@ -199,6 +214,9 @@ private:
     QPointer<WhereUsedWindow> whereUsed_;
     QPointer<ReplaceWindow> replace_;
     QPointer<CheckWindow> check_;
+    QPointer<SaveChangesWindow> saveChanges_;
+    QPointer<HistoryWindow> history_;
+    QPointer<CompareWindow> compare_;
     std::array<PageGridView*, shop::kPageCount> grids_{};
     // Last, so it goes first: its workers are joined while the controls still exist.
     std::unique_ptr<LiveCapture> capture_;

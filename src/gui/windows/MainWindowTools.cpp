@@ -47,6 +47,7 @@ void MainWindow::setUpTools(QPushButton* help)
     actions_.replace = toolsMenu_->addAction(QStringLiteral("批量替换物品…"), this,
                                              [this, cellId] { showReplace(cellId()); });
     actions_.check = toolsMenu_->addAction(QStringLiteral("检查工作目录…"), this, &MainWindow::showCheck);
+    setUpChangeWindows();
     connect(button, &QPushButton::clicked, this,
             [this, button] { toolsMenu_->popup(button->mapToGlobal(QPoint(0, button->height()))); });
 
@@ -136,6 +137,7 @@ void MainWindow::deleteToolWindows()
     delete whereUsed_.data();
     delete replace_.data();
     delete check_.data();
+    deleteChangeWindows();
 }
 
 bool MainWindow::openPlace(const Place& place)
