@@ -39,6 +39,7 @@ class PageGridView;
 class ReplaceWindow;
 class SaveChangesWindow;
 class StatusLine;
+class ToolWindow;
 class WhereUsedWindow;
 class WorkspaceChooser;
 
@@ -172,7 +173,7 @@ private:
     void loadExternalTable(bool checked);
     void setUpTools(QPushButton* help);
     void showGridMenu(int page, const QPoint& at);
-    template <typename Window> void showToolWindow(Window* window);
+    void showToolWindow(ToolWindow* window);
     void deleteToolWindows();
     void setUpChangeWindows();
     void deleteChangeWindows();

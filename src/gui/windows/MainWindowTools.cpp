@@ -94,7 +94,7 @@ CheckWindow* MainWindow::checkWindow() const
     return check_;
 }
 
-template <typename Window> void MainWindow::showToolWindow(Window* window)
+void MainWindow::showToolWindow(ToolWindow* window)
 {
     connect(window, &ToolWindow::placeChosen, this, &MainWindow::openPlace, Qt::UniqueConnection);
     window->showNormal();
