@@ -7,8 +7,15 @@
 // temporary folder: the user's are neither read nor changed.
 // capture.png: the main window after an F12 that the helper could not serve, its reason in the
 // status line. Then the three workspace tools filled with results: whereused.png, replace.png,
-// check.png, and tools.png: the screen with the three open at once.
+// check.png, and tools.png: the screen with the three open at once. Last the windows that show
+// changes: changes.png (what a save of two edits would write), history.png (after two saves) and
+// compare.png (against an edited copy of the workspace). The saves' history goes to a temporary
+// folder too.
 #include "core/capture/CaptureResult.h"
+#include "core/io/AtomicFile.h"
+#include "core/shop/ShopReader.h"
+#include "core/shop/ShopWriter.h"
+#include "core/workspace/Workspace.h"
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
 #include "gui/widgets/QtDialogs.h"
@@ -18,8 +25,11 @@
 #include "gui/widgets/WindowPlacement.h"
 #include "gui/widgets/WorkspaceChooser.h"
 #include "gui/windows/CheckWindow.h"
+#include "gui/windows/CompareWindow.h"
+#include "gui/windows/HistoryWindow.h"
 #include "gui/windows/MainWindow.h"
 #include "gui/windows/ReplaceWindow.h"
+#include "gui/windows/SaveChangesWindow.h"
 #include "gui/windows/WhereUsedWindow.h"
 
 #include <QApplication>
@@ -34,6 +44,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <filesystem>
 #include <iostream>
 
 using namespace shopkeeper::gui;
@@ -86,6 +97,9 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("shopkeeper-screenshot"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    QTemporaryDir dataFolder;
+    qputenv("XDG_DATA_HOME", dataFolder.path().toLocal8Bit());
+    qputenv("LOCALAPPDATA", dataFolder.path().toLocal8Bit());
     if (argc < 3) {
         std::cerr << "usage: shopkeeper-screenshot WORKSPACE OUT_DIR [NPC_INDEX]\n";
         return 1;
@@ -216,6 +230,69 @@ int main(int argc, char** argv)
     check->table()->selectRow(1);
     ok = grab(check, out + "/check.png") && ok;
     ok = window.screen()->grabWindow(0).save(out + "/tools.png") && ok;
+    for (ToolWindow* tool : std::initializer_list<ToolWindow*>{whereUsed, replace, check})
+        tool->close();
+
+    // What a save would write: two cells and the repair flag changed.
+    auto& session = window.session();
+    const auto waitSaved = [&] {
+        for (int i = 0; i < 200 && window.workspaceSession().isSaving(); ++i)
+            wait(50);
+        wait(200);
+    };
+    session.editCell(0, {0, 1}, items.value(0));
+    session.editCell(0, {1, 3}, items.value(1));
+    session.setRepairable(!session.isRepairable());
+    window.showSaveChanges();
+    auto* changes = window.saveChangesWindow();
+    for (int i = 0; i < 200 && changes->isWorking(); ++i)
+        wait(50);
+    wait(300);
+    ok = grab(changes, out + "/changes.png") && ok;
+    changes->close();
+
+    // Two saves, then the history with the change of the newer one.
+    window.save();
+    waitSaved();
+    session.editCell(0, {0, 2}, items.value(0));
+    window.save();
+    waitSaved();
+    window.showHistory();
+    auto* history = window.historyWindow();
+    for (int i = 0; i < 200 && history->isWorking(); ++i)
+        wait(50);
+    wait(300);
+    ok = grab(history, out + "/history.png") && ok;
+    history->close();
+
+    // An edited copy of the workspace: cells of a few shops changed, one shop left out.
+    QTemporaryDir otherFolder;
+    const auto other = toPath(otherFolder.path()) / "workspace";
+    std::filesystem::copy(window.workspacePath(), other, std::filesystem::copy_options::recursive);
+    const shopkeeper::workspace::Workspace copy(other);
+    std::vector<std::filesystem::path> shops;
+    for (const auto& entry : std::filesystem::directory_iterator(copy.shopFolder()))
+        if (entry.path().extension() == ".shp")
+            shops.push_back(entry.path());
+    std::sort(shops.begin(), shops.end());
+    shopkeeper::io::AtomicFileWriter writer;
+    for (std::size_t k = 0; k < shops.size() && k < 4; ++k) {
+        auto shop = shopkeeper::shop::ShopReader::open(shops[k], copy.shopStringTablePath());
+        if (!shop || shop->pages[0].rowCount() == 0)
+            continue;
+        for (int column = 0; column < 7; column += 3)
+            shop->pages[0].setCellText(0, column, items.value(column % 2).toStdString());
+        (void)shopkeeper::shop::ShopWriter().save(*shop, copy.shopStringTablePath(), writer);
+    }
+    if (shops.size() > 5)
+        std::filesystem::remove(shops[5]);
+    window.showCompare(); // the folder dialog is closed by the answering timer above
+    auto* compare = window.compareWindow();
+    compare->compareWith(other);
+    finish(compare);
+    compare->shopTable()->selectRow(0);
+    wait(300);
+    ok = grab(compare, out + "/compare.png") && ok;
     std::cout << (ok ? "saved pictures in " : "could not grab the window into ") << out.toStdString() << "\n";
     return ok ? 0 : 1;
 }

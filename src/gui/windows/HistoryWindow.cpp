@@ -185,7 +185,6 @@ void HistoryWindow::showChange(int row)
                 ChangeLines::source(shops, true, [this](const QString& id) { return itemName(id); }));
             const auto& entry = (*shown_)[static_cast<std::size_t>(row)];
             statusLabel()->setText(qs(entry.time) + QStringLiteral("  ") + qs(entry.summary));
-            fitColumnsToContents();
             emit changeShown();
         });
 }

@@ -16,8 +16,8 @@ void MainWindow::setUpChangeWindows()
 {
     actions_.seeChanges = new QAction(QStringLiteral("查看改动"), this);
     connect(actions_.seeChanges, &QAction::triggered, this, &MainWindow::showSaveChanges);
-    // Left of the save button, as wide as it.
-    auto* button = new QPushButton(actions_.seeChanges->text(), this);
+    // Left of the save button, in its group, as wide as it.
+    auto* button = new QPushButton(actions_.seeChanges->text(), saveButton_->parentWidget());
     button->setObjectName(QStringLiteral("查看改动按钮"));
     button->setGeometry(saveButton_->geometry().translated(-saveButton_->width() - 6, 0));
     button->setEnabled(false);
