@@ -23,7 +23,7 @@ enum ExitCode
     kBadInput = 6, // told before the revision is compared and before the lock; nothing is written
     kChangedOnDisk =
         7, // the shop file changed since show (revision) or since it was read; --force overwrites
-    kProblemsFound = 8, // check found problems
+    kProblemsFound = 8, // check found problems, diff found differences
 };
 
 // What each code means, as --help prints it; the README's and the man page's tables say the same.
@@ -52,7 +52,7 @@ inline constexpr ExitCodeMeaning kExitCodeMeanings[] = {
      "nothing is written"},
     {kChangedOnDisk, "the shop file changed since show (its revision) or since it was read; save --force "
                      "overwrites it"},
-    {kProblemsFound, "check found problems"},
+    {kProblemsFound, "check found problems; diff found the two workspaces differ"},
 };
 
 struct Streams

@@ -242,7 +242,7 @@ TEST(CliUsage, HelpReadmeAndManPageGiveTheSameExitCodes)
         EXPECT_NE(manPage.find(".B " + code + "\n" + meaning + "\n"), std::string::npos) << line;
     }
     EXPECT_EQ(codes, 9);
-    for (const char* command : {"where-used", "replace", "check"})
+    for (const char* command : {"where-used", "replace", "check", "history", "restore", "diff"})
         EXPECT_NE(manPage.find(".BI \"" + std::string(command)), std::string::npos) << command;
 }
 
