@@ -38,11 +38,13 @@ struct WorkspaceDiffResult
 };
 
 // Compares the shop files of two workspaces: matched by file name, ASCII letters without case, as
-// the editor finds files; for each pair the cells, page names and repair flag. A shop that cannot
-// be read is named and the others are still compared. Fails as the workspace check fails, for
-// either workspace, or when a page-name table cannot be read. Each table is read once; the pairs are
-// read on several threads. control's progress counts pairs, on the calling thread; once cancelled the
-// result says so and holds no pair.
+// the editor finds files; for each pair the cells, page names and repair flag. A shop is read for
+// what it holds, without the proof that a save would give it back (nothing is saved here); one
+// whose items or blocks cannot be read is named and the others are still compared. A shop file with
+// the same bytes on both sides, under tables with the same bytes, is the same shop and read once. Fails as
+// the workspace check fails, for either workspace, or when a page-name table cannot be read. Each table is
+// read once; the pairs are read on several threads. control's progress counts pairs, on the calling thread;
+// once cancelled the result says so and holds no pair.
 std::expected<WorkspaceDiffResult, workspace::LoadError>
 diffWorkspaces(const workspace::Workspace& a, const workspace::Workspace& b,
                const work::WorkContext& control = {});

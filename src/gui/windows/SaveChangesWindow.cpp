@@ -63,11 +63,16 @@ void SaveChangesWindow::refresh()
             const auto asRead = shop::ShopReader::open(document.path, table);
             if (!asRead)
                 return std::unexpected(qs(asRead.error().message));
+            // A file another program changed is shown as the save would overwrite it, which the
+            // save asks about first.
+            const bool changedOnDisk = !asRead->fingerprint.sameContentAs(document.fingerprint);
+            shop::SaveOptions options;
+            options.overwriteChanged = true;
             shop::ShopWriter writer;
-            auto change = writer.dryRun(document, *asRead, table);
+            auto change = writer.dryRun(document, *asRead, table, options);
             if (!change)
                 return std::unexpected(QStringLiteral("保存不会成功：") + qs(change.error().message));
-            return std::move(*change);
+            return Change{std::move(*change), changedOnDisk};
         },
         [this](Planned planned) { show(std::move(planned)); });
 }
@@ -82,11 +87,13 @@ void SaveChangesWindow::show(Planned planned)
     }
     auto shops = std::make_shared<std::vector<ShopChangeLines>>();
     // No place to go to: the lines are of the open shop, which a double-click would ask about.
-    shops->push_back({{}, fromPath(session_.path().filename()), std::move(*planned), {}});
-    const auto& change = shops->front().change;
-    const QString counts = ChangeLines::counts(change);
-    statusLabel()->setText(counts.isEmpty() ? QStringLiteral("保存不会改动文件中的任何数据。")
-                                            : QStringLiteral("保存将改动：") + counts);
+    shops->push_back({{}, fromPath(session_.path().filename()), std::move(planned->change), {}});
+    const QString counts = ChangeLines::counts(shops->front().change);
+    statusLabel()->setText((counts.isEmpty() ? QStringLiteral("保存不会改动文件中的任何数据。")
+                                             : QStringLiteral("保存将改动：") + counts) +
+                           (planned->changedOnDisk
+                                ? QStringLiteral("（文件已被其他程序修改，保存时会先询问是否覆盖）")
+                                : QString()));
     places()->setSource(
         ChangeLines::source(shops, false, [this](const QString& id) { return itemName(id); }));
     emit shown();

@@ -31,7 +31,12 @@ signals:
     void shown();
 
 private:
-    using Planned = std::expected<shop::ShopChange, QString>;
+    struct Change
+    {
+        shop::ShopChange change;
+        bool changedOnDisk = false; // another program changed the shop file since it was read
+    };
+    using Planned = std::expected<Change, QString>;
     void show(Planned planned);
 
     QPushButton* refreshButton_ = nullptr;
