@@ -4,6 +4,7 @@
 
 #include "TestFiles.h"
 #include "TestProcesses.h"
+#include "core/history/EntryChange.h"
 #include "core/io/AtomicFile.h"
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopWriter.h"
@@ -211,4 +212,64 @@ TEST(History, AKilledSaveOrReplaceIsWhollyOldOrWhollyNewAfterTheNextLock)
         }
     }
     std::cout << rolledBack << " of 16 killed operations were rolled back\n";
+}
+
+// What an entry changed, in cells, page names and table lines: the bytes after an entry are the
+// next entry's before, or the file now; a replace over several shops is one entry of all of them;
+// a file another program changed after the last entry leaves that entry's change untold.
+TEST(History, AnEntryTellsItsChangeInPagesRowsAndColumns)
+{
+    test::TempDir dir, store;
+    writeShops(dir.path(), 3);
+    const workspace::Workspace ws(dir.path());
+    history::History history(dir.path(), "test", store.path());
+    ASSERT_TRUE(renameAndSave(ws, dir / "itemshop/s1.shp", "Food", "8", history));
+    ASSERT_TRUE(renameAndSave(ws, dir / "itemshop/s1.shp", "Drinks", "9", history));
+    auto plan = tools::ItemReplace::plan(ws, "100", "200");
+    ASSERT_TRUE(plan);
+    io::AtomicFileWriter disk;
+    tools::ReplaceOptions options;
+    options.history = &history;
+    ASSERT_EQ(tools::ItemReplace::apply(*plan, ws.shopStringTablePath(), disk, options).kind,
+              tools::ReplaceOutcome::Kind::Written);
+
+    const auto entries = history.list();
+    ASSERT_EQ(entries.size(), 3u);
+    // The cells other than the empty slots of the row that the first write fills with -1.
+    const auto cells = [](const history::ShopInEntry& shop) {
+        std::string out;
+        for (const auto& cell : shop.change.cells)
+            if (!cell.fill)
+                out += std::to_string(cell.at.page + 1) + ":" + std::to_string(cell.at.row + 1) + ":" +
+                       std::to_string(cell.at.column + 1) + " " + cell.before + ">" + cell.after + ";";
+        return out;
+    };
+    // The replace: every shop, one cell each.
+    const auto replaced = history::changeOf(entries, 0, ws.shopStringTablePath());
+    ASSERT_EQ(replaced.shops.size(), 3u);
+    for (const auto& shop : replaced.shops)
+        EXPECT_EQ(cells(shop), "1:1:2 100>200;") << shop.path;
+    EXPECT_TRUE(replaced.tableLines.empty());
+    // The first save of s1: its cell and nothing of its name (the table said Food already); the
+    // second: the cell from what the first wrote, the name, and the table's line.
+    const auto first = history::changeOf(entries, 2, ws.shopStringTablePath());
+    ASSERT_EQ(first.shops.size(), 1u);
+    EXPECT_EQ(cells(first.shops[0]), "1:1:1 7>8;");
+    EXPECT_EQ(first.shops[0].change.cells.size(), 1u + 4u);
+    EXPECT_TRUE(first.shops[0].change.names.empty());
+    const auto second = history::changeOf(entries, 1, ws.shopStringTablePath());
+    ASSERT_EQ(second.shops.size(), 1u);
+    EXPECT_EQ(cells(second.shops[0]), "1:1:1 8>9;");
+    ASSERT_EQ(second.shops[0].change.names.size(), 1u);
+    EXPECT_EQ(second.shops[0].change.names[0].before, "Food");
+    EXPECT_EQ(second.shops[0].change.names[0].after, "Drinks");
+    ASSERT_EQ(second.tableLines.size(), 1u);
+    EXPECT_EQ(second.tableLines[0].after, "tab_name_1>Drinks");
+
+    // Another program changes s2 after the replace: the replace's change of s2 is no longer known.
+    writeFile(dir / "itemshop/s2.shp", "changed");
+    const auto told = history::changeOf(entries, 0, ws.shopStringTablePath());
+    EXPECT_TRUE(told.shops[0].problem.empty());
+    EXPECT_NE(told.shops[1].problem.find("s2.shp"), std::string::npos);
+    EXPECT_TRUE(told.shops[1].change.empty());
 }
