@@ -125,6 +125,10 @@ PlaceListModel::Source ChangeLines::source(std::shared_ptr<const std::vector<Sho
         }
         return {};
     };
+    source.muted = [shops, lines](std::size_t item) {
+        const auto& line = (*lines)[item];
+        return line.kind == Kind::Cell && (*shops)[line.shop].change.cells[line.index].fill;
+    };
     source.place = [shops, lines](std::size_t item) {
         const auto& line = (*lines)[item];
         const auto& shop = (*shops)[line.shop];

@@ -1,5 +1,7 @@
 #include "gui/windows/PlaceListModel.h"
 
+#include <QColor>
+
 namespace shopkeeper::gui {
 
 PlaceListModel::PlaceListModel(QStringList headers, QObject* parent)
@@ -22,6 +24,8 @@ int PlaceListModel::columnCount(const QModelIndex& parent) const
 QVariant PlaceListModel::data(const QModelIndex& index, int role) const
 {
     const auto item = itemAt(index.row());
+    if (item && role == Qt::ForegroundRole && source_.muted && source_.muted(*item))
+        return QColor(Qt::gray);
     if (!item || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
     return source_.text(*item, index.column());

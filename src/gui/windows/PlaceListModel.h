@@ -37,6 +37,8 @@ public:
         std::size_t count = 0;
         std::function<QString(std::size_t item, int column)> text;
         std::function<Place(std::size_t item)> place;
+        // Lines of less weight (an empty slot filled as a matter of form) are shown grey; optional.
+        std::function<bool(std::size_t item)> muted;
     };
 
     explicit PlaceListModel(QStringList headers, QObject* parent = nullptr);

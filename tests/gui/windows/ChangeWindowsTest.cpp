@@ -114,6 +114,9 @@ TEST_F(ChangeWindows, SeeChangesListsExactlyWhatTheSaveWouldWriteWhileTheShopHas
     auto shownLines = lines(changes->places());
     ASSERT_EQ(shownLines.size(), first.size() + 1) << shownLines.join('\n').toStdString();
     EXPECT_EQ(shownLines.mid(0, first.size()), first);
+    // The fills are grey beside the edits.
+    EXPECT_EQ(changes->places()->index(1, 2).data(Qt::ForegroundRole), QVariant(QColor(Qt::gray)));
+    EXPECT_FALSE(changes->places()->index(0, 2).data(Qt::ForegroundRole).isValid());
     EXPECT_TRUE(shownLines.back().startsWith("页名称表 第2行|（新增）|tab_name_"));
     EXPECT_TRUE(shownLines.back().endsWith(">第一页"));
     EXPECT_EQ(ws.shop("b.shp"), before) << "nothing is written";
