@@ -2,6 +2,8 @@
 
 #include "gui/widgets/QtText.h"
 
+#include <algorithm>
+
 namespace shopkeeper::gui {
 
 namespace {
@@ -57,8 +59,12 @@ QString ChangeLines::cellText(const std::string& text, const NameOf& nameOf)
 QString ChangeLines::counts(const shop::ShopChange& change)
 {
     QStringList parts;
-    if (!change.cells.empty())
-        parts << QStringLiteral("%1 个格子").arg(change.cells.size());
+    const auto fills = static_cast<std::size_t>(
+        std::ranges::count_if(change.cells, [](const shop::CellChange& cell) { return cell.fill; }));
+    if (change.cells.size() > fills)
+        parts << QStringLiteral("%1 个格子").arg(change.cells.size() - fills);
+    if (fills > 0)
+        parts << QStringLiteral("%1 个空格填充 -1").arg(fills);
     if (!change.names.empty())
         parts << QStringLiteral("%1 个页名称").arg(change.names.size());
     if (change.repairable)

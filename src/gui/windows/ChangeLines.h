@@ -37,7 +37,8 @@ public:
     static QString cellPlace(const shop::CellAt& at);
     // A cell's text as the list shows it: the ID and its name, "（空）" for an empty slot.
     static QString cellText(const std::string& text, const NameOf& nameOf);
-    // "3 个格子、1 个页名称、修理装备": what a change holds, for a status line or a shop's line.
+    // "3 个格子、4 个空格填充 -1、1 个页名称、修理装备": what a change holds, for a status line or a
+    // shop's line.
     static QString counts(const shop::ShopChange& change);
 };
 

@@ -117,6 +117,8 @@ TEST_F(ChangeWindows, SeeChangesListsExactlyWhatTheSaveWouldWriteWhileTheShopHas
     // The fills are grey beside the edits.
     EXPECT_EQ(changes->places()->index(1, 2).data(Qt::ForegroundRole), QVariant(QColor(Qt::gray)));
     EXPECT_FALSE(changes->places()->index(0, 2).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(changes->statusLabel()->text(),
+              "保存将改动：1 个格子、4 个空格填充 -1、修理装备、1 行页名称表");
     EXPECT_TRUE(shownLines.back().startsWith("页名称表 第2行|（新增）|tab_name_"));
     EXPECT_TRUE(shownLines.back().endsWith(">第一页"));
     EXPECT_EQ(ws.shop("b.shp"), before) << "nothing is written";
