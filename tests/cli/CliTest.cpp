@@ -157,9 +157,18 @@ TEST(CliDiff, TellsWhatDiffersBetweenTwoWorkspaces)
             .exitCode,
         0);
     fs::rename(b.dir / "itemshop/blade.shp", b.dir / "itemshop/sword.shp");
+    // The same two pages in the other order: each cell of both pages differs, in its own place.
+    writeFile(a.dir / "itemshop/plain.shp",
+              "`[item shop]`\r\n[sell item]\r\n1\t2\t-2\t3\t\r\n[/sell item]\r\n");
+    writeFile(b.dir / "itemshop/plain.shp",
+              "`[item shop]`\r\n[sell item]\r\n3\t-2\t1\t2\t\r\n[/sell item]\r\n");
     const auto run = cli("diff " + quoted(a.dir.path()) + " " + quoted(b.dir.path()));
     EXPECT_EQ(run.exitCode, 8) << run.err;
     EXPECT_EQ(run.out.rfind("blade.shp\tonly-in-a\nsword.shp\tonly-in-b\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("plain.shp\t1:1:1\t1\t3\nplain.shp\t1:1:2\t2\t\n"
+                           "plain.shp\t2:1:1\t3\t1\nplain.shp\t2:1:2\t\t2\n"),
+              std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("potion.shp\trepair\tfalse\ttrue\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("potion.shp\tname:1\t"), std::string::npos) << run.out;
     writeFile(b.dir / "itemshop/potion.shp", "no block");
