@@ -214,9 +214,13 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
                 table.appendLineCopyingText(*fresh, *key)) {
                 page.name = *current;
             } else {
-                if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
-                    return saveError(Kind::CannotEncode,
-                                     "页名称“" + caption + "”中的" + encoded.error().message);
+                // A default name always encodes (the codec's tests hold it to that): the proof of
+                // a shop as read, where a page without a name has one, need not convert it.
+                if (use == PlanUse::Save || !isDefaultPageName(caption)) {
+                    if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
+                        return saveError(Kind::CannotEncode,
+                                         "页名称“" + caption + "”中的" + encoded.error().message);
+                }
                 table.appendLine(*fresh + ">" + caption);
             }
             lines += tabLine(*fresh);

@@ -55,6 +55,10 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     if (auto problem = workspace::workspaceProblem(ws))
         return std::unexpected(std::move(*problem));
 
+    // The NPC folder is listed and its files read on a thread of their own from now on, while
+    // this one reads the shops.
+    workspace::NpcLinkReader npcLinks(ws.npcFolder());
+
     // The NPC shops, read once: the bytes serve the filter and the reader alike.
     std::vector<ListedShop> shops;
     for (auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
@@ -111,16 +115,16 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
         }
     };
 
-    // The NPC files are read and the shops named on another thread while this one reads the
-    // shops; the two halves share nothing until the visits.
+    // Another thread reads the NPC files that are left along with the NPC folder's own and names
+    // the shops, while this one reads the shops; the two halves share nothing until the visits.
     io::ReadResult<text::StringTable> npcNames = text::StringTable{};
     std::optional<workspace::NpcNameFinder> finder;
     work::runBeside(
         [&] {
             npcNames = text::StringTable::read(ws.npcStringTablePath());
+            const auto& links = npcLinks.links(control.cancel);
             if (npcNames && !control.cancelled())
-                finder.emplace(io::listFiles(ws.npcFolder(), "*.npc"), *npcNames, control.cancel,
-                               workspace::NpcNameFinder::Readers::One);
+                finder.emplace(npcLinks.files(), links, *npcNames);
             readShops(false);
         },
         [&] { readShops(static_cast<bool>(control.progress)); });
