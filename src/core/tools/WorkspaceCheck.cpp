@@ -5,6 +5,7 @@
 #include "core/io/FileSystem.h"
 
 #include <unordered_map>
+#include <utility>
 
 namespace shopkeeper::tools {
 
@@ -129,14 +130,25 @@ WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::Item
                     const ToolControl& control)
 {
     CheckResult result;
+    // The item list is made ready while the folders are read, not at the first cell checked.
+    work::Started itemList([&catalogue] { (void)catalogue.builtin(); });
+    // Each shop's problems are placed once all are known, into a list made large enough at once.
+    std::vector<std::pair<ShopPlace, std::vector<CheckProblem>>> shops;
     auto outcome = WorkspaceScan::run<std::vector<CheckProblem>>(
         workspace, [&](ShopRead& read) { return checkRead(read, catalogue); },
         [&](const ShopPlace& place, std::vector<CheckProblem>& problems) {
-            placeProblems(place, problems, result.problems);
+            shops.emplace_back(place, std::move(problems));
         },
         control);
+    itemList.wait();
     if (!outcome)
         return std::unexpected(outcome.error());
+    std::size_t count = 0;
+    for (const auto& shop : shops)
+        count += shop.second.size() + 1;
+    result.problems.reserve(count);
+    for (auto& [place, problems] : shops)
+        placeProblems(place, problems, result.problems);
     result.shopCount = outcome->shopCount;
     result.cancelled = outcome->cancelled;
     // They would be packed into the game with the folder; the next save removes them.
