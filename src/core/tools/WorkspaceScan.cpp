@@ -91,6 +91,14 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     listed(shops.size());
     work::IndexQueue next(shops.size());
     std::atomic<std::size_t> done{0};
+    // Every step up to the shops done by now, those of the other thread included, until a
+    // cancel; the last step waits for the visits, which follow once the shops are named. Only
+    // the calling thread reports.
+    std::size_t reported = 0;
+    auto reportUpTo = [&](std::size_t count) {
+        while (control.progress && reported < count && reported + 1 < shops.size() && !control.cancelled())
+            control.progress(++reported, shops.size());
+    };
     auto readShops = [&](bool reportProgress) {
         for (std::size_t k; next.take(k, control);) {
             auto& shopFile = shops[k];
@@ -109,9 +117,8 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
             }
             examine(k, read);
             const auto count = done.fetch_add(1) + 1;
-            // The last step waits for the visits, which follow once the shops are named.
-            if (reportProgress && count < shops.size())
-                control.progress(count, shops.size());
+            if (reportProgress)
+                reportUpTo(count);
         }
     };
 
@@ -127,7 +134,8 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
                 finder.emplace(npcLinks.files(), links, *npcNames);
             readShops(false);
         },
-        [&] { readShops(static_cast<bool>(control.progress)); });
+        [&] { readShops(true); });
+    reportUpTo(shops.size()); // the steps of the shops the other thread read last
     if (!npcNames)
         return loadError(Kind::UnreadableFile, npcNames.error().message, ws.npcStringTablePath());
     if (control.cancelled() || !finder) {
