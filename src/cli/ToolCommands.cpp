@@ -247,33 +247,42 @@ public:
         const auto catalogue = tools::checkCatalogueFor(ws);
         if (catalogue.note)
             io.err << forTerminal(*catalogue.note) << "\n";
-        const auto result = tools::WorkspaceCheck::run(ws, catalogue.catalogue);
-        if (!result)
-            return workspaceFailed(result.error(), io);
-        if (hasFlag(*parsed, "--json")) {
-            json out = json::array();
-            for (const auto& problem : result->problems) {
-                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", problem.fileName}};
-                const auto& cell = problem.cell;
+        // Each shop's problems are written as the shops come, never gathered into one list.
+        const bool asJson = hasFlag(*parsed, "--json");
+        json out = json::array();
+        std::size_t count = 0;
+        auto write = [&](const tools::CheckProblem& problem, const std::string& fileName) {
+            ++count;
+            const auto& cell = problem.cell;
+            if (asJson) {
+                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", fileName}};
                 entry["page"] = cell ? json(cell->page + 1) : json(nullptr);
                 entry["row"] = cell ? json(cell->row + 1) : json(nullptr);
                 entry["column"] = cell ? json(cell->column + 1) : json(nullptr);
                 entry["detail"] = forTerminal(problem.detail);
                 out.push_back(std::move(entry));
+                return;
             }
+            std::string where;
+            if (cell)
+                where = std::to_string(cell->page + 1) + ":" + std::to_string(cell->row + 1) + ":" +
+                        std::to_string(cell->column + 1);
+            io.out << tools::checkKindName(problem.kind) << '\t' << field(fileName) << '\t' << where << '\t'
+                   << field(problem.detail) << '\n';
+        };
+        const auto result = tools::WorkspaceCheck::forEachShop(
+            ws, catalogue.catalogue,
+            [&](const tools::ShopPlace& place, std::vector<tools::CheckProblem>& problems) {
+                for (const auto& problem : problems)
+                    write(problem, place.fileName);
+            });
+        if (!result)
+            return workspaceFailed(result.error(), io);
+        for (const auto& problem : tools::WorkspaceCheck::leftoverFiles(ws, result->shopCount))
+            write(problem, problem.fileName);
+        if (asJson)
             io.out << dumped(out) << "\n";
-        } else {
-            for (const auto& problem : result->problems) {
-                std::string where;
-                if (problem.cell)
-                    where = std::to_string(problem.cell->page + 1) + ":" +
-                            std::to_string(problem.cell->row + 1) + ":" +
-                            std::to_string(problem.cell->column + 1);
-                io.out << tools::checkKindName(problem.kind) << '\t' << field(problem.fileName) << '\t'
-                       << where << '\t' << field(problem.detail) << '\n';
-            }
-        }
-        return result->problems.empty() ? kOk : kProblemsFound;
+        return count == 0 ? kOk : kProblemsFound;
     }
 };
 
