@@ -66,6 +66,8 @@ std::string forTerminal(std::string_view message)
 // A field of a TAB-separated line: no TAB or line break of its own.
 std::string field(std::string_view text)
 {
+    if (text.find_first_of("\t\r\n") == std::string_view::npos)
+        return std::string(text);
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];

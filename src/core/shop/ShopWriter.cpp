@@ -257,9 +257,9 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     const bool wanted = document.repairable;
     if (wanted != text::contains(newText, "`[weapon shop]`")) {
         if (wanted)
-            newText = text::replaceFirst(newText, "`[etc shop]`", "`[weapon shop]`");
+            newText = text::replaceFirst(std::move(newText), "`[etc shop]`", "`[weapon shop]`");
         else
-            newText = text::replaceEach(newText, {{"`[weapon shop]`", "`[etc shop]`"}});
+            newText = text::replaceEach(std::move(newText), {{"`[weapon shop]`", "`[etc shop]`"}});
     }
     const bool repairable = text::contains(newText, "`[weapon shop]`");
     if (repairable != wanted && wanted == document.readRepairable)

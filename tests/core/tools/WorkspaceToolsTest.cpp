@@ -137,6 +137,10 @@ TEST(ItemReplace, AllOrNothingThenOnlyTheItemListsChange)
         auto held =
             io::FileLock::acquire(shop::ShopWriter::lockFileFor(tablePath), std::chrono::milliseconds(100));
         ASSERT_TRUE(held);
+        // Reading and planning take no lock: only the writes wait for it.
+        const auto planned = tools::ItemReplace::plan(workspace, "7", "-1");
+        ASSERT_TRUE(planned);
+        EXPECT_EQ(planned->shops.size(), plan->shops.size());
         outcome = tools::ItemReplace::apply(*plan, tablePath, writer, {true, std::chrono::milliseconds(50)});
         EXPECT_EQ(outcome.kind, tools::ReplaceOutcome::Kind::Busy);
     }
