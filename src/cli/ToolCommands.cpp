@@ -8,6 +8,7 @@
 #include "core/tools/WorkspaceCheck.h"
 #include "core/tools/WorkspaceDiff.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -66,7 +67,7 @@ std::string forTerminal(std::string_view message)
 // A field of a TAB-separated line: no TAB or line break of its own.
 std::string field(std::string_view text)
 {
-    if (text.find_first_of("\t\r\n") == std::string_view::npos)
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }))
         return std::string(text);
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -265,12 +266,17 @@ public:
                 out.push_back(std::move(entry));
                 return;
             }
-            std::string where;
+            // One write a line: fifty thousand problems are no rare workspace.
+            std::string line(tools::checkKindName(problem.kind));
+            line.append("\t").append(field(fileName)).append("\t");
             if (cell)
-                where = std::to_string(cell->page + 1) + ":" + std::to_string(cell->row + 1) + ":" +
-                        std::to_string(cell->column + 1);
-            io.out << tools::checkKindName(problem.kind) << '\t' << field(fileName) << '\t' << where << '\t'
-                   << field(problem.detail) << '\n';
+                line.append(std::to_string(cell->page + 1))
+                    .append(":")
+                    .append(std::to_string(cell->row + 1))
+                    .append(":")
+                    .append(std::to_string(cell->column + 1));
+            line.append("\t").append(field(problem.detail)).append("\n");
+            io.out << line;
         };
         const auto result = tools::WorkspaceCheck::forEachShop(
             ws, catalogue.catalogue,
