@@ -84,6 +84,11 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
         return problems;
     }
     const auto& document = *read;
+    // Room for a problem in every cell: a shop of unknown items has nearly that many.
+    std::size_t cells = document.tabKeys.size();
+    for (const auto& page : document.pages)
+        cells += static_cast<std::size_t>(page.rowCount()) * shop::kColumns;
+    problems.reserve(cells);
     for (std::size_t i = 0; i < document.tabKeys.size(); ++i) {
         const auto& key = document.tabKeys[i];
         if (key.empty() || document.table.lookup(key))
