@@ -76,10 +76,11 @@ inline std::filesystem::path largeWorkspace(int unknownItems = 4)
 }
 
 #ifndef _WIN32
-// One run in a process of its own: its wall time, its peak resident memory and its exit code.
+// One run in a process of its own: its wall and CPU time, its peak resident memory and its exit code.
 struct ChildRun
 {
     double ms = 0;
+    double cpuMs = 0; // user and system time of all its threads, which a busy machine stretches less
     double peakMb = 0;
     int exitCode = -1;
 };
@@ -92,6 +93,8 @@ inline ChildRun waitForChild(pid_t pid, std::chrono::steady_clock::time_point st
     if (wait4(pid, &status, 0, &usage) == pid) {
         run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         run.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+        for (const timeval& time : {usage.ru_utime, usage.ru_stime})
+            run.cpuMs += static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     return run;
