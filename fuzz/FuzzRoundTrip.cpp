@@ -53,20 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     auto second = readAndPlan(first->plan.shopBytes, first->plan.tableBytes);
     if (!second)
-        fuzz::broken("the saved shop cannot be read or saved again", first->plan.shopText);
+        fuzz::broken("the saved shop cannot be read or saved again", first->plan.shopBytes);
 
     const auto& a = first->document;
     const auto& b = second->document;
     if (a.repairable != b.repairable)
-        fuzz::broken("the repair flag changed", first->plan.shopText);
+        fuzz::broken("the repair flag changed", first->plan.shopBytes);
     if (normalised(a.pages) != normalised(b.pages))
-        fuzz::broken("the pages changed", first->plan.shopText);
+        fuzz::broken("the pages changed", first->plan.shopBytes);
     for (std::size_t k = 0; k < a.pages.size(); ++k) {
         if (a.pages[k].rowCount() > 0 && a.captions[k] != b.captions[k])
             fuzz::broken("a page name changed", a.captions[k] + " -> " + b.captions[k]);
     }
     if (first->plan.shopBytes != second->plan.shopBytes)
-        fuzz::broken("a second save writes other shop bytes", second->plan.shopText);
+        fuzz::broken("a second save writes other shop bytes", second->plan.shopBytes);
     if (first->plan.tableBytes != second->plan.tableBytes)
         fuzz::broken("a second save writes another string table");
     return 0;

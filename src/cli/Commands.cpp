@@ -112,7 +112,10 @@ class MakeWorkspaceCommand : public Command
 {
 public:
     std::string name() const override { return "make-workspace"; }
-    std::string usage() const override { return "make-workspace DIR [--shops N] [--npcs M] [--seed S]"; }
+    std::string usage() const override
+    {
+        return "make-workspace DIR [--shops N] [--npcs M] [--seed S] [--unknown-items PERCENT]";
+    }
     std::string summary() const override { return "write a synthetic sample workspace"; }
     int run(const std::vector<std::string>& args, Streams io) override
     {
@@ -137,6 +140,8 @@ public:
                 options.npcs = static_cast<int>(value);
             else if (args[i] == "--seed")
                 options.seed = static_cast<std::uint64_t>(value);
+            else if (args[i] == "--unknown-items" && value <= 100)
+                options.unknownItems = static_cast<int>(value);
             else
                 return usageError(*this, io);
         }

@@ -8,6 +8,7 @@
 #include "core/tools/WorkspaceCheck.h"
 #include "core/tools/WorkspaceDiff.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -66,6 +67,8 @@ std::string forTerminal(std::string_view message)
 // A field of a TAB-separated line: no TAB or line break of its own.
 std::string field(std::string_view text)
 {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }))
+        return std::string(text);
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -247,33 +250,47 @@ public:
         const auto catalogue = tools::checkCatalogueFor(ws);
         if (catalogue.note)
             io.err << forTerminal(*catalogue.note) << "\n";
-        const auto result = tools::WorkspaceCheck::run(ws, catalogue.catalogue);
-        if (!result)
-            return workspaceFailed(result.error(), io);
-        if (hasFlag(*parsed, "--json")) {
-            json out = json::array();
-            for (const auto& problem : result->problems) {
-                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", problem.fileName}};
-                const auto& cell = problem.cell;
+        // Each shop's problems are written as the shops come, never gathered into one list.
+        const bool asJson = hasFlag(*parsed, "--json");
+        json out = json::array();
+        std::size_t count = 0;
+        auto write = [&](const tools::CheckProblem& problem, const std::string& fileName) {
+            ++count;
+            const auto& cell = problem.cell;
+            if (asJson) {
+                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", fileName}};
                 entry["page"] = cell ? json(cell->page + 1) : json(nullptr);
                 entry["row"] = cell ? json(cell->row + 1) : json(nullptr);
                 entry["column"] = cell ? json(cell->column + 1) : json(nullptr);
                 entry["detail"] = forTerminal(problem.detail);
                 out.push_back(std::move(entry));
+                return;
             }
+            // One write a line: fifty thousand problems are no rare workspace.
+            std::string line(tools::checkKindName(problem.kind));
+            line.append("\t").append(field(fileName)).append("\t");
+            if (cell)
+                line.append(std::to_string(cell->page + 1))
+                    .append(":")
+                    .append(std::to_string(cell->row + 1))
+                    .append(":")
+                    .append(std::to_string(cell->column + 1));
+            line.append("\t").append(field(problem.detail)).append("\n");
+            io.out << line;
+        };
+        const auto result = tools::WorkspaceCheck::forEachShop(
+            ws, catalogue.catalogue,
+            [&](const tools::ShopPlace& place, std::vector<tools::CheckProblem>& problems) {
+                for (const auto& problem : problems)
+                    write(problem, place.fileName);
+            });
+        if (!result)
+            return workspaceFailed(result.error(), io);
+        for (const auto& problem : tools::WorkspaceCheck::leftoverFiles(ws, result->shopCount))
+            write(problem, problem.fileName);
+        if (asJson)
             io.out << dumped(out) << "\n";
-        } else {
-            for (const auto& problem : result->problems) {
-                std::string where;
-                if (problem.cell)
-                    where = std::to_string(problem.cell->page + 1) + ":" +
-                            std::to_string(problem.cell->row + 1) + ":" +
-                            std::to_string(problem.cell->column + 1);
-                io.out << tools::checkKindName(problem.kind) << '\t' << field(problem.fileName) << '\t'
-                       << where << '\t' << field(problem.detail) << '\n';
-            }
-        }
-        return result->problems.empty() ? kOk : kProblemsFound;
+        return count == 0 ? kOk : kProblemsFound;
     }
 };
 

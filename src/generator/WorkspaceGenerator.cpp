@@ -66,15 +66,19 @@ Result<std::string> big5Line(const std::string& line)
 }
 
 // The items the shops sell: IDs of the built-in item list, so that the editor shows their names,
-// and about one in twenty-five an ID that list does not hold, shown as unknown.
+// and the given percent (about one in twenty-five by default) an ID that list does not hold,
+// shown as unknown.
 class ItemDraw
 {
 public:
-    explicit ItemDraw(const catalogue::BuiltinItemList& list) : list_(list) {}
+    ItemDraw(const catalogue::BuiltinItemList& list, int unknownPercent)
+        : list_(list), unknownPercent_(unknownPercent)
+    {
+    }
 
     std::string next(Random& random)
     {
-        if (list_.size() == 0 || random.chance(4))
+        if (list_.size() == 0 || random.chance(unknownPercent_))
             return unknownId(random);
         for (;;) {
             const auto id = list_.id(static_cast<std::size_t>(random.below(static_cast<int>(list_.size()))));
@@ -97,6 +101,7 @@ private:
     }
 
     const catalogue::BuiltinItemList& list_;
+    int unknownPercent_;
 };
 
 std::string itemLine(Random& random, ItemDraw& items, int count, int style)
@@ -119,6 +124,8 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
 {
     if (options.shops < 0 || options.npcs < 0)
         return fail("商店和NPC的数量不能为负数。");
+    if (options.unknownItems < 0 || options.unknownItems > 100)
+        return fail("未知物品的比例须在0到100之间。");
     std::error_code ec;
     const fs::path shopDir = folder / "itemshop";
     const fs::path npcDir = folder / "npc";
@@ -128,7 +135,7 @@ Status generateWorkspace(const fs::path& folder, const GeneratorOptions& options
         return fail("无法创建文件夹：" + io::displayPath(folder) + "（" + io::systemErrorText(ec) + "）");
 
     Random random(options.seed);
-    ItemDraw items(catalogue::BuiltinItemList::instance());
+    ItemDraw items(catalogue::BuiltinItemList::instance(), options.unknownItems);
 
     // Shops: the NPC shops, then one plain item shop for every ten, which the editor ignores.
     std::vector<Shop> shops;

@@ -264,6 +264,23 @@ TEST(CliMakeWorkspace, WritesAWorkspaceThatLists)
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 12);
     EXPECT_NE(cli("make-workspace " + quoted(dir / "x") + " --shops many").exitCode, 0);
+
+    // The share of unknown items: none, or every item sold.
+    const auto unknownItems = [&](const char* percent) {
+        const auto folder = dir / ("unknown-" + std::string(percent));
+        EXPECT_EQ(cli("make-workspace " + quoted(folder) + " --shops 12 --npcs 9 --seed 3 --unknown-items " +
+                      percent)
+                      .exitCode,
+                  0);
+        const auto checked = cli("check " + quoted(folder));
+        std::size_t unknown = 0;
+        for (std::size_t at = 0; (at = checked.out.find("unknown-item\t", at)) != std::string::npos; ++at)
+            ++unknown;
+        return unknown;
+    };
+    EXPECT_EQ(unknownItems("0"), 0u);
+    EXPECT_GT(unknownItems("100"), 200u);
+    EXPECT_NE(cli("make-workspace " + quoted(dir / "y") + " --unknown-items 101").exitCode, 0);
 }
 
 // Permission bits, FIFOs and POSIX shells: these need Linux.

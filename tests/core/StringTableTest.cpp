@@ -1,5 +1,6 @@
 #include "core/text/StringTable.h"
 
+#include "core/shop/ShopPage.h"
 #include "core/text/ScriptText.h"
 #include "core/text/StringTableCodec.h"
 
@@ -31,6 +32,12 @@ TEST(StringTableCodecTest, EncodesSimplifiedToTraditionalBig5)
     EXPECT_EQ(StringTableCodec::encode("ascii only"), "ascii only");
     // OpenCC gives 麪 for 面, which code page 950 lacks: the typed character is kept instead.
     EXPECT_EQ(StringTableCodec::encode("面包"), big5("面包"));
+    // A shop's proof at its read takes the default page names as encodable without converting.
+    for (int page = 1; page <= shopkeeper::shop::kPageCount; ++page) {
+        EXPECT_TRUE(shopkeeper::shop::isDefaultPageName(shopkeeper::shop::defaultPageName(page)));
+        EXPECT_TRUE(StringTableCodec::encode(shopkeeper::shop::defaultPageName(page)).has_value());
+    }
+    EXPECT_FALSE(shopkeeper::shop::isDefaultPageName("第六页"));
 }
 
 TEST(StringTableCodecTest, ACharacterBig5CannotHoldIsAnErrorThatNamesIt)

@@ -22,6 +22,21 @@ bool idLess(std::string_view a, std::string_view b)
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
+// The number an ID writes, when it is one as written: 1 to 19 digits without a leading zero
+// ("0" itself included). Two such IDs are equal exactly when their numbers are.
+std::optional<std::uint64_t> numberOf(std::string_view id)
+{
+    if (id.empty() || id.size() > 19 || (id.size() > 1 && id[0] == '0'))
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : id) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
+}
+
 } // namespace
 
 const BuiltinItemList& BuiltinItemList::instance()
@@ -76,6 +91,14 @@ BuiltinItemList::BuiltinItemList(Token, std::string_view namesGbk, std::string_v
     size_ = std::min(pieces.size(), ids_.size());
     ids_.resize(size_);
 
+    byNumber_.reserve(size_);
+    for (std::size_t i = 0; i < size_; ++i) {
+        if (const auto number = numberOf(ids_[i]))
+            byNumber_.emplace_back(*number, static_cast<std::uint32_t>(i));
+    }
+    // By number, and among equal numbers by entry: the first entry of an ID is found first.
+    std::sort(byNumber_.begin(), byNumber_.end());
+
     if (!std::is_sorted(ids_.begin(), ids_.end(), idLess)) {
         byId_.resize(size_);
         for (std::size_t i = 0; i < size_; ++i)
@@ -93,6 +116,13 @@ std::string_view BuiltinItemList::name(std::size_t i) const
 
 std::optional<std::size_t> BuiltinItemList::indexOf(std::string_view id) const
 {
+    if (const auto number = numberOf(id)) {
+        const auto it =
+            std::lower_bound(byNumber_.begin(), byNumber_.end(), std::pair{*number, std::uint32_t{0}});
+        if (it != byNumber_.end() && it->first == *number)
+            return it->second;
+        return std::nullopt;
+    }
     if (byId_.empty()) {
         const auto it = std::lower_bound(ids_.begin(), ids_.end(), id, idLess);
         if (it != ids_.end() && *it == id)

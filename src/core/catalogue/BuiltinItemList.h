@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace shopkeeper::catalogue {
@@ -66,6 +67,10 @@ private:
     std::string ownedIds_;              // the ID text when it is not the program's own constant
     std::vector<std::string_view> ids_;
     std::vector<std::uint32_t> byId_; // entry numbers ordered by ID; empty when the IDs ascend
+    // The IDs that are whole numbers as written (digits, no leading zero), as numbers, each with
+    // its entry, in order and the first entry of an ID first: what most look-ups need, found
+    // without reading the texts.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byNumber_;
     std::size_t size_ = 0;
 };
 

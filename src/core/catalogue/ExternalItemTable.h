@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace shopkeeper::catalogue {
@@ -60,9 +61,20 @@ public:
     static std::expected<ExternalItemTable, ExternalTableError> read(const std::filesystem::path& file);
     static std::expected<ExternalItemTable, ExternalTableError> fromBytes(std::string_view bytes);
 
-    const std::vector<std::string>& lines() const { return lines_; }
-    // The same lines with ASCII letters lowered, for the search.
-    const std::vector<std::string>& loweredLines() const { return lowered_; }
+    // The lines, without their line breaks. The table holds its text once and each line as a
+    // place in it, so that a table of a million items takes little more than its file.
+    std::size_t lineCount() const { return spans_.size(); }
+    std::string_view line(std::size_t i) const
+    {
+        return std::string_view(text_).substr(spans_[i].begin, spans_[i].size);
+    }
+    // The same line with ASCII letters lowered, for the search.
+    std::string_view loweredLine(std::size_t i) const
+    {
+        return std::string_view(lowered_).substr(spans_[i].begin, spans_[i].size);
+    }
+    // Every line, copied.
+    std::vector<std::string> lines() const;
     Encoding encoding() const { return encoding_; }
 
     // The name of the first line whose ID field (the text before its first TAB, white space
@@ -79,10 +91,21 @@ public:
 
 private:
     ExternalItemTable() = default;
+    static std::expected<ExternalItemTable, ExternalTableError> fromText(std::string text, Encoding encoding);
+    // The lowered, trimmed ID field of line i; nothing for a line without TAB.
+    std::optional<std::string_view> idFieldOf(std::size_t i) const;
 
-    std::vector<std::string> lines_;
-    std::vector<std::string> lowered_;
-    std::unordered_map<std::string, std::size_t> firstLineOfId_; // lowered ID field -> line
+    struct Span
+    {
+        std::uint32_t begin = 0;
+        std::uint32_t size = 0;
+    };
+    std::string text_;    // UTF-8
+    std::string lowered_; // text_ with ASCII letters lowered, offset for offset
+    std::vector<Span> spans_;
+    // (hash of the ID field, line) of every line with a TAB, ordered: the lines of one ID follow
+    // each other in file order.
+    std::vector<std::pair<std::size_t, std::uint32_t>> ids_;
     Encoding encoding_ = Encoding::Gbk;
 };
 

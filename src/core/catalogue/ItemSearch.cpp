@@ -73,14 +73,12 @@ Result<SearchEnd> searchItems(const ItemCatalogue& catalogue, std::string_view t
     // built-in name that is only part of an external name holding "@".)
     std::unordered_set<std::string> listed;
     if (const ExternalItemTable* external = catalogue.externalTable()) {
-        const auto& lines = external->lines();
-        const auto& lowered = external->loweredLines();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (std::size_t i = 0; i < external->lineCount(); ++i) {
             if (cancelled(cancel))
                 return SearchEnd::Stopped;
-            if (lowered[i].find(needle) == std::string::npos)
+            if (external->loweredLine(i).find(needle) == std::string_view::npos)
                 continue;
-            const auto pieces = ExternalItemTable::idAndName(lines[i]);
+            const auto pieces = ExternalItemTable::idAndName(external->line(i));
             if (!pieces)
                 continue;
             listed.insert(text::asciiLowered(pieces->second));

@@ -150,6 +150,15 @@ std::string defaultPageName(int page)
     return names[page - 1];
 }
 
+bool isDefaultPageName(std::string_view name)
+{
+    for (int page = 1; page <= kPageCount; ++page) {
+        if (name == defaultPageName(page))
+            return true;
+    }
+    return false;
+}
+
 Status checkPageName(std::string_view name)
 {
     // An empty name reads back as the page's default name: the save would not be what was asked.

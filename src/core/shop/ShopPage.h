@@ -79,6 +79,8 @@ std::vector<CellAt> replaceItem(ShopPages& pages, std::string_view from, std::st
 
 // "第一页" ... "第五页" for page 1 to 5.
 std::string defaultPageName(int page);
+// True for one of those five names.
+bool isDefaultPageName(std::string_view name);
 
 // Page names go into a line-based table as key ">" name: a name holding CR, LF, ">" or NUL
 // would cut the name short or plant a line for another key. The error names the character. An

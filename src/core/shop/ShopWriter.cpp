@@ -214,9 +214,13 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
                 table.appendLineCopyingText(*fresh, *key)) {
                 page.name = *current;
             } else {
-                if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
-                    return saveError(Kind::CannotEncode,
-                                     "页名称“" + caption + "”中的" + encoded.error().message);
+                // A default name always encodes (the codec's tests hold it to that): the proof of
+                // a shop as read, where a page without a name has one, need not convert it.
+                if (use == PlanUse::Save || !isDefaultPageName(caption)) {
+                    if (auto encoded = text::StringTableCodec::encode(caption); !encoded)
+                        return saveError(Kind::CannotEncode,
+                                         "页名称“" + caption + "”中的" + encoded.error().message);
+                }
                 table.appendLine(*fresh + ">" + caption);
             }
             lines += tabLine(*fresh);
@@ -227,15 +231,25 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     const std::string sellBlock = "[sell item]\r\n" + body + "\r\n[/sell item]";
 
     // Splice by position: a search for the old section's text could find an equal text elsewhere.
+    // The text is put together in one string of its final size: a shop may be mostly comment.
+    const std::string_view whole(text);
+    const std::size_t end = document.file.tail.size() + 1; // what bytesFor adds
     std::string newText;
     if (tab) {
         const bool sellFirst = sell->begin < tab->begin;
         const auto& a = sellFirst ? *sell : *tab;
         const auto& b = sellFirst ? *tab : *sell;
-        newText = text.substr(0, a.begin) + (sellFirst ? sellBlock : block) +
-                  text.substr(a.end, b.begin - a.end) + (sellFirst ? block : sellBlock) + text.substr(b.end);
+        newText.reserve(text.size() - (a.end - a.begin) - (b.end - b.begin) + block.size() +
+                        sellBlock.size() + end);
+        newText.append(whole.substr(0, a.begin))
+            .append(sellFirst ? sellBlock : block)
+            .append(whole.substr(a.end, b.begin - a.end))
+            .append(sellFirst ? block : sellBlock)
+            .append(whole.substr(b.end));
     } else {
-        newText = insertTabBlock(text.substr(0, sell->begin) + sellBlock + text.substr(sell->end), block);
+        newText.reserve(text.size() - (sell->end - sell->begin) + sellBlock.size() + block.size() + 2 + end);
+        newText.append(whole.substr(0, sell->begin)).append(sellBlock).append(whole.substr(sell->end));
+        newText = insertTabBlock(std::move(newText), block);
     }
 
     // The kind follows the repair box; only the back-quoted kind tags count, as for the reader,
@@ -243,24 +257,30 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     const bool wanted = document.repairable;
     if (wanted != text::contains(newText, "`[weapon shop]`")) {
         if (wanted)
-            newText = text::replaceFirst(newText, "`[etc shop]`", "`[weapon shop]`");
+            newText = text::replaceFirst(std::move(newText), "`[etc shop]`", "`[weapon shop]`");
         else
-            newText = text::replaceEach(newText, {{"`[weapon shop]`", "`[etc shop]`"}});
+            newText = text::replaceEach(std::move(newText), {{"`[weapon shop]`", "`[etc shop]`"}});
     }
     const bool repairable = text::contains(newText, "`[weapon shop]`");
     if (repairable != wanted && wanted == document.readRepairable)
         return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
 
-    plan.shopBytes = document.file.bytesFor(newText);
-    plan.shopText = std::move(newText);
+    const bool sameText = newText == text;
+    plan.shopBytes = document.file.bytesFor(std::move(newText));
 
     // Read the plan back: every page in its place, each written page with its name, and the flag.
     // A shop just read whose save gives its own text back, against the table it was read with,
     // would read back as the shop itself: the parse is not repeated for it.
     std::optional<ShopDocument> parsed;
     const ShopDocument* back = &document;
-    if (use != PlanUse::ProofOnly || plan.shopText != text || table.isModified()) {
-        auto read = ShopReader::parse(plan.shopBytes, table);
+    if (use != PlanUse::ProofOnly || !sameText || table.isModified()) {
+        // The proof alone keeps no read-back: its parse takes the bytes and gives them back.
+        auto read = use == PlanUse::ProofOnly ? ShopReader::parse(std::move(plan.shopBytes), table)
+                                              : ShopReader::parse(plan.shopBytes, table);
+        if (use == PlanUse::ProofOnly && read) {
+            read->file.text += read->file.tail;
+            plan.shopBytes = std::move(read->file.text);
+        }
         if (!read)
             return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + read.error().message);
         parsed = std::move(*read);
@@ -291,7 +311,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         plan.tableBytes = std::move(*tableBytes);
     }
     plan.tableChanged = table.isModified();
-    if (parsed)
+    if (parsed && use == PlanUse::Save)
         plan.readBack = std::move(*parsed);
     return plan;
 }

@@ -53,7 +53,6 @@ struct SaveOptions
 // The bytes a save writes, computed before anything touches the disk.
 struct SavePlan
 {
-    std::string shopText;   // the new shop text, without its closing NUL
     std::string shopBytes;  // what goes into the .shp file
     std::string tableBytes; // what goes into itemshop.kor.str
     bool tableChanged = false;
@@ -80,8 +79,8 @@ public:
     // With PlanUse::ProofOnly the plan is built and read back just the same, but the table's
     // bytes are not made (tableBytes stays empty): for the check of a shop as it is opened,
     // where document is what ShopReader::parse made of its text with table. When the plan
-    // leaves that text and the table as they are, the document stands for its own read-back,
-    // and readBack stays empty.
+    // leaves that text and the table as they are, the document stands for its own read-back;
+    // readBack always stays empty.
     enum class PlanUse
     {
         Save,

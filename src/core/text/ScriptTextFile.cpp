@@ -26,7 +26,12 @@ io::ReadResult<ScriptTextFile> ScriptTextFile::read(const std::filesystem::path&
 
 std::string ScriptTextFile::bytesFor(const std::string& newText) const
 {
-    std::string out = newText;
+    return bytesFor(std::string(newText));
+}
+
+std::string ScriptTextFile::bytesFor(std::string&& newText) const
+{
+    std::string out = std::move(newText);
     if (tail.empty())
         out.push_back('\0');
     else

@@ -22,6 +22,7 @@ struct ScriptTextFile
     // The bytes to write for new text: the text, then the old tail, or one NUL when there was
     // none, so that a saved script ends with a single 0x00 byte.
     std::string bytesFor(const std::string& newText) const;
+    std::string bytesFor(std::string&& newText) const;
 };
 
 } // namespace shopkeeper::text

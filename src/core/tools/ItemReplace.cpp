@@ -18,15 +18,26 @@ Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document
     if (!sell)
         return fail(shop::kMissingSellBlockMessage);
     const std::string body = shop::SellItemBlock::serialise(pages);
-    // The tags keep their own spelling: only the items between them change.
-    const std::string block = text.substr(sell->begin, openLength) + "\r\n" + body + "\r\n" +
-                              text.substr(sell->end - closeLength, closeLength);
-    const std::string newText = text.substr(0, sell->begin) + block + text.substr(sell->end);
-    std::string bytes = document.file.bytesFor(newText);
+    // The tags keep their own spelling: only the items between them change. The new text is put
+    // together in one string of its final size: a shop may be mostly comment.
+    const std::string_view whole(text);
+    std::string newText;
+    newText.reserve(text.size() - (sell->end - sell->begin) + openLength + body.size() + closeLength + 4 +
+                    document.file.tail.size() + 1);
+    newText.append(whole.substr(0, sell->begin))
+        .append(whole.substr(sell->begin, openLength))
+        .append("\r\n")
+        .append(body)
+        .append("\r\n")
+        .append(whole.substr(sell->end - closeLength, closeLength))
+        .append(whole.substr(sell->end));
 
-    const auto back = shop::ShopReader::parse(bytes, document.table);
+    // The read-back takes the bytes and gives them back: no second copy of a large shop.
+    auto back = shop::ShopReader::parse(document.file.bytesFor(std::move(newText)), document.table);
     if (!back)
         return fail("替换后的文件无法读回：" + back.error().message);
+    back->file.text += back->file.tail;
+    std::string bytes = std::move(back->file.text);
     for (std::size_t k = 0; k < pages.size(); ++k) {
         const bool written = pages[k].hasItems();
         if (written != back->pages[k].hasItems() || (written && back->pages[k].rows() != pages[k].rows()))

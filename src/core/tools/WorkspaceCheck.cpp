@@ -5,6 +5,7 @@
 #include "core/io/FileSystem.h"
 
 #include <unordered_map>
+#include <utility>
 
 namespace shopkeeper::tools {
 
@@ -83,6 +84,11 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
         return problems;
     }
     const auto& document = *read;
+    // Room for a problem in every cell: a shop of unknown items has nearly that many.
+    std::size_t cells = document.tabKeys.size();
+    for (const auto& page : document.pages)
+        cells += static_cast<std::size_t>(page.rowCount()) * shop::kColumns;
+    problems.reserve(cells);
     for (std::size_t i = 0; i < document.tabKeys.size(); ++i) {
         const auto& key = document.tabKeys[i];
         if (key.empty() || document.table.lookup(key))
@@ -124,31 +130,72 @@ void WorkspaceCheck::placeProblems(const ShopPlace& place, std::vector<CheckProb
     appendPlaced(place, shopProblems, problems);
 }
 
+std::expected<WorkspaceScan::Outcome, workspace::LoadError>
+WorkspaceCheck::forEachShop(const workspace::Workspace& workspace, const catalogue::ItemCatalogue& catalogue,
+                            const std::function<void(const ShopPlace&, std::vector<CheckProblem>&)>& onShop,
+                            const ToolControl& control)
+{
+    // The item list is made ready while the folders are read, not at the first cell checked.
+    work::Started itemList([&catalogue] { (void)catalogue.builtin(); });
+    return WorkspaceScan::run<std::vector<CheckProblem>>(
+        workspace, [&](ShopRead& read) { return checkRead(read, catalogue); },
+        [&](const ShopPlace& place, std::vector<CheckProblem>& problems) {
+            if (place.naming.outcome != workspace::NpcNaming::Outcome::Named)
+                problems.insert(problems.begin(), CheckProblem{Kind::UnknownNpc,
+                                                               0,
+                                                               {},
+                                                               {},
+                                                               {},
+                                                               std::nullopt,
+                                                               unknownNpcDetail(place.naming),
+                                                               std::nullopt});
+            onShop(place, problems);
+        },
+        control);
+}
+
+std::vector<CheckProblem> WorkspaceCheck::leftoverFiles(const workspace::Workspace& workspace,
+                                                        std::size_t shopCount)
+{
+    // They would be packed into the game with the folder; the next save removes them.
+    std::vector<CheckProblem> problems;
+    for (const auto& file : io::temporaryFilesIn(workspace.shopFolder()))
+        problems.push_back({Kind::LeftoverFile,
+                            shopCount,
+                            {},
+                            io::displayPath(file.filename()),
+                            {},
+                            std::nullopt,
+                            "中断的保存留下的临时文件，下次保存时会删除",
+                            std::nullopt});
+    return problems;
+}
+
 std::expected<CheckResult, workspace::LoadError>
 WorkspaceCheck::run(const workspace::Workspace& workspace, const catalogue::ItemCatalogue& catalogue,
                     const ToolControl& control)
 {
     CheckResult result;
-    auto outcome = WorkspaceScan::run<std::vector<CheckProblem>>(
-        workspace, [&](ShopRead& read) { return checkRead(read, catalogue); },
+    // Each shop's problems are placed once all are known, into a list made large enough at once.
+    std::vector<std::pair<ShopPlace, std::vector<CheckProblem>>> shops;
+    auto outcome = forEachShop(
+        workspace, catalogue,
         [&](const ShopPlace& place, std::vector<CheckProblem>& problems) {
-            placeProblems(place, problems, result.problems);
+            shops.emplace_back(place, std::move(problems));
         },
         control);
     if (!outcome)
         return std::unexpected(outcome.error());
+    std::size_t count = 0;
+    for (const auto& shop : shops)
+        count += shop.second.size();
+    result.problems.reserve(count);
+    for (auto& [place, problems] : shops)
+        appendPlaced(place, problems, result.problems);
     result.shopCount = outcome->shopCount;
     result.cancelled = outcome->cancelled;
-    // They would be packed into the game with the folder; the next save removes them.
-    for (const auto& file : io::temporaryFilesIn(workspace.shopFolder()))
-        result.problems.push_back({Kind::LeftoverFile,
-                                   outcome->shopCount,
-                                   {},
-                                   io::displayPath(file.filename()),
-                                   {},
-                                   std::nullopt,
-                                   "中断的保存留下的临时文件，下次保存时会删除",
-                                   std::nullopt});
+    for (auto& problem : leftoverFiles(workspace, outcome->shopCount))
+        result.problems.push_back(std::move(problem));
     return result;
 }
 

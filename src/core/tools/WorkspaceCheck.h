@@ -6,6 +6,7 @@
 
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,18 @@ public:
     static std::expected<CheckResult, workspace::LoadError> run(const workspace::Workspace& workspace,
                                                                 const catalogue::ItemCatalogue& catalogue,
                                                                 const ToolControl& control = {});
+
+    // The same check told shop by shop, for a caller that writes the problems out as they come:
+    // onShop gets each shop's place and its problems in run's order, the unknown-npc one first,
+    // without their place (the place says it), in list order once every shop is read. It may
+    // move from them. The leftover files follow with leftoverFiles.
+    static std::expected<WorkspaceScan::Outcome, workspace::LoadError>
+    forEachShop(const workspace::Workspace& workspace, const catalogue::ItemCatalogue& catalogue,
+                const std::function<void(const ShopPlace&, std::vector<CheckProblem>&)>& onShop,
+                const ToolControl& control = {});
+    // The leftover-file problems of the workspace, by name, placed after shopCount shops.
+    static std::vector<CheckProblem> leftoverFiles(const workspace::Workspace& workspace,
+                                                   std::size_t shopCount);
 
     // The problems a shop's read shows by itself (all kinds but unknown-npc), in the result's
     // order and without their place. The catalogue is only read: shops may be checked at once.

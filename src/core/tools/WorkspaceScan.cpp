@@ -55,6 +55,10 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     if (auto problem = workspace::workspaceProblem(ws))
         return std::unexpected(std::move(*problem));
 
+    // The NPC folder is listed and its files read on a thread of their own from now on, while
+    // this one reads the shops.
+    workspace::NpcLinkReader npcLinks(ws.npcFolder());
+
     // The NPC shops, read once: the bytes serve the filter and the reader alike.
     std::vector<ListedShop> shops;
     for (auto& path : io::listFiles(ws.shopFolder(), "*.shp")) {
@@ -87,6 +91,14 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
     listed(shops.size());
     work::IndexQueue next(shops.size());
     std::atomic<std::size_t> done{0};
+    // Every step up to the shops done by now, those of the other thread included, until a
+    // cancel; the last step waits for the visits, which follow once the shops are named. Only
+    // the calling thread reports.
+    std::size_t reported = 0;
+    auto reportUpTo = [&](std::size_t count) {
+        while (control.progress && reported < count && reported + 1 < shops.size() && !control.cancelled())
+            control.progress(++reported, shops.size());
+    };
     auto readShops = [&](bool reportProgress) {
         for (std::size_t k; next.take(k, control);) {
             auto& shopFile = shops[k];
@@ -105,25 +117,25 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
             }
             examine(k, read);
             const auto count = done.fetch_add(1) + 1;
-            // The last step waits for the visits, which follow once the shops are named.
-            if (reportProgress && count < shops.size())
-                control.progress(count, shops.size());
+            if (reportProgress)
+                reportUpTo(count);
         }
     };
 
-    // The NPC files are read and the shops named on another thread while this one reads the
-    // shops; the two halves share nothing until the visits.
+    // Another thread reads the NPC files that are left along with the NPC folder's own and names
+    // the shops, while this one reads the shops; the two halves share nothing until the visits.
     io::ReadResult<text::StringTable> npcNames = text::StringTable{};
     std::optional<workspace::NpcNameFinder> finder;
     work::runBeside(
         [&] {
             npcNames = text::StringTable::read(ws.npcStringTablePath());
+            const auto& links = npcLinks.links(control.cancel);
             if (npcNames && !control.cancelled())
-                finder.emplace(io::listFiles(ws.npcFolder(), "*.npc"), *npcNames, control.cancel,
-                               workspace::NpcNameFinder::Readers::One);
+                finder.emplace(npcLinks.files(), links, *npcNames);
             readShops(false);
         },
-        [&] { readShops(static_cast<bool>(control.progress)); });
+        [&] { readShops(true); });
+    reportUpTo(shops.size()); // the steps of the shops the other thread read last
     if (!npcNames)
         return loadError(Kind::UnreadableFile, npcNames.error().message, ws.npcStringTablePath());
     if (control.cancelled() || !finder) {

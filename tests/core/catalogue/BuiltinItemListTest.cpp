@@ -6,7 +6,10 @@
 #include "core/catalogue/ItemCatalogue.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 using namespace shopkeeper;
 using namespace shopkeeper::catalogue;
@@ -97,4 +100,23 @@ TEST(BuiltinItemListFromText, UnsortedIdsAndUnequalListsStillLookUpTheFirstEntry
     EXPECT_EQ(list->indexOf("100"), 3u);
     EXPECT_FALSE(list->indexOf("5").has_value());
     EXPECT_EQ(list->name(2), "丙");
+
+    // An ID is its whole text: a number written another way, or too long for a number, is
+    // found only as written.
+    const auto odd = BuiltinItemList::fromGbk(
+        *utf8ToGbk("甲\r\n乙\r\n丙\r\n丁\r\n戊\r\n己\r\n庚"),
+        "012\r\n12\r\n0\r\nA7\r\n123456789012345678901\r\n18446744073709551615\r\n12");
+    const std::vector<std::pair<std::string, std::optional<std::size_t>>> cases = {
+        {"012", 0},
+        {"12", 1},
+        {"0", 2},
+        {"00", std::nullopt},
+        {"A7", 3},
+        {"a7", std::nullopt},
+        {"123456789012345678901", 4},
+        {"18446744073709551615", 5},
+        {"7", std::nullopt},
+        {"", std::nullopt}};
+    for (const auto& [id, entry] : cases)
+        EXPECT_EQ(odd->indexOf(id), entry) << id;
 }
