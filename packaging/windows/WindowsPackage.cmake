@@ -14,6 +14,8 @@ endif()
 install(FILES ${icu_dlls} DESTINATION .)
 
 if(SHOPKEEPER_BUILD_GUI)
+    # Imported targets belong to the folder that found them: Qt is found again here.
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets)
     install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets> DESTINATION .)
     install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> $<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>
             DESTINATION plugins/platforms)
