@@ -140,9 +140,17 @@ build_qt() {
   recipe="qtbase ${options[*]}"
   prefix=$(prefix_of qtbase "$version" "$recipe")
   if ! done_or_clear "$prefix"; then
-    log "Qt base $version (the longest step: about 45 minutes on two cores)"
+    log "Qt base $version (the longest step: well over an hour on two cores)"
     src=$(fetch qt6-base "$version")
-    rm -rf "$cache/build/qtbase"
+    # A build cut off (a stopped session, a killed run) goes on where it was when it was made for
+    # the same prefix: Qt's hour and more is not started again from nothing.
+    if [ "$(cat "$cache/build/qtbase/.prefix" 2>/dev/null)" != "$prefix" ]; then
+      rm -rf "$cache/build/qtbase"
+      mkdir -p "$cache/build/qtbase"
+      echo "$prefix" >"$cache/build/qtbase/.prefix"
+    else
+      log "going on with the Qt build that was cut off"
+    fi
     cmake -S "$src" -B "$cache/build/qtbase" "${cross[@]}" -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >&2
     cmake --build "$cache/build/qtbase" -j "$jobs" >&2
     cmake --install "$cache/build/qtbase" >&2
