@@ -1,4 +1,4 @@
-#include "CatalogueCommands.h"
+#include "cli/CatalogueCommands.h"
 
 #include "core/catalogue/ItemCatalogue.h"
 #include "core/catalogue/ItemSearch.h"

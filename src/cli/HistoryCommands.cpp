@@ -1,4 +1,4 @@
-#include "HistoryCommands.h"
+#include "cli/HistoryCommands.h"
 
 #include "core/history/History.h"
 #include "core/io/FileSystem.h"

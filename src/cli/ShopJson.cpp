@@ -1,4 +1,4 @@
-#include "ShopJson.h"
+#include "cli/ShopJson.h"
 
 #include "core/io/FileSystem.h"
 #include "core/shop/CellRule.h"

@@ -1,4 +1,4 @@
-#include "ToolCommands.h"
+#include "cli/ToolCommands.h"
 
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
