@@ -11,6 +11,11 @@
 
 namespace shopkeeper::cli {
 
+std::string jsonLine(const nlohmann::ordered_json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 using json = nlohmann::ordered_json;
 
 namespace {
