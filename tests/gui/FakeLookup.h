@@ -3,6 +3,7 @@
 #include "gui/catalogue/ItemLookup.h"
 #include "gui/catalogue/ItemTableSource.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -20,6 +21,7 @@ public:
     std::map<QString, QString> names;
     std::vector<gui::SearchHit> entries;
     std::chrono::microseconds delayPerItem{0};
+    mutable std::atomic<int> searches{0}; // searches started, on any thread
 
     QString nameOf(const QString& id) const override
     {
@@ -33,6 +35,7 @@ public:
     void search(const QString& text, const std::function<bool(const gui::SearchHit&)>& onHit,
                 const std::atomic<bool>& cancel) const override
     {
+        ++searches;
         for (const auto& entry : entries) {
             if (cancel.load())
                 return;

@@ -69,7 +69,8 @@ class CatalogueWindows : public EditorFixture
 protected:
     void SetUp() override
     {
-        auto owned = std::make_unique<FixedTables>(someNames(), false);
+        lookup = someNames();
+        auto owned = std::make_unique<FixedTables>(lookup, false);
         tables = owned.get();
         itemTables = std::move(owned);
         (void)window();
@@ -80,6 +81,7 @@ protected:
         tables->finishLoad();
     }
 
+    std::shared_ptr<FakeLookup> lookup;
     FixedTables* tables = nullptr;
 };
 
@@ -112,6 +114,7 @@ TEST_F(CatalogueWindows, ThePreviewAndTheSearchStartWhenTheBuiltInListIsThere)
     EXPECT_EQ(preview->model(0)->name(0, 0), "铁剑");
     QTest::qWait(20);
     EXPECT_EQ(searched.count(), 1);
+    EXPECT_EQ(lookup->searches.load(), 1);
     ASSERT_EQ(search->results()->count(), 1);
     EXPECT_TRUE(search->results()->item(0)->text().contains("1001"));
     EXPECT_FALSE(search->isSearching());
