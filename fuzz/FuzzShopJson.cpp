@@ -1,6 +1,6 @@
 // The command-line tool's JSON input: a shop edit and a page list, applied and written back.
 #include "FuzzInput.h"
-#include "ShopJson.h"
+#include "cli/ShopJson.h"
 
 using namespace shopkeeper;
 

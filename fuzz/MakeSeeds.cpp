@@ -1,7 +1,7 @@
 // Writes the seed corpus of every fuzz target from a generated workspace and the kept findings:
 //   shopkeeper-fuzz-seeds OUT [FINDINGS]   gives OUT/workspace and OUT/<target>/ for each target.
 // Every kept finding seeds its target, so each run starts from every input that once broke one.
-#include "ShopJson.h"
+#include "cli/ShopJson.h"
 #include "core/shop/ShopReader.h"
 #include "core/text/StringTable.h"
 #include "generator/WorkspaceGenerator.h"

@@ -1,4 +1,4 @@
-#include "HistoryCommands.h"
+#include "cli/HistoryCommands.h"
 
 #include "core/history/History.h"
 #include "core/io/FileSystem.h"
@@ -36,118 +36,73 @@ void printEntry(const history::Entry& entry, std::ostream& out)
     out << entry.id << '\t' << entry.time << '\t' << shopsOf(entry) << '\t' << entry.summary << '\n';
 }
 
-class HistoryCommand : public Command
+int listHistory(const Args& args, Streams io)
 {
-public:
-    std::string name() const override { return "history"; }
-    std::string usage() const override { return "history WORKSPACE [SHOP]"; }
-    std::string summary() const override
-    {
-        return "list the saves kept of the workspace, newest first (of one shop with SHOP): ID, TIME, SHOPS, "
-               "SUMMARY, TAB-separated";
-    }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        if (args.empty() || args.size() > 2 || args[0].starts_with("--"))
-            return usageError(io);
-        const workspace::Workspace ws(io::pathFromUtf8(args[0]));
-        if (auto problem = workspace::workspaceProblem(ws))
-            return workspaceFailed(*problem, io);
-        const history::History history(ws.root(), "shopkeeper-cli");
-        const auto shop = args.size() == 2 ? text::asciiLowered(args[1]) : std::string();
-        for (const auto& entry : history.list()) {
-            const bool touches =
-                shop.empty() || std::ranges::any_of(entry.files, [&](const history::EntryFile& f) {
-                    return text::asciiLowered(io::displayPath(f.path.filename())) == shop;
-                });
-            if (touches)
-                printEntry(entry, io.out);
-        }
-        return kOk;
-    }
-
-private:
-    int usageError(Streams io)
-    {
-        io.err << "usage: shopkeeper-cli " << usage() << "\n";
+    // SHOP may be any name, but the workspace is never an option.
+    if (args.positional[0].starts_with("--"))
         return kUsage;
+    const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
+    if (auto problem = workspace::workspaceProblem(ws))
+        return workspaceFailed(*problem, io);
+    const history::History history(ws.root(), "shopkeeper-cli");
+    const auto shop = args.positional.size() == 2 ? text::asciiLowered(args.positional[1]) : std::string();
+    for (const auto& entry : history.list()) {
+        const bool touches =
+            shop.empty() || std::ranges::any_of(entry.files, [&](const history::EntryFile& f) {
+                return text::asciiLowered(io::displayPath(f.path.filename())) == shop;
+            });
+        if (touches)
+            printEntry(entry, io.out);
     }
-};
+    return kOk;
+}
 
-class RestoreCommand : public Command
+int restore(const Args& args, Streams io)
 {
-public:
-    std::string name() const override { return "restore"; }
-    std::string usage() const override { return "restore WORKSPACE ENTRY [--force]"; }
-    std::string summary() const override
-    {
-        return "put the files of a history entry back as they were before it, under the save lock, as an "
-               "entry "
-               "of its own (printed as history prints it); exit 6 for no such entry, 7 when a file changed "
-               "since "
-               "the entry (--force restores all the same), 5 when it fails";
+    const std::string& id = args.positional[1];
+    const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
+    if (auto problem = workspace::workspaceProblem(ws))
+        return workspaceFailed(*problem, io);
+    history::History history(ws.root(), "shopkeeper-cli restore");
+    if (!history.find(id)) {
+        io.err << "没有这条历史记录：" << id << "\n";
+        return kBadInput;
     }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        std::vector<std::string> positional;
-        bool force = false;
-        for (const auto& arg : args) {
-            if (arg == "--force")
-                force = true;
-            else if (arg.starts_with("--"))
-                return usageError(io);
-            else
-                positional.push_back(arg);
-        }
-        if (positional.size() != 2)
-            return usageError(io);
-        const workspace::Workspace ws(io::pathFromUtf8(positional[0]));
-        if (auto problem = workspace::workspaceProblem(ws))
-            return workspaceFailed(*problem, io);
-        history::History history(ws.root(), "shopkeeper-cli restore");
-        if (!history.find(positional[1])) {
-            io.err << "没有这条历史记录：" << positional[1] << "\n";
-            return kBadInput;
-        }
-        auto lock = shop::ShopWriter::lockForSave(ws.shopStringTablePath(), std::chrono::milliseconds(5000),
-                                                  &history);
-        for (const auto& note : history.notes())
-            io.err << note << "\n";
-        if (!lock) {
-            io.err << "恢复失败！" << lock.error().message << "\n";
-            return kSaveFailed;
-        }
-        auto restored = history.restore(positional[1], force);
-        if (!restored) {
-            io.err << "恢复失败！" << restored.error().message << "\n";
-            switch (restored.error().kind) {
-            case history::RestoreError::Kind::NoSuchEntry:
-                return kBadInput;
-            case history::RestoreError::Kind::ChangedSince:
-                return kChangedOnDisk;
-            case history::RestoreError::Kind::Failed:
-                return kSaveFailed;
-            }
-        }
-        if (restored->recorded())
-            printEntry(*restored, io.out);
-        return kOk;
+    auto lock =
+        shop::ShopWriter::lockForSave(ws.shopStringTablePath(), std::chrono::milliseconds(5000), &history);
+    for (const auto& note : history.notes())
+        io.err << note << "\n";
+    if (!lock) {
+        io.err << "恢复失败！" << lock.error().message << "\n";
+        return kSaveFailed;
     }
-
-private:
-    int usageError(Streams io)
-    {
-        io.err << "usage: shopkeeper-cli " << usage() << "\n";
-        return kUsage;
+    auto restored = history.restore(id, args.has("--force"));
+    if (!restored) {
+        io.err << "恢复失败！" << restored.error().message << "\n";
+        return exitCodeOf(restored.error());
     }
-};
+    if (restored->recorded())
+        printEntry(*restored, io.out);
+    return kOk;
+}
 
 } // namespace
 
 void addHistoryCommands(std::vector<std::unique_ptr<Command>>& commands)
 {
-    commands.push_back(std::make_unique<HistoryCommand>());
-    commands.push_back(std::make_unique<RestoreCommand>());
+    commands.push_back(std::make_unique<Command>(
+        "history", "history WORKSPACE [SHOP]",
+        "list the saves kept of the workspace, newest first (of one shop with SHOP): ID, TIME, SHOPS, "
+        "SUMMARY, TAB-separated",
+        Syntax{.minPositional = 1, .maxPositional = 2, .otherDashesArePositional = true}, listHistory));
+    commands.push_back(std::make_unique<Command>(
+        "restore", "restore WORKSPACE ENTRY [--force]",
+        "put the files of a history entry back as they were before it, under the save lock, as an "
+        "entry "
+        "of its own (printed as history prints it); exit 6 for no such entry, 7 when a file changed "
+        "since "
+        "the entry (--force restores all the same), 5 when it fails",
+        Syntax{.minPositional = 2, .maxPositional = 2, .flags = {"--force"}}, restore));
 }
 
 } // namespace shopkeeper::cli

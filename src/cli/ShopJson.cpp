@@ -1,4 +1,4 @@
-#include "ShopJson.h"
+#include "cli/ShopJson.h"
 
 #include "core/io/FileSystem.h"
 #include "core/shop/CellRule.h"
@@ -10,6 +10,11 @@
 #include <limits>
 
 namespace shopkeeper::cli {
+
+std::string jsonLine(const nlohmann::ordered_json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
 
 using json = nlohmann::ordered_json;
 

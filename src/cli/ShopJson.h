@@ -16,6 +16,8 @@ nlohmann::ordered_json shopToJson(const shop::ShopDocument& document);
 // Pages only: {"pages": [5 x {"rows": ...}]}.
 nlohmann::ordered_json pagesToJson(const shop::ShopPages& pages);
 std::string revisionOf(const io::FileFingerprint& fingerprint);
+// JSON as the commands print it: one line, bytes that are no UTF-8 replaced.
+std::string jsonLine(const nlohmann::ordered_json& value);
 
 // What a save sets, read from JSON of the form shopToJson writes.
 struct ShopEdit

@@ -1,5 +1,6 @@
-#include "ToolCommands.h"
+#include "cli/ToolCommands.h"
 
+#include "cli/ShopJson.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
 #include "core/tools/ItemId.h"
@@ -20,50 +21,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-struct ToolArgs
-{
-    std::vector<std::string> positional; // "-1" is an ID, not an option
-    std::vector<std::string> flags;
-};
-
-// Splits args into positionals and the known flags; nothing for an unknown "--" option.
-std::optional<ToolArgs> parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& known)
-{
-    ToolArgs parsed;
-    for (const auto& arg : args) {
-        if (!arg.starts_with("--")) {
-            parsed.positional.push_back(arg);
-        } else if (std::ranges::find(known, arg) != known.end()) {
-            parsed.flags.push_back(arg);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return parsed;
-}
-
-bool hasFlag(const ToolArgs& args, std::string_view flag)
-{
-    return std::ranges::find(args.flags, flag) != args.flags.end();
-}
-
-int usageError(const Command& command, Streams io)
-{
-    io.err << "usage: shopkeeper-cli " << command.usage() << "\n";
-    return kUsage;
-}
-
-// Messages keep the CR LF of the window texts; a terminal wants plain line ends.
-std::string forTerminal(std::string_view message)
-{
-    std::string out;
-    for (std::size_t i = 0; i < message.size(); ++i) {
-        if (!(message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n'))
-            out.push_back(message[i]);
-    }
-    return out;
-}
-
 // A field of a TAB-separated line: no TAB or line break of its own.
 std::string field(std::string_view text)
 {
@@ -77,11 +34,6 @@ std::string field(std::string_view text)
         out.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
     }
     return out;
-}
-
-std::string dumped(const json& value)
-{
-    return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 void printUnreadable(const std::vector<tools::UnreadableShop>& shops, Streams io)
@@ -101,7 +53,7 @@ void printUses(const std::vector<tools::ItemUse>& uses, bool asJson, Streams io)
                            {"row", use.cell.row + 1},
                            {"column", use.cell.column + 1},
                            {"id", use.id}});
-        io.out << dumped(out) << "\n";
+        io.out << jsonLine(out) << "\n";
         return;
     }
     for (const auto& use : uses)
@@ -109,273 +61,233 @@ void printUses(const std::vector<tools::ItemUse>& uses, bool asJson, Streams io)
                << use.cell.row + 1 << '\t' << use.cell.column + 1 << '\t' << use.id << '\n';
 }
 
-class WhereUsedCommand : public Command
+int whereUsed(const Args& args, Streams io)
 {
-public:
-    std::string name() const override { return "where-used"; }
-    std::string usage() const override { return "where-used WORKSPACE [--json] ID..."; }
-    std::string summary() const override
-    {
-        return "every cell of every NPC shop that holds one of the IDs: SHOP, NPC, PAGE, ROW, COLUMN, ID "
-               "(TAB-separated); exit 6 for an ID that is no item ID, 4 when a shop cannot be read";
-    }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        const auto parsed = parseArgs(args, {"--json"});
-        if (!parsed || parsed->positional.size() < 2)
-            return usageError(*this, io);
-        std::vector<std::string> ids;
-        for (std::size_t i = 1; i < parsed->positional.size(); ++i) {
-            auto id = tools::parseItemId(parsed->positional[i]);
-            if (!id) {
-                io.err << tools::notAnItemIdMessage(parsed->positional[i]) << "\n";
-                return kBadInput;
-            }
-            ids.push_back(std::move(*id));
-        }
-        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
-        const auto result = tools::WhereUsed::find(ws, ids);
-        if (!result)
-            return workspaceFailed(result.error(), io);
-        printUses(result->uses, hasFlag(*parsed, "--json"), io);
-        printUnreadable(result->unreadable, io);
-        return result->unreadable.empty() ? kOk : kUnreadableShop;
-    }
-};
-
-class ReplaceCommand : public Command
-{
-public:
-    std::string name() const override { return "replace"; }
-    std::string usage() const override { return "replace WORKSPACE FROM TO [--dry-run] [--skip-unreadable]"; }
-    std::string summary() const override
-    {
-        return "put item TO (\"-1\" empties the slot) into every cell of every NPC shop that holds FROM and "
-               "print "
-               "the changed cells as where-used does; all or nothing unless --skip-unreadable; --dry-run "
-               "writes "
-               "nothing. Exit 4 when a shop cannot be read, 5 when a write fails, 6 for a bad ID, 7 when a "
-               "shop "
-               "changed on disk meanwhile";
-    }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        const auto parsed = parseArgs(args, {"--dry-run", "--skip-unreadable"});
-        if (!parsed || parsed->positional.size() != 3)
-            return usageError(*this, io);
-        const auto from = tools::parseItemId(parsed->positional[1]);
-        const auto to = parsed->positional[2] == "-1" ? std::optional<std::string>("-1")
-                                                      : tools::parseItemId(parsed->positional[2]);
-        if (!from || !to) {
-            io.err << tools::notAnItemIdMessage(parsed->positional[from ? 2 : 1]) << "\n";
+    std::vector<std::string> ids;
+    for (std::size_t i = 1; i < args.positional.size(); ++i) {
+        auto id = tools::parseItemId(args.positional[i]);
+        if (!id) {
+            io.err << tools::notAnItemIdMessage(args.positional[i]) << "\n";
             return kBadInput;
         }
-        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
-        const auto plan = tools::ItemReplace::plan(ws, *from, *to);
-        if (!plan)
-            return workspaceFailed(plan.error(), io);
-        printUnreadable(plan->unreadable, io);
-        for (const auto& refused : plan->refused)
-            io.err << "无法替换 " << refused.fileName << "：" << forTerminal(refused.message) << "\n";
+        ids.push_back(std::move(*id));
+    }
+    const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
+    const auto result = tools::WhereUsed::find(ws, ids);
+    if (!result)
+        return workspaceFailed(result.error(), io);
+    printUses(result->uses, args.json(), io);
+    printUnreadable(result->unreadable, io);
+    return result->unreadable.empty() ? kOk : kUnreadableShop;
+}
 
-        if (hasFlag(*parsed, "--dry-run")) {
-            printUses(plan->changes, false, io);
-            if (!plan->unreadable.empty())
-                return kUnreadableShop;
-            return plan->refused.empty() ? kOk : kSaveFailed;
-        }
+int replace(const Args& args, Streams io)
+{
+    const auto from = tools::parseItemId(args.positional[1]);
+    const auto to = args.positional[2] == "-1" ? std::optional<std::string>("-1")
+                                               : tools::parseItemId(args.positional[2]);
+    if (!from || !to) {
+        io.err << tools::notAnItemIdMessage(args.positional[from ? 2 : 1]) << "\n";
+        return kBadInput;
+    }
+    const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
+    const auto plan = tools::ItemReplace::plan(ws, *from, *to);
+    if (!plan)
+        return workspaceFailed(plan.error(), io);
+    printUnreadable(plan->unreadable, io);
+    for (const auto& refused : plan->refused)
+        io.err << "无法替换 " << refused.fileName << "：" << forTerminal(refused.message) << "\n";
 
-        io::AtomicFileWriter writer;
-        history::History history(ws.root(), "shopkeeper-cli replace");
-        tools::ReplaceOptions options;
-        options.skipUnreadable = hasFlag(*parsed, "--skip-unreadable");
-        options.history = &history;
-        const auto outcome = tools::ItemReplace::apply(*plan, ws.shopStringTablePath(), writer, options);
-        for (const auto& note : history.notes())
-            io.err << forTerminal(note) << "\n";
-        using Kind = tools::ReplaceOutcome::Kind;
-        // Only the cells of shops actually written are printed.
-        std::vector<tools::ItemUse> written;
-        for (const auto& use : plan->changes) {
-            if (std::ranges::find(outcome.written, use.shopFile) != outcome.written.end())
-                written.push_back(use);
-        }
-        printUses(written, false, io);
-        switch (outcome.kind) {
-        case Kind::Written:
-            return plan->unreadable.empty() ? kOk : kUnreadableShop;
-        case Kind::Unreadable:
-            io.err << outcome.message << "（要写入其他商店，请加上 --skip-unreadable）\n";
+    if (args.has("--dry-run")) {
+        printUses(plan->changes, false, io);
+        if (!plan->unreadable.empty())
             return kUnreadableShop;
-        case Kind::ChangedOnDisk:
-            io.err << "没有写入任何文件：" << forTerminal(outcome.message) << "\n";
-            return kChangedOnDisk;
-        case Kind::WriteFailed:
-            io.err << "替换中途失败！" << forTerminal(outcome.message) << "\n";
-            for (const auto& path : outcome.written)
-                io.err << "已写入\t" << io::displayPath(path.filename()) << "\n";
-            for (const auto& path : outcome.notWritten)
-                io.err << "未写入\t" << io::displayPath(path.filename()) << "\n";
-            return kSaveFailed;
-        case Kind::Refused:
-        case Kind::Cancelled:
-        case Kind::Busy:
-            io.err << forTerminal(outcome.message) << "\n";
-            return kSaveFailed;
-        }
+        return plan->refused.empty() ? kOk : kSaveFailed;
+    }
+
+    io::AtomicFileWriter writer;
+    history::History history(ws.root(), "shopkeeper-cli replace");
+    tools::ReplaceOptions options;
+    options.skipUnreadable = args.has("--skip-unreadable");
+    options.history = &history;
+    const auto outcome = tools::ItemReplace::apply(*plan, ws.shopStringTablePath(), writer, options);
+    for (const auto& note : history.notes())
+        io.err << forTerminal(note) << "\n";
+    using Kind = tools::ReplaceOutcome::Kind;
+    // Only the cells of shops actually written are printed.
+    std::vector<tools::ItemUse> written;
+    for (const auto& use : plan->changes) {
+        if (std::ranges::find(outcome.written, use.shopFile) != outcome.written.end())
+            written.push_back(use);
+    }
+    printUses(written, false, io);
+    switch (outcome.kind) {
+    case Kind::Written:
+        return plan->unreadable.empty() ? kOk : kUnreadableShop;
+    case Kind::Unreadable:
+        io.err << outcome.message << "（要写入其他商店，请加上 --skip-unreadable）\n";
+        return kUnreadableShop;
+    case Kind::ChangedOnDisk:
+        io.err << "没有写入任何文件：" << forTerminal(outcome.message) << "\n";
+        return kChangedOnDisk;
+    case Kind::WriteFailed:
+        io.err << "替换中途失败！" << forTerminal(outcome.message) << "\n";
+        for (const auto& path : outcome.written)
+            io.err << "已写入\t" << io::displayPath(path.filename()) << "\n";
+        for (const auto& path : outcome.notWritten)
+            io.err << "未写入\t" << io::displayPath(path.filename()) << "\n";
+        return kSaveFailed;
+    case Kind::Refused:
+    case Kind::Cancelled:
+    case Kind::Busy:
+        io.err << forTerminal(outcome.message) << "\n";
         return kSaveFailed;
     }
-};
+    return kSaveFailed;
+}
 
-class CheckCommand : public Command
+int check(const Args& args, Streams io)
 {
-public:
-    std::string name() const override { return "check"; }
-    std::string usage() const override { return "check WORKSPACE [--json]"; }
-    std::string summary() const override
-    {
-        return "one line per problem of the NPC shops: KIND, FILE, WHERE (PAGE:ROW:COLUMN), DETAIL "
-               "(TAB-separated); "
-               "kinds unknown-item, duplicate-item, unreadable-shop, unknown-npc, missing-page-name, "
-               "leftover-file; exit 8 "
-               "when "
-               "there are problems";
+    const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
+    const auto catalogue = tools::checkCatalogueFor(ws);
+    if (catalogue.note)
+        io.err << forTerminal(*catalogue.note) << "\n";
+    // Each shop's problems are written as the shops come, never gathered into one list.
+    const bool asJson = args.json();
+    json out = json::array();
+    std::size_t count = 0;
+    auto write = [&](const tools::CheckProblem& problem, const std::string& fileName) {
+        ++count;
+        const auto& cell = problem.cell;
+        if (asJson) {
+            json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", fileName}};
+            entry["page"] = cell ? json(cell->page + 1) : json(nullptr);
+            entry["row"] = cell ? json(cell->row + 1) : json(nullptr);
+            entry["column"] = cell ? json(cell->column + 1) : json(nullptr);
+            entry["detail"] = forTerminal(problem.detail);
+            out.push_back(std::move(entry));
+            return;
+        }
+        // One write a line: fifty thousand problems are no rare workspace.
+        std::string line(tools::checkKindName(problem.kind));
+        line.append("\t").append(field(fileName)).append("\t");
+        if (cell)
+            line.append(std::to_string(cell->page + 1))
+                .append(":")
+                .append(std::to_string(cell->row + 1))
+                .append(":")
+                .append(std::to_string(cell->column + 1));
+        line.append("\t").append(field(problem.detail)).append("\n");
+        io.out << line;
+    };
+    const auto result = tools::WorkspaceCheck::forEachShop(
+        ws, catalogue.catalogue,
+        [&](const tools::ShopPlace& place, std::vector<tools::CheckProblem>& problems) {
+            for (const auto& problem : problems)
+                write(problem, place.fileName);
+        });
+    if (!result)
+        return workspaceFailed(result.error(), io);
+    for (const auto& problem : tools::WorkspaceCheck::leftoverFiles(ws, result->shopCount))
+        write(problem, problem.fileName);
+    if (asJson)
+        io.out << jsonLine(out) << "\n";
+    return count == 0 ? kOk : kProblemsFound;
+}
+
+int diff(const Args& args, Streams io)
+{
+    const workspace::Workspace a(io::pathFromUtf8(args.positional[0]));
+    const workspace::Workspace b(io::pathFromUtf8(args.positional[1]));
+    const auto result = tools::diffWorkspaces(a, b);
+    if (!result)
+        return workspaceFailed(result.error(), io);
+    const auto flag = [](bool on) { return on ? "true" : "false"; };
+    if (args.json()) {
+        json shops = json::array();
+        for (const auto& shop : result->differing) {
+            json cells = json::array(), names = json::array();
+            for (const auto& cell : shop.change.cells)
+                cells.push_back({{"page", cell.at.page + 1},
+                                 {"row", cell.at.row + 1},
+                                 {"column", cell.at.column + 1},
+                                 {"a", cell.before},
+                                 {"b", cell.after}});
+            for (const auto& name : shop.change.names)
+                names.push_back({{"page", name.page + 1}, {"a", name.before}, {"b", name.after}});
+            json value = {
+                {"shop", shop.fileName}, {"cells", cells}, {"names", names}, {"repairable", nullptr}};
+            if (shop.change.repairable)
+                value["repairable"] = {{"a", shop.change.repairable->first},
+                                       {"b", shop.change.repairable->second}};
+            shops.push_back(std::move(value));
+        }
+        io.out << jsonLine({{"onlyInA", result->onlyInA}, {"onlyInB", result->onlyInB}, {"differing", shops}})
+               << "\n";
+    } else {
+        for (const auto& shop : result->onlyInA)
+            io.out << field(shop) << "\tonly-in-a\n";
+        for (const auto& shop : result->onlyInB)
+            io.out << field(shop) << "\tonly-in-b\n";
+        for (const auto& shop : result->differing) {
+            const auto name = field(shop.fileName);
+            for (const auto& cell : shop.change.cells)
+                io.out << name << '\t' << cell.at.page + 1 << ':' << cell.at.row + 1 << ':'
+                       << cell.at.column + 1 << '\t' << field(cell.before) << '\t' << field(cell.after)
+                       << '\n';
+            for (const auto& page : shop.change.names)
+                io.out << name << "\tname:" << page.page + 1 << '\t' << field(page.before) << '\t'
+                       << field(page.after) << '\n';
+            if (shop.change.repairable)
+                io.out << name << "\trepair\t" << flag(shop.change.repairable->first) << '\t'
+                       << flag(shop.change.repairable->second) << '\n';
+        }
     }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        const auto parsed = parseArgs(args, {"--json"});
-        if (!parsed || parsed->positional.size() != 1)
-            return usageError(*this, io);
-        const workspace::Workspace ws(io::pathFromUtf8(parsed->positional[0]));
-        const auto catalogue = tools::checkCatalogueFor(ws);
-        if (catalogue.note)
-            io.err << forTerminal(*catalogue.note) << "\n";
-        // Each shop's problems are written as the shops come, never gathered into one list.
-        const bool asJson = hasFlag(*parsed, "--json");
-        json out = json::array();
-        std::size_t count = 0;
-        auto write = [&](const tools::CheckProblem& problem, const std::string& fileName) {
-            ++count;
-            const auto& cell = problem.cell;
-            if (asJson) {
-                json entry = {{"kind", tools::checkKindName(problem.kind)}, {"file", fileName}};
-                entry["page"] = cell ? json(cell->page + 1) : json(nullptr);
-                entry["row"] = cell ? json(cell->row + 1) : json(nullptr);
-                entry["column"] = cell ? json(cell->column + 1) : json(nullptr);
-                entry["detail"] = forTerminal(problem.detail);
-                out.push_back(std::move(entry));
-                return;
-            }
-            // One write a line: fifty thousand problems are no rare workspace.
-            std::string line(tools::checkKindName(problem.kind));
-            line.append("\t").append(field(fileName)).append("\t");
-            if (cell)
-                line.append(std::to_string(cell->page + 1))
-                    .append(":")
-                    .append(std::to_string(cell->row + 1))
-                    .append(":")
-                    .append(std::to_string(cell->column + 1));
-            line.append("\t").append(field(problem.detail)).append("\n");
-            io.out << line;
-        };
-        const auto result = tools::WorkspaceCheck::forEachShop(
-            ws, catalogue.catalogue,
-            [&](const tools::ShopPlace& place, std::vector<tools::CheckProblem>& problems) {
-                for (const auto& problem : problems)
-                    write(problem, place.fileName);
-            });
-        if (!result)
-            return workspaceFailed(result.error(), io);
-        for (const auto& problem : tools::WorkspaceCheck::leftoverFiles(ws, result->shopCount))
-            write(problem, problem.fileName);
-        if (asJson)
-            io.out << dumped(out) << "\n";
-        return count == 0 ? kOk : kProblemsFound;
-    }
-};
+    io.out.flush();
+    for (const auto& shop : result->unreadable)
+        io.err << "无法读取 " << shop.fileName << "：" << forTerminal(shop.message) << "\n";
+    if (!result->unreadable.empty())
+        return kUnreadableShop;
+    return result->equal() ? kOk : kProblemsFound;
+}
 
 } // namespace
 
-class DiffCommand : public Command
-{
-public:
-    std::string name() const override { return "diff"; }
-    std::string usage() const override { return "diff WORKSPACE_A WORKSPACE_B [--json]"; }
-    std::string summary() const override
-    {
-        return "compare the shops of two workspaces, matched by file name: SHOP, then only-in-a or "
-               "only-in-b, "
-               "or PAGE:ROW:COLUMN A B for a cell, name:PAGE A B, repair A B (TAB-separated); exit 8 when "
-               "they "
-               "differ, 4 when a shop cannot be read (the others are still compared)";
-    }
-    int run(const std::vector<std::string>& args, Streams io) override
-    {
-        const auto parsed = parseArgs(args, {"--json"});
-        if (!parsed || parsed->positional.size() != 2)
-            return usageError(*this, io);
-        const workspace::Workspace a(io::pathFromUtf8(parsed->positional[0]));
-        const workspace::Workspace b(io::pathFromUtf8(parsed->positional[1]));
-        const auto result = tools::diffWorkspaces(a, b);
-        if (!result)
-            return workspaceFailed(result.error(), io);
-        const auto flag = [](bool on) { return on ? "true" : "false"; };
-        if (hasFlag(*parsed, "--json")) {
-            json shops = json::array();
-            for (const auto& shop : result->differing) {
-                json cells = json::array(), names = json::array();
-                for (const auto& cell : shop.change.cells)
-                    cells.push_back({{"page", cell.at.page + 1},
-                                     {"row", cell.at.row + 1},
-                                     {"column", cell.at.column + 1},
-                                     {"a", cell.before},
-                                     {"b", cell.after}});
-                for (const auto& name : shop.change.names)
-                    names.push_back({{"page", name.page + 1}, {"a", name.before}, {"b", name.after}});
-                json value = {
-                    {"shop", shop.fileName}, {"cells", cells}, {"names", names}, {"repairable", nullptr}};
-                if (shop.change.repairable)
-                    value["repairable"] = {{"a", shop.change.repairable->first},
-                                           {"b", shop.change.repairable->second}};
-                shops.push_back(std::move(value));
-            }
-            io.out << dumped(
-                          {{"onlyInA", result->onlyInA}, {"onlyInB", result->onlyInB}, {"differing", shops}})
-                   << "\n";
-        } else {
-            for (const auto& shop : result->onlyInA)
-                io.out << field(shop) << "\tonly-in-a\n";
-            for (const auto& shop : result->onlyInB)
-                io.out << field(shop) << "\tonly-in-b\n";
-            for (const auto& shop : result->differing) {
-                const auto name = field(shop.fileName);
-                for (const auto& cell : shop.change.cells)
-                    io.out << name << '\t' << cell.at.page + 1 << ':' << cell.at.row + 1 << ':'
-                           << cell.at.column + 1 << '\t' << field(cell.before) << '\t' << field(cell.after)
-                           << '\n';
-                for (const auto& page : shop.change.names)
-                    io.out << name << "\tname:" << page.page + 1 << '\t' << field(page.before) << '\t'
-                           << field(page.after) << '\n';
-                if (shop.change.repairable)
-                    io.out << name << "\trepair\t" << flag(shop.change.repairable->first) << '\t'
-                           << flag(shop.change.repairable->second) << '\n';
-            }
-        }
-        io.out.flush();
-        for (const auto& shop : result->unreadable)
-            io.err << "无法读取 " << shop.fileName << "：" << forTerminal(shop.message) << "\n";
-        if (!result->unreadable.empty())
-            return kUnreadableShop;
-        return result->equal() ? kOk : kProblemsFound;
-    }
-};
-
 void addToolCommands(std::vector<std::unique_ptr<Command>>& commands)
 {
-    commands.push_back(std::make_unique<WhereUsedCommand>());
-    commands.push_back(std::make_unique<ReplaceCommand>());
-    commands.push_back(std::make_unique<CheckCommand>());
-    commands.push_back(std::make_unique<DiffCommand>());
+    commands.push_back(std::make_unique<Command>(
+        "where-used", "where-used WORKSPACE [--json] ID...",
+        "every cell of every NPC shop that holds one of the IDs: SHOP, NPC, PAGE, ROW, COLUMN, ID "
+        "(TAB-separated); exit 6 for an ID that is no item ID, 4 when a shop cannot be read",
+        Syntax{.minPositional = 2, .flags = {"--json"}}, whereUsed));
+    commands.push_back(std::make_unique<Command>(
+        "replace", "replace WORKSPACE FROM TO [--dry-run] [--skip-unreadable]",
+        "put item TO (\"-1\" empties the slot) into every cell of every NPC shop that holds FROM and "
+        "print "
+        "the changed cells as where-used does; all or nothing unless --skip-unreadable; --dry-run "
+        "writes "
+        "nothing. Exit 4 when a shop cannot be read, 5 when a write fails, 6 for a bad ID, 7 when a "
+        "shop "
+        "changed on disk meanwhile",
+        Syntax{.minPositional = 3, .maxPositional = 3, .flags = {"--dry-run", "--skip-unreadable"}},
+        replace));
+    commands.push_back(std::make_unique<Command>(
+        "check", "check WORKSPACE [--json]",
+        "one line per problem of the NPC shops: KIND, FILE, WHERE (PAGE:ROW:COLUMN), DETAIL "
+        "(TAB-separated); "
+        "kinds unknown-item, duplicate-item, unreadable-shop, unknown-npc, missing-page-name, "
+        "leftover-file; exit 8 "
+        "when "
+        "there are problems",
+        Syntax{.minPositional = 1, .maxPositional = 1, .flags = {"--json"}}, check));
+    commands.push_back(std::make_unique<Command>(
+        "diff", "diff WORKSPACE_A WORKSPACE_B [--json]",
+        "compare the shops of two workspaces, matched by file name: SHOP, then only-in-a or "
+        "only-in-b, "
+        "or PAGE:ROW:COLUMN A B for a cell, name:PAGE A B, repair A B (TAB-separated); exit 8 when "
+        "they "
+        "differ, 4 when a shop cannot be read (the others are still compared)",
+        Syntax{.minPositional = 2, .maxPositional = 2, .flags = {"--json"}}, diff));
 }
 
 } // namespace shopkeeper::cli

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "gui/catalogue/ItemLookup.h"
+#include "gui/catalogue/ItemTableSource.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,6 +21,7 @@ public:
     std::map<QString, QString> names;
     std::vector<gui::SearchHit> entries;
     std::chrono::microseconds delayPerItem{0};
+    mutable std::atomic<int> searches{0}; // searches started, on any thread
 
     QString nameOf(const QString& id) const override
     {
@@ -30,6 +35,7 @@ public:
     void search(const QString& text, const std::function<bool(const gui::SearchHit&)>& onHit,
                 const std::atomic<bool>& cancel) const override
     {
+        ++searches;
         for (const auto& entry : entries) {
             if (cancel.load())
                 return;
@@ -39,6 +45,51 @@ public:
                 return;
         }
     }
+};
+
+// The editor's item tables in a test: every view is the given lookup. The built-in list counts
+// as loaded, or, made with loaded false, its load waits until the test calls finishLoad().
+class FixedTables : public gui::ItemTableSource
+{
+public:
+    explicit FixedTables(std::shared_ptr<const gui::ItemLookup> lookup, bool loaded = true)
+        : lookup_(std::move(lookup)), loaded_(loaded)
+    {
+    }
+
+    bool builtinLoaded() const override { return loaded_; }
+    void loadBuiltin() override
+    {
+        std::unique_lock lock(mutex_);
+        ++loads_;
+        gate_.wait(lock, [this] { return released_; });
+    }
+    std::shared_ptr<const gui::ItemLookup> view(const catalogue::ItemCatalogue&, bool) const override
+    {
+        return lookup_;
+    }
+
+    void finishLoad()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        gate_.notify_all();
+    }
+    int loads()
+    {
+        std::lock_guard lock(mutex_);
+        return loads_;
+    }
+
+private:
+    std::shared_ptr<const gui::ItemLookup> lookup_;
+    bool loaded_;
+    std::mutex mutex_;
+    std::condition_variable gate_;
+    bool released_ = false;
+    int loads_ = 0;
 };
 
 } // namespace shopkeeper::test

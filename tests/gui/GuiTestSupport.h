@@ -150,7 +150,8 @@ protected:
     gui::MainWindow& window()
     {
         if (!window_) {
-            window_ = std::make_unique<gui::MainWindow>(dir.path(), dialogs);
+            window_ = std::make_unique<gui::MainWindow>(
+                dir.path(), dialogs, gui::MainWindow::Backends{.itemTables = std::move(itemTables)});
             window_->setSaveConfirmationDelay(10);
             window_->show();
             window_->activateWindow();
@@ -183,6 +184,8 @@ protected:
 
     TempDir dir;
     ScriptedDialogs dialogs;
+    // The item tables of the window window() makes; the core's when null.
+    std::unique_ptr<gui::ItemTableSource> itemTables;
     std::unique_ptr<gui::MainWindow> window_;
 };
 

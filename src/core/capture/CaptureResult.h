@@ -12,10 +12,10 @@ struct CaptureResult
 {
     enum class Outcome
     {
-        GameNotRunning, // switch the capture off, without a message
-        ReadFailed,     // show "获取失败"; leave the clipboard and the grids alone
-        ReadRefused,    // the game may not be read by this process: shown like ReadFailed
-        Captured,       // show idText(), copy it to the clipboard, fill the grid when asked
+        GameNotRunning, // the capture ends, with nothing to tell
+        ReadFailed,     // no ID: idText() is "获取失败", and nothing is copied or filled in
+        ReadRefused,    // the game may not be read by this process: no ID, as ReadFailed
+        Captured,       // the ID, to copy and, when asked, to put into the cursor cell
     };
 
     // Why a capture gave no ID, where that is known; problemText() tells the user what to do.
@@ -42,7 +42,7 @@ struct CaptureResult
     // The helper the reason is about (shopkeeper-probe), for the command that mends it.
     std::string helperPath;
 
-    // The text for the ID box: the signed decimal ID, "获取失败", or "" when the game is gone.
+    // The result as text: the signed decimal ID, "获取失败", or "" when the game is gone.
     std::string idText() const;
     // Why no ID came and what to do about it, one or two sentences; "" after a capture and when
     // the reason is not known.

@@ -24,8 +24,8 @@ namespace shopkeeper::capture {
 CaptureResult captureItemId(ProcessSource& processes);
 
 // The check when the user switches the capture on. nullopt when it can start (the game runs and
-// the keyboard can be watched); otherwise the text of the "提示" message box: "游戏没有运行！",
-// followed by a second line saying why F12 cannot be watched when that is the reason.
+// the keyboard can be watched); otherwise what to tell the user: "游戏没有运行！", followed by
+// a second line saying why F12 cannot be watched when that is the reason.
 std::optional<std::string> captureSwitchOnProblem(ProcessSource& processes, const KeyStateSource& keys);
 
 } // namespace shopkeeper::capture

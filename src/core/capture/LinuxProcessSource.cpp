@@ -66,17 +66,15 @@ public:
 
     std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) override
     {
-        unsigned char bytes[4] = {};
-        iovec local{bytes, sizeof bytes};
-        iovec remote{reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), sizeof bytes};
+        Int32Bytes bytes{};
+        iovec local{bytes.data(), bytes.size()};
+        iovec remote{reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), bytes.size()};
         const ssize_t n = ::process_vm_readv(pid_, &local, 1, &remote, 1, 0);
         if (n < 0 && errno == EPERM)
             return std::unexpected(ReadError::Refused);
-        if (n != static_cast<ssize_t>(sizeof bytes))
+        if (n != static_cast<ssize_t>(bytes.size()))
             return std::unexpected(ReadError::Failed);
-        const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                                    std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-        return static_cast<std::int32_t>(value);
+        return int32FromLittleEndian(bytes);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "core/capture/CaptureConstants.h"
 #include "core/capture/CaptureResult.h"
 
+#include <array>
 #include <cstdint>
 #include <expected>
 #include <memory>
@@ -31,6 +32,16 @@ enum class ReadError
     Refused, // this process may not read that one (Linux: EPERM from the ptrace check)
     Failed,  // unmapped address, process gone, or any other failure
 };
+
+// Four bytes of the game's memory as the int32 they hold: little-endian, as the game's x86
+// wrote them, whatever the byte order of this machine. Every backend's readInt32 decodes so.
+using Int32Bytes = std::array<unsigned char, 4>;
+constexpr std::int32_t int32FromLittleEndian(const Int32Bytes& bytes)
+{
+    const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+                                std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+    return static_cast<std::int32_t>(value);
+}
 
 // Another process opened for reading its memory; closed when destroyed. Reading through one
 // object always reads the same process, even when the process list has changed meanwhile.

@@ -35,14 +35,12 @@ public:
 
     std::expected<std::int32_t, ReadError> readInt32(std::uint32_t address) override
     {
-        unsigned char bytes[4] = {};
+        Int32Bytes bytes{};
         SIZE_T read = 0;
         const auto* remote = reinterpret_cast<LPCVOID>(static_cast<std::uintptr_t>(address));
-        if (!ReadProcessMemory(process_, remote, bytes, sizeof bytes, &read) || read != sizeof bytes)
+        if (!ReadProcessMemory(process_, remote, bytes.data(), bytes.size(), &read) || read != bytes.size())
             return std::unexpected(ReadError::Failed);
-        const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                                    std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-        return static_cast<std::int32_t>(value);
+        return int32FromLittleEndian(bytes);
     }
 
 private:

@@ -47,8 +47,8 @@ public:
 
     // The name of an item: "" for an empty slot ("-1", or an empty cell); the external table's
     // name when it is in use and has a line with this ID; else the built-in name of the first
-    // entry with this ID; else kUnknownItemName ("未知物品"). For the preview fill and the grid
-    // tooltip alike.
+    // entry with this ID; else kUnknownItemName ("未知物品"). For the preview and the name shown
+    // for a single cell alike.
     std::string idToName(std::string_view id) const;
     // idToName(id) == kUnknownItemName, without making the name: for a check of every cell.
     bool isUnknown(std::string_view id) const;

@@ -11,15 +11,15 @@
 
 namespace shopkeeper::catalogue {
 
-// The names of one page for the preview window: row r, column c holds idToName of the page's
-// cell (r, c), so an empty slot is an empty cell and an ID no table knows is "未知物品".
+// The names of one page's items, laid out as the page: row r, column c holds idToName of the
+// page's cell (r, c), so an empty slot is an empty name and an ID no table knows is "未知物品".
 using PreviewRow = std::array<std::string, shop::kColumns>;
 using PreviewPage = std::vector<PreviewRow>;
 
 // Run on a worker, one call per page (or all five in one job). The refresh first removes the
-// empty rows of the item grids and fills their empty cells with "-1", then hands copies of the
+// empty rows of the pages and fills their empty cells with "-1", then hands copies of the
 // pages here; the rows come back in the page's order. cancel, when given, is checked between
-// rows: closing the window during a fill sets it, and the call returns nothing.
+// rows: setting it abandons the fill (the preview was closed), and the call returns nothing.
 std::optional<PreviewPage> previewPage(const ItemCatalogue& catalogue, const shop::ShopPage& page,
                                        const std::atomic<bool>* cancel = nullptr);
 

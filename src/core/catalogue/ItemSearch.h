@@ -20,7 +20,7 @@ inline constexpr const char* kTooManyHitsTitle = "提示";
 inline constexpr const char* kTooManyHitsQuestion =
     "已找到的物品超过100个，建议输入详细物品名再搜索！是否停止查找？";
 
-// "已找到" N "个物品": the count label of the search window.
+// "已找到" N "个物品": how many hits a search has found, as the user reads it.
 std::string foundCountText(std::size_t count);
 
 // At least kMinSearchWidth bytes as GBK counts them (1 per ASCII character, 2 per other one).
@@ -45,7 +45,7 @@ enum class SearchEnd
 // (this batch included). Return false to stop the search.
 using HitBatchHandler = std::function<bool(std::vector<ItemHit>&& batch, std::size_t hitsSoFar)>;
 
-// The search of the search window, run on the calling thread (a worker):
+// The item search, run on the calling thread (a worker):
 //  1. with the external table in use, each of its lines that contains text (the whole line, ID
 //     included), as "ID---name" from its first two TAB pieces (lines with fewer are skipped);
 //  2. then each built-in entry whose name contains text, unless an external hit already listed
@@ -54,9 +54,9 @@ using HitBatchHandler = std::function<bool(std::vector<ItemHit>&& batch, std::si
 // lists and testing every line, entry by entry.
 //
 // Streaming: a batch ends every batchSize hits, right after hit number kHitQuestionThreshold + 1
-// (so the window can ask its question while the worker waits for the handler to return, and
+// (so the caller can ask the user whether to go on while the worker waits for the handler, and
 // stop on Yes by returning false), and at the end. cancel, when given, is checked between
-// lines and entries; setting it (a new search, the window closing) stops the search soon after.
+// lines and entries; setting it (a new search, the search given up) stops the search soon after.
 // A text shorter than kMinSearchWidth is refused with kSearchTooShortMessage.
 Result<SearchEnd> searchItems(const ItemCatalogue& catalogue, std::string_view text,
                               const HitBatchHandler& onBatch, const std::atomic<bool>* cancel = nullptr,

@@ -27,7 +27,7 @@ std::expected<std::string, CellRefusal> cellValue(std::string_view text);
 // The text to store, or nothing when the value is refused.
 std::optional<std::string> normaliseCell(std::string_view text);
 
-// A sentence that says why text was refused, for the window's status line and the CLI.
+// A sentence that says why text was refused, as the editor and the CLI tell the user.
 std::string cellRefusalMessage(CellRefusal refusal, std::string_view text);
 
 // True for a whole number with an optional sign, the only item form a sell-item block holds.

@@ -45,11 +45,12 @@ public:
     // break "-2" ("-02") is refused with the user's message.
     static std::expected<std::vector<std::vector<std::string>>, BlockError> read(std::string_view text);
 
-    // Lays pages out as grids: page k from its items, pages past the last one with no rows.
+    // Lays the items out as pages of seven-column rows: page k from its items, pages past the
+    // last one with no rows.
     static ShopPages toPages(const std::vector<std::vector<std::string>>& pageItems);
 
     // The block text of the pages, as the output and the save write it. Empty rows are removed
-    // from the pages and empty cells set to "-1" first, as the grids show afterwards. A page
+    // from the pages and empty cells set to "-1" first, so the pages hold what was written. A page
     // without rows before a filled page is written as a page break with nothing after it, so
     // every page keeps its place.
     static std::string serialise(ShopPages& pages);
@@ -57,7 +58,7 @@ public:
     // Whether the text holds a TAB: a pasted text without one is not a block.
     static bool hasTab(std::string_view text) { return text.find('\t') != std::string_view::npos; }
 
-    // A block laid out for reading: seven items a line, as the grids show them, and each page
+    // A block laid out for reading: seven items a line, one page row per line, and each page
     // break "-2" on a line of its own. Only line breaks are added; TABs and items stay.
     static std::string rowsPerLine(std::string_view block);
 };

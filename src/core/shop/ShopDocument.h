@@ -25,7 +25,7 @@ struct CellPosition
     bool operator==(const CellPosition&) const = default;
 };
 
-// What one page grid holds: the page and which of its rows are painted grey. Shading only ever
+// One page and which of its rows are shaded grey. Shading only ever
 // paints, so a grey row stays grey when rows above it go; it moves with its row.
 struct PageState
 {
@@ -114,7 +114,7 @@ struct ShopDocument
     void setRepairable(bool on) { repairable = on; }
 };
 
-// The name a page gets from what the user typed into the rename box: "-1" restores the
+// The name a page gets from the text the user gave for it: "-1" restores the
 // default name of that page (1..5), any other text is the name as typed. A name the table
 // cannot hold as one line is refused with the reason.
 Result<std::string> pageNameFromInput(int page, std::string_view typed);

@@ -49,9 +49,9 @@ struct CheckResult
     bool cancelled = false;
 };
 
-// The catalogue a check names items with: the workspace's id-name.txt, read as the check box
-// 外置ID选择框 reads it, over the built-in list. A missing file means the built-in list alone;
-// a file the check box would refuse too, and note says why.
+// The catalogue a check names items with: the workspace's id-name.txt, read as the editor's
+// external table is (ItemCatalogue::loadExternalTable), over the built-in list. A missing file
+// means the built-in list alone; so does a file that load refuses, and note says why.
 struct CheckCatalogue
 {
     catalogue::ItemCatalogue catalogue;

@@ -41,7 +41,7 @@ struct ScannedShop : ShopPlace
     ShopRead document;
 };
 
-// A shop a tool could not read: named, with the reason the window would show.
+// A shop a tool could not read: named, with the reason in the user's words.
 struct UnreadableShop
 {
     std::size_t index = 0;

@@ -88,7 +88,7 @@ struct LoadError
 // UnreadableFile). Nothing when the workspace can be used.
 std::optional<LoadError> workspaceProblem(const Workspace& workspace);
 
-// The load button's file work: the required files, the shop files that are NPC shops, the
+// Reads a workspace for editing: the required files, the shop files that are NPC shops, the
 // NPC files, the shop index and the NPC-name table. Fails first as workspaceProblem says; a file
 // or folder that exists but cannot be read fails the load with its name and the reason. A shop file that
 // cannot be read is left out of the list and kept in unreadableShops; only when no shop file

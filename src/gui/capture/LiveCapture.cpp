@@ -14,13 +14,12 @@ namespace shopkeeper::gui {
 
 LiveCapture::LiveCapture(capture::CaptureBackends backends, Controls controls, Dialogs& dialogs,
                          CellFiller fillCell, QWidget* dialogParent)
-    : backends_(std::move(backends)), hotkeys_(*backends_.keys,
-                                               [this](std::int32_t periodMs) {
-                                                   ++timerStarts_;
-                                                   pollTimer_.start(periodMs);
-                                               }),
-      controls_(controls), dialogs_(dialogs), fillCell_(std::move(fillCell)), dialogParent_(dialogParent)
+    : backends_(std::move(backends)),
+      hotkeys_(*backends_.keys, [this](std::int32_t periodMs) { pollTimer_.start(periodMs); }),
+      pollTimer_(this), controls_(controls), dialogs_(dialogs), fillCell_(std::move(fillCell)),
+      dialogParent_(dialogParent)
 {
+    pollTimer_.setObjectName(QStringLiteral("capturePoll"));
     pollTimer_.setTimerType(Qt::PreciseTimer);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { hotkeys_.pollHotkeys(); });
     connect(controls_.captureBox, &QCheckBox::clicked, this, &LiveCapture::onCaptureToggled);
@@ -68,7 +67,6 @@ void LiveCapture::onHotkey()
 {
     // The table calls this from its poll on the UI thread; the reading of the game is queued.
     capture::ProcessSource* processes = backends_.processes.get();
-    ++pending_;
     try {
         reader_.enqueue([this, processes](const JobRun::Ticket& ticket) {
             reader_.deliver(ticket.id,
@@ -76,7 +74,6 @@ void LiveCapture::onHotkey()
         });
     } catch (const std::system_error&) {
         // No thread to be had: this press reads nothing.
-        --pending_;
         controls_.idBox->setText(QString::fromUtf8(
             capture::kCaptureFailedText.data(), static_cast<qsizetype>(capture::kCaptureFailedText.size())));
     }
@@ -84,8 +81,6 @@ void LiveCapture::onHotkey()
 
 void LiveCapture::apply(const capture::CaptureResult& result)
 {
-    --pending_;
-
     using Outcome = capture::CaptureResult::Outcome;
     switch (result.outcome) {
     case Outcome::GameNotRunning:

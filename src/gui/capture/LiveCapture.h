@@ -23,13 +23,12 @@ class StatusLine;
 // ID, and 选择框2, which asks for each ID to go into the grid as well. When a press gives no ID
 // and the reason is known, the box's tip and the window's status line say why and what to do.
 //
-// The hot-key table is polled every 10 ms by a timer on the UI thread, started once, at the
-// first switch-on, and never again. Each F12 press queues a read of the game on the job
-// runner, because walking the process list and reading another process can block; the
-// results come back to the UI thread, which alone touches the controls, the clipboard and the
-// grid. Every press counts: reads are done and applied in press order, so two quick presses
-// with "ID填充到表格" fill two cells, and a read under way when the capture is switched off
-// still shows what the game held when F12 was pressed.
+// The hot-key table is polled every 10 ms by a timer on the UI thread (the child named
+// "capturePoll"), started once, at the first switch-on, and never again. Each F12 press queues a read of the
+// game on the job runner, because walking the process list and reading another process can block; the results
+// come back to the UI thread, which alone touches the controls, the clipboard and the grid. Every press
+// counts: reads are done and applied in press order, so two quick presses with "ID填充到表格" fill two cells,
+// and a read under way when the capture is switched off still shows what the game held when F12 was pressed.
 class LiveCapture : public QObject
 {
     Q_OBJECT
@@ -54,14 +53,8 @@ public:
     // The click handler of 选择框1: switches the capture on when the game runs and the
     // keyboard can be watched, off otherwise.
     void onCaptureToggled();
+    // Whether F12 is watched; the window enables the ID and fill boxes by it.
     bool isOn() const;
-    // Whether a read of the game is under way or its result not yet taken in.
-    bool isCapturing() const { return pending_ > 0; }
-
-    const capture::HotkeyTable& hotkeys() const { return hotkeys_; }
-    const QTimer& pollTimer() const { return pollTimer_; }
-    // How often the poll timer has been started; never more than once.
-    int timerStarts() const { return timerStarts_; }
 
 signals:
     // A capture's result has been shown (or has switched the capture off).
@@ -79,13 +72,11 @@ private:
     capture::CaptureBackends backends_;
     capture::HotkeyTable hotkeys_;
     QTimer pollTimer_;
-    int timerStarts_ = 0;
     Controls controls_;
     Dialogs& dialogs_;
     CellFiller fillCell_;
     QWidget* dialogParent_ = nullptr;
     JobRunner reader_;
-    int pending_ = 0; // presses whose result has not been applied yet
     QString shownProblem_;
 };
 

@@ -55,10 +55,41 @@ private:
     catalogue::ItemCatalogue catalogue_;
 };
 
+class CoreTableSource : public ItemTableSource
+{
+public:
+    bool builtinLoaded() const override { return catalogue::BuiltinItemList::isLoaded(); }
+    void loadBuiltin() override { catalogue::BuiltinItemList::preload(); }
+    std::shared_ptr<const ItemLookup> view(const catalogue::ItemCatalogue& catalogue,
+                                           bool withBuiltin) const override
+    {
+        if (withBuiltin)
+            return std::make_shared<CoreLookup>(catalogue);
+        catalogue::ItemCatalogue userTableOnly(emptyList());
+        if (const auto* table = catalogue.externalTable())
+            userTableOnly.setExternalTable(*table);
+        return std::make_shared<CoreLookup>(std::move(userTableOnly));
+    }
+
+private:
+    static std::shared_ptr<const catalogue::BuiltinItemList> emptyList()
+    {
+        static const auto list = catalogue::BuiltinItemList::fromGbk({}, {});
+        return list;
+    }
+};
+
 } // namespace
 
-CatalogueService::CatalogueService(std::filesystem::path workspace, QObject* parent)
-    : QObject(parent), workspace_(std::move(workspace)), builtinReady_(catalogue::BuiltinItemList::isLoaded())
+std::unique_ptr<ItemTableSource> makeCoreTableSource()
+{
+    return std::make_unique<CoreTableSource>();
+}
+
+CatalogueService::CatalogueService(std::filesystem::path workspace, std::unique_ptr<ItemTableSource> tables,
+                                   QObject* parent)
+    : QObject(parent), workspace_(std::move(workspace)),
+      tables_(tables ? std::move(tables) : makeCoreTableSource()), builtinReady_(tables_->builtinLoaded())
 {
     rebuildLookup();
 }
@@ -100,8 +131,9 @@ void CatalogueService::prepare()
         return;
     loading_ = true;
     // The built-in list takes a moment to read: the window goes on meanwhile.
-    loader_.start([this](const JobRun::Ticket& ticket) {
-        catalogue::BuiltinItemList::preload();
+    ItemTableSource* tables = tables_.get();
+    loader_.start([this, tables](const JobRun::Ticket& ticket) {
+        tables->loadBuiltin();
         loader_.deliver(ticket.id, [this] {
             loader_.endRun();
             loading_ = false;
@@ -112,35 +144,21 @@ void CatalogueService::prepare()
     });
 }
 
-void CatalogueService::setLookupForTesting(std::shared_ptr<const ItemLookup> lookup)
+QMetaObject::Connection CatalogueService::whenReady(const QObject* context, std::function<void()> then)
 {
-    testing_ = true;
-    builtinReady_ = true;
-    lookup_ = std::move(lookup);
-    emit lookupChanged();
+    if (builtinReady_) {
+        then();
+        return {};
+    }
+    auto wait = connect(this, &CatalogueService::ready, context, std::move(then), Qt::SingleShotConnection);
+    prepare();
+    return wait;
 }
 
 void CatalogueService::rebuildLookup()
 {
-    if (testing_)
-        return;
-    // Until the built-in list is loaded, a view knows only the user's table: none of its
-    // names may load the list on this thread.
-    if (builtinReady_) {
-        lookup_ = std::make_shared<CoreLookup>(catalogue_);
-    } else {
-        catalogue::ItemCatalogue userTableOnly(emptyList());
-        if (const auto* table = catalogue_.externalTable())
-            userTableOnly.setExternalTable(*table);
-        lookup_ = std::make_shared<CoreLookup>(std::move(userTableOnly));
-    }
+    lookup_ = tables_->view(catalogue_, builtinReady_);
     emit lookupChanged();
-}
-
-std::shared_ptr<const catalogue::BuiltinItemList> CatalogueService::emptyList()
-{
-    static const auto list = catalogue::BuiltinItemList::fromGbk({}, {});
-    return list;
 }
 
 } // namespace shopkeeper::gui

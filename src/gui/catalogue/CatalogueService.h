@@ -2,10 +2,12 @@
 
 #include "core/catalogue/ItemCatalogue.h"
 #include "gui/catalogue/ItemLookup.h"
+#include "gui/catalogue/ItemTableSource.h"
 #include "gui/jobs/JobRunner.h"
 
 #include <QObject>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -19,7 +21,9 @@ class CatalogueService : public QObject
 {
     Q_OBJECT
 public:
-    explicit CatalogueService(std::filesystem::path workspace, QObject* parent = nullptr);
+    // Over the core catalogue when tables is null.
+    explicit CatalogueService(std::filesystem::path workspace, std::unique_ptr<ItemTableSource> tables = {},
+                              QObject* parent = nullptr);
     ~CatalogueService() override;
 
     struct LoadFailure
@@ -39,12 +43,14 @@ public:
     // Starts loading the built-in list unless it is loaded or loading.
     void prepare();
     bool isReady() const { return builtinReady_; }
+    // Runs then, in context, once the built-in list is there: at once when it is, else when its
+    // load (started here if need be) ends. The wait is the returned connection, empty when then
+    // has run: disconnect it to drop the wait. For work that needs every name, such as a
+    // preview fill or a search.
+    QMetaObject::Connection whenReady(const QObject* context, std::function<void()> then);
 
     // The tables as they are now; never null.
     std::shared_ptr<const ItemLookup> lookup() const { return lookup_; }
-
-    // For tests: a view of given tables instead of the real ones.
-    void setLookupForTesting(std::shared_ptr<const ItemLookup> lookup);
 
 signals:
     void statusChanged(const QString& text);
@@ -53,12 +59,11 @@ signals:
 
 private:
     void rebuildLookup();
-    static std::shared_ptr<const catalogue::BuiltinItemList> emptyList();
 
     std::filesystem::path workspace_;
+    std::unique_ptr<ItemTableSource> tables_;
     bool builtinReady_ = false;
     bool loading_ = false;
-    bool testing_ = false;
     catalogue::ItemCatalogue catalogue_;
     std::shared_ptr<const ItemLookup> lookup_;
     JobRunner loader_;

@@ -66,14 +66,14 @@ void fitGroupTitle(QLabel* title)
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent)
-    : MainWindow(std::move(workspace), dialogs, capture::makeCaptureBackends(), parent)
+    : MainWindow(std::move(workspace), dialogs, Backends{}, parent)
 {
 }
 
-MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
-                       capture::CaptureBackends captureBackends, QWidget* parent)
+MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, Backends backends, QWidget* parent)
     : QWidget(parent), FramelessWindow(this), session_(workspace), workspace_(session_),
-      catalogue_(std::move(workspace)), dialogs_(dialogs), documents_(session_, workspace_, dialogs, this)
+      catalogue_(std::move(workspace), std::move(backends.itemTables)), dialogs_(dialogs),
+      documents_(session_, workspace_, dialogs, this)
 {
     buildControls();
     setUpWorkspaceChooser();
@@ -90,7 +90,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
         });
     }
     capture_ = std::make_unique<LiveCapture>(
-        std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_, statusLine_},
+        std::move(backends.capture), LiveCapture::Controls{captureBox_, fillBox_, idBox_, statusLine_},
         dialogs_, [this](const QString& text) { return fillSelectedCell(text); }, this);
     connectSession();
 

@@ -53,8 +53,14 @@ class MainWindow : public QWidget, public FramelessWindow
     Q_OBJECT
 public:
     MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent = nullptr);
-    // With the given process list and keyboard for the F12 capture instead of the platform's.
-    MainWindow(std::filesystem::path workspace, Dialogs& dialogs, capture::CaptureBackends captureBackends,
+    // What the window reads besides the workspace: the process list and keyboard of the F12
+    // capture, and the item tables (the core's when null).
+    struct Backends
+    {
+        capture::CaptureBackends capture = capture::makeCaptureBackends();
+        std::unique_ptr<ItemTableSource> itemTables = nullptr;
+    };
+    MainWindow(std::filesystem::path workspace, Dialogs& dialogs, Backends backends,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 

@@ -58,10 +58,6 @@ PreviewWindow::PreviewWindow(ShopSession& session, WorkspaceSession& workspace, 
                 models_[static_cast<std::size_t>(page)]->setNames(firstRow, names);
             });
     connect(&job_, &PreviewFillJob::finished, this, &PreviewWindow::endRefresh);
-    connect(&catalogue_, &CatalogueService::ready, this, [this] {
-        if (waitingForCatalogue_)
-            startFill();
-    });
 }
 
 PreviewWindow::~PreviewWindow()
@@ -104,19 +100,9 @@ void PreviewWindow::refresh()
     busyLabel_->setText(QStringLiteral(">"));
     busyLabel_->show();
     busyTimer_.start();
-    if (catalogue_.isReady()) {
-        startFill();
-    } else {
-        // The built-in list is still being read: the fill starts when it is there.
-        waitingForCatalogue_ = true;
-        catalogue_.prepare();
-    }
-}
-
-void PreviewWindow::startFill()
-{
-    waitingForCatalogue_ = false;
-    job_.start(session_.document().pages, catalogue_.lookup());
+    // While the built-in list is still being read, the fill starts when it is there.
+    catalogueWait_ =
+        catalogue_.whenReady(this, [this] { job_.start(session_.document().pages, catalogue_.lookup()); });
 }
 
 void PreviewWindow::animate()
@@ -146,7 +132,7 @@ void PreviewWindow::stopRefresh()
 {
     // A fill still running stops at its next step; nothing is killed.
     job_.cancel();
-    waitingForCatalogue_ = false;
+    disconnect(catalogueWait_);
     if (refreshing_) {
         busyTimer_.stop();
         busyLabel_->hide();

@@ -46,7 +46,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void startFill();
     void stopRefresh();
     void endRefresh();
     void animate();
@@ -59,7 +58,7 @@ private:
     QTimer busyTimer_;
     int busyStep_ = 0;
     bool refreshing_ = false;
-    bool waitingForCatalogue_ = false;
+    QMetaObject::Connection catalogueWait_; // a fill waiting for the built-in list
     bool placed_ = false;
     QTabWidget* tabs_ = nullptr;
     QPushButton* refreshButton_ = nullptr;

@@ -26,7 +26,6 @@ public:
     void apply();
     QLineEdit* fromBox() const { return fromBox_; }
     QLineEdit* toBox() const { return toBox_; }
-    QPushButton* applyButton() const { return applyButton_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -93,10 +93,6 @@ SearchWindow::SearchWindow(CatalogueService& catalogue, Dialogs& dialogs, QWidge
             idBox_->clear();
         emit searchFinished();
     });
-    connect(&catalogue_, &CatalogueService::ready, this, [this] {
-        if (waitingForCatalogue_)
-            startSearch();
-    });
 }
 
 SearchWindow::~SearchWindow()
@@ -129,19 +125,11 @@ void SearchWindow::search()
     searchText_ = text;
     setColour(countLabel_, QColor(255, 0, 0));
     countLabel_->setText(qs(catalogue::foundCountText(0)));
-    if (catalogue_.isReady()) {
-        startSearch();
-    } else {
-        waitingForCatalogue_ = true;
-        catalogue_.prepare();
-    }
-}
-
-void SearchWindow::startSearch()
-{
-    waitingForCatalogue_ = false;
-    job_.start(searchText_, catalogue_.lookup());
-    setColour(countLabel_, QColor(0, 0, 255));
+    disconnect(catalogueWait_);
+    catalogueWait_ = catalogue_.whenReady(this, [this] {
+        job_.start(searchText_, catalogue_.lookup());
+        setColour(countLabel_, QColor(0, 0, 255));
+    });
 }
 
 void SearchWindow::showCount()
@@ -163,7 +151,7 @@ void SearchWindow::take(QListWidgetItem* item)
 void SearchWindow::closeEvent(QCloseEvent* event)
 {
     // A search still running stops at its next entry; nothing is killed.
-    waitingForCatalogue_ = false;
+    disconnect(catalogueWait_);
     job_.cancel();
     event->accept();
 }

@@ -27,7 +27,7 @@ public:
     ~SearchWindow() override;
 
     void search();
-    bool isSearching() const { return job_.isRunning() || waitingForCatalogue_; }
+    bool isSearching() const { return job_.isRunning() || catalogueWait_; }
     QListWidget* results() const { return results_; }
 
 signals:
@@ -40,7 +40,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void startSearch();
     void showCount();
     void take(QListWidgetItem* item);
 
@@ -49,7 +48,7 @@ private:
     QWidget* owner_;
     ItemSearchJob job_;
     QString searchText_;
-    bool waitingForCatalogue_ = false;
+    QMetaObject::Connection catalogueWait_; // a search waiting for the built-in list
     bool placed_ = false;
     QListWidget* results_ = nullptr;
     QLineEdit* searchBox_ = nullptr;

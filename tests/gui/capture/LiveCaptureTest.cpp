@@ -151,7 +151,8 @@ protected:
         keys_ = keys.get();
         window_ = std::make_unique<gui::MainWindow>(
             dir.path(), dialogs,
-            capture::CaptureBackends{std::make_unique<FakeProcesses>(game), std::move(keys)});
+            gui::MainWindow::Backends{
+                .capture = capture::CaptureBackends{std::make_unique<FakeProcesses>(game), std::move(keys)}});
         window_->show();
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -169,6 +170,7 @@ protected:
         return idBox()->toolTip();
     }
     gui::LiveCapture& live() { return window().liveCapture(); }
+    QTimer* pollTimer() { return live().findChild<QTimer*>(QStringLiteral("capturePoll")); }
 
     void expectOff()
     {
@@ -176,7 +178,6 @@ protected:
         EXPECT_FALSE(idBox()->isEnabled());
         EXPECT_FALSE(fillBox()->isChecked());
         EXPECT_FALSE(fillBox()->isEnabled());
-        EXPECT_FALSE(live().isOn());
     }
 
     void switchOn()
@@ -184,7 +185,7 @@ protected:
         game.setRunning(true);
         captureBox()->click();
         ASSERT_TRUE(captureBox()->isChecked());
-        ASSERT_TRUE(live().isOn());
+        ASSERT_TRUE(idBox()->isEnabled());
     }
 
     // Lets the poll see the keyboard as it is now a few times over.
@@ -225,7 +226,8 @@ TEST_F(LiveCaptureTest, SwitchingOnWithoutTheGameSaysSoAndStaysOff)
     EXPECT_EQ(dialogs.messages[0].text, "游戏没有运行！");
     EXPECT_EQ(dialogs.messages[0].icon, gui::Dialogs::Icon::Information);
     expectOff();
-    EXPECT_EQ(live().timerStarts(), 0);
+    ASSERT_NE(pollTimer(), nullptr);
+    EXPECT_FALSE(pollTimer()->isActive());
 
     // A keyboard that cannot be watched keeps the capture off even with the game running,
     // and the second line says why.
@@ -406,28 +408,41 @@ TEST_F(LiveCaptureTest, HoldingF12CapturesOnceAndEachNewPressAgain)
 
 TEST_F(LiveCaptureTest, SwitchingOffAndOnReusesTheRecordAndTheOneTimer)
 {
+    // The table asks for its timer once (HotkeyTableTest); here the one poll timer is the one
+    // that runs, and switching off and on leaves it running, never a second one beside it.
+    QTimer* poll = pollTimer();
+    ASSERT_NE(poll, nullptr);
+    EXPECT_FALSE(poll->isActive());
     switchOn();
-    EXPECT_EQ(live().timerStarts(), 1);
-    EXPECT_TRUE(live().pollTimer().isActive());
-    EXPECT_EQ(live().pollTimer().interval(), capture::kDefaultPollPeriodMs);
+    EXPECT_TRUE(poll->isActive());
+    EXPECT_EQ(poll->interval(), capture::kDefaultPollPeriodMs);
 
     fillBox()->click();
     captureBox()->click();
     expectOff();
-    EXPECT_TRUE(live().pollTimer().isActive()); // it runs on, with nothing to do
+    EXPECT_TRUE(poll->isActive()); // it runs on, with nothing to do
+    // Off means F12 is no longer watched.
+    keys_->down.insert(capture::kVkF12);
+    ASSERT_TRUE(ticks(5));
+    keys_->down.erase(capture::kVkF12);
+    ASSERT_TRUE(ticks(2));
+    EXPECT_EQ(game.captureCount(), 0);
 
     captureBox()->click();
     EXPECT_TRUE(captureBox()->isChecked());
     EXPECT_TRUE(idBox()->isEnabled());
     EXPECT_FALSE(fillBox()->isChecked());
-    EXPECT_EQ(live().timerStarts(), 1);
-    ASSERT_EQ(live().hotkeys().records().size(), 1u);
-    EXPECT_EQ(live().hotkeys().records()[0].id, capture::kHotkeyIdBase + 1);
+    EXPECT_EQ(live().findChildren<QTimer*>(QStringLiteral("capturePoll")).size(), 1);
 
-    // And F12 works after the revival.
+    // And F12 works after the revival, read once per press: the old record came back rather
+    // than a second one beside it.
+    QSignalSpy applied(&live(), &gui::LiveCapture::resultApplied);
     game.store(0x00400000, 606);
     ASSERT_TRUE(pressF12());
     EXPECT_EQ(idBox()->text(), "606");
+    ASSERT_TRUE(ticks(5));
+    EXPECT_EQ(game.captureCount(), 1);
+    EXPECT_EQ(applied.count(), 1);
 }
 
 TEST_F(LiveCaptureTest, EveryPressIsAppliedInPressOrderEvenAfterSwitchingOff)
@@ -435,6 +450,7 @@ TEST_F(LiveCaptureTest, EveryPressIsAppliedInPressOrderEvenAfterSwitchingOff)
     switchOn();
     fillBox()->click();
     putCursor(0, 0);
+    QSignalSpy applied(&live(), &gui::LiveCapture::resultApplied);
     game.store(0x00400000, 3030);
     game.setGate(false);
     // Two quick presses while the first read still waits: both fill a cell, in order.
@@ -447,7 +463,7 @@ TEST_F(LiveCaptureTest, EveryPressIsAppliedInPressOrderEvenAfterSwitchingOff)
     keys_->down.erase(capture::kVkF12);
     ASSERT_TRUE(ticks(2)); // seen up, or the next press would be this one still held
     game.setGate(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !live().isCapturing(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.count() == 2; }, kWaitMs));
     EXPECT_EQ(game.captureCount(), 2);
     EXPECT_EQ(cell(0, 0), "3030");
     EXPECT_EQ(cell(0, 1), "3030");
@@ -462,7 +478,7 @@ TEST_F(LiveCaptureTest, EveryPressIsAppliedInPressOrderEvenAfterSwitchingOff)
     captureBox()->click();
     expectOff();
     game.setGate(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !live().isCapturing(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return applied.count() == 3; }, kWaitMs));
     EXPECT_EQ(idBox()->text(), "4040");
     EXPECT_EQ(cell(0, 2), ""); // the fill box went off with the capture
 }

@@ -24,12 +24,13 @@ class ChangeWindows : public ::testing::Test
 protected:
     void SetUp() override
     {
-        window = std::make_unique<gui::MainWindow>(ws.dir.path(), dialogs);
-        window->setSaveConfirmationDelay(0);
         auto lookup = std::make_shared<FakeLookup>();
         lookup->names = {
             {"7", "Sword"}, {"100", "Bread"}, {"200", "Milk"}, {"300", "Shield"}, {"555", "Cake"}};
-        window->catalogue().setLookupForTesting(lookup);
+        window = std::make_unique<gui::MainWindow>(
+            ws.dir.path(), dialogs,
+            gui::MainWindow::Backends{.itemTables = std::make_unique<FixedTables>(lookup)});
+        window->setSaveConfirmationDelay(0);
         window->show();
         QSignalSpy ready(window.get(), &gui::MainWindow::npcListReady);
         child<QPushButton>(window.get(), "载入按钮")->click();

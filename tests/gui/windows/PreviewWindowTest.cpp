@@ -24,7 +24,8 @@ protected:
     {
         lookup = std::make_shared<FakeLookup>();
         lookup->names = {{"1001", "一把名字很长很长的精钢长剑，可以换行显示"}, {"1002", "小红药水"}};
-        window().catalogue().setLookupForTesting(lookup);
+        itemTables = std::make_unique<FixedTables>(lookup);
+        (void)window();
     }
     gui::PreviewWindow* open()
     {

@@ -23,7 +23,7 @@ protected:
         for (int i = 0; i < 300; ++i)
             lookup->entries.push_back({QString::number(5000 + i), QStringLiteral("铁剑%1").arg(i)});
         lookup->entries.push_back({"7001", "Iron Shield"});
-        window().catalogue().setLookupForTesting(lookup);
+        itemTables = std::make_unique<FixedTables>(lookup);
         child<QPushButton>(&window(), "搜索按钮")->click();
         search = window().searchWindow();
         ASSERT_NE(search, nullptr);

@@ -185,9 +185,12 @@ TEST_F(ToolWindows, ReplacePreviewsAsksAboutTheOpenShopWritesAllOrNothingAndReRe
 
     // Save: the edit is written, then the unreadable c.shp stops the whole replace.
     dialogs.saveChoices = {gui::Dialogs::SaveChoice::Save};
+    auto* applyButton = child<QPushButton>(tool, "替换按钮");
     tool->apply();
     EXPECT_FALSE(window->save()) << "no save while the replace writes";
+    EXPECT_FALSE(applyButton->isEnabled());
     ASSERT_TRUE(waitFor(tool));
+    EXPECT_TRUE(applyButton->isEnabled());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith("没有写入任何文件"));
     EXPECT_NE(ws.shop("a.shp").find("555"), std::string::npos);
@@ -198,7 +201,7 @@ TEST_F(ToolWindows, ReplacePreviewsAsksAboutTheOpenShopWritesAllOrNothingAndReRe
     writeFile(ws.dir / "itemshop/c.shp", shopText("etc shop", "", "7\t8\t"));
     ASSERT_FALSE(window->session().editCell(0, {0, 2}, "666"));
     dialogs.saveChoices = {gui::Dialogs::SaveChoice::Discard};
-    tool->apply();
+    applyButton->click();
     ASSERT_TRUE(waitFor(tool));
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(tool->statusLabel()->text(), "已替换 5 处，写入 4 个商店");

@@ -1,0 +1,27 @@
+#include "core/capture/ProcessSource.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+using namespace shopkeeper::capture;
+
+// Both platforms' readers hand the four bytes they read to this one decode.
+TEST(Int32FromLittleEndian, TheLowByteComesFirstAndTheTopBitIsTheSign)
+{
+    const struct
+    {
+        Int32Bytes bytes;
+        std::int32_t value;
+    } cases[] = {
+        {{0x00, 0x00, 0x00, 0x00}, 0},         {{0x01, 0x00, 0x00, 0x00}, 1},
+        {{0x00, 0x01, 0x00, 0x00}, 0x100},     {{0x00, 0x00, 0x01, 0x00}, 0x10000},
+        {{0x00, 0x00, 0x00, 0x01}, 0x1000000}, {{0x59, 0x1B, 0x00, 0x00}, 7001},
+        {{0xB4, 0x45, 0xAE, 0x01}, 0x1AE45B4}, {{0x12, 0x34, 0x56, 0x78}, 0x78563412},
+        {{0xFF, 0xFF, 0xFF, 0xFF}, -1},        {{0xE7, 0xFF, 0xFF, 0xFF}, -25},
+        {{0xFF, 0xFF, 0xFF, 0x7F}, INT32_MAX}, {{0x00, 0x00, 0x00, 0x80}, INT32_MIN},
+        {{0x80, 0x00, 0x00, 0x00}, 0x80}, // a high bit in a low byte is no sign
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(int32FromLittleEndian(c.bytes), c.value)
+            << int(c.bytes[0]) << ' ' << int(c.bytes[1]) << ' ' << int(c.bytes[2]) << ' ' << int(c.bytes[3]);
+}
