@@ -24,6 +24,31 @@ extern char** environ;
 
 namespace shopkeeper::bench {
 
+inline double millisecondsOf(const auto& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The floor of the tools: every file of the given folders of each root opened and read once, on
+// one thread. Returns the bytes read.
+inline std::size_t readFoldersOnce(const std::vector<std::filesystem::path>& roots,
+                                   const std::vector<std::string>& folders)
+{
+    std::size_t bytes = 0;
+    for (const auto& root : roots) {
+        for (const auto& folder : folders) {
+            for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                bytes += content.size();
+            }
+        }
+    }
+    return bytes;
+}
+
 // What the generator makes today, as one number: the bytes of a small workspace made with the
 // large one's seed. A large workspace kept from an older generator is made again.
 inline std::string generatorStamp()

@@ -68,26 +68,6 @@ std::filesystem::path editedCopy(const std::filesystem::path& original, std::siz
     return folder;
 }
 
-std::size_t readShopFoldersOnce(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::size_t bytes = 0;
-    for (const auto& root : {a, b}) {
-        for (const auto& entry : std::filesystem::directory_iterator(root / "itemshop")) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            bytes += content.size();
-        }
-    }
-    return bytes;
-}
-
-double millisecondsOf(const auto& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 void DiffWorkspaces(benchmark::State& state)
 {
     const auto a = bench::largeWorkspace();
@@ -97,10 +77,12 @@ void DiffWorkspaces(benchmark::State& state)
     double total = 0;
     std::size_t found = 0;
     for (auto _ : state) {
-        floor += millisecondsOf([&] { benchmark::DoNotOptimize(readShopFoldersOnce(a, b)); });
+        floor += bench::millisecondsOf([&] {
+            benchmark::DoNotOptimize(bench::readFoldersOnce({a, b}, {"itemshop"}));
+        });
         // Each run as a program's one run: no table kept from an earlier one.
         text::StringTable::forgetKept();
-        const double ms = millisecondsOf([&] {
+        const double ms = bench::millisecondsOf([&] {
             const auto result = tools::diffWorkspaces(workspace::Workspace(a), workspace::Workspace(b));
             found = 0;
             for (const auto& shop : result->differing)

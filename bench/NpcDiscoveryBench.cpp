@@ -117,22 +117,15 @@ std::string listNpcs(const std::filesystem::path& root)
     return out;
 }
 
-double millisecondsOf(const auto& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 void ListNpcs(benchmark::State& bench)
 {
     const auto root = bench::largeWorkspace();
     double floor = 0;
     double total = 0;
     for (auto _ : bench) {
-        floor += millisecondsOf([&] { benchmark::DoNotOptimize(readEveryFileOnce(root)); });
+        floor += bench::millisecondsOf([&] { benchmark::DoNotOptimize(readEveryFileOnce(root)); });
         text::StringTable::forgetKept(); // each run as the command's one run in its own process
-        const double ms = millisecondsOf([&] { benchmark::DoNotOptimize(listNpcs(root).size()); });
+        const double ms = bench::millisecondsOf([&] { benchmark::DoNotOptimize(listNpcs(root).size()); });
         total += ms;
         bench.SetIterationTime(ms / 1000.0);
     }

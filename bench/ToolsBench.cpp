@@ -60,22 +60,7 @@ const std::string& soldItem()
 // The floor: every file of itemshop/ and npc/ opened and read once, on one thread.
 std::size_t readEveryFileOnce(const std::filesystem::path& root = ws().root())
 {
-    std::size_t bytes = 0;
-    for (const char* folder : {"itemshop", "npc"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            bytes += content.size();
-        }
-    }
-    return bytes;
-}
-
-double millisecondsOf(const auto& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return bench::readFoldersOnce({root}, {"itemshop", "npc"});
 }
 
 // Times a tool's run beside a run of the floor, both under the machine's same conditions, each
@@ -86,9 +71,9 @@ void timeAgainstFloor(benchmark::State& state, double target, const std::functio
     double floor = 0;
     double total = 0;
     for (auto _ : state) {
-        floor += millisecondsOf([] { benchmark::DoNotOptimize(readEveryFileOnce()); });
+        floor += bench::millisecondsOf([] { benchmark::DoNotOptimize(readEveryFileOnce()); });
         text::StringTable::forgetKept();
-        const double ms = millisecondsOf(tool);
+        const double ms = bench::millisecondsOf(tool);
         total += ms;
         state.SetIterationTime(ms / 1000.0);
     }
