@@ -36,6 +36,18 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
                 if (page == model_->pageIndex())
                     showRefusal(row, column, reason);
             });
+    // Through the session's own connection: a grid going after it tells it nothing.
+    auto& session = model_->session();
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, &session,
+            [&session, page = model_->pageIndex()](const QModelIndex& at) {
+                session.setCursor(page, at.isValid()
+                                            ? std::optional(shop::CellPosition{at.row(), at.column()})
+                                            : std::nullopt);
+            });
+    connect(&session, &ShopSession::cursorChanged, this, [this](int page) {
+        if (page == model_->pageIndex())
+            followCursor();
+    });
 }
 
 void PageGridView::keyPressEvent(QKeyEvent* event)
@@ -85,16 +97,12 @@ void PageGridView::clearSelectedCells()
     model_->session().clearCells(model_->pageIndex(), cells);
 }
 
-bool PageGridView::fillSelectedCell(const QString& text)
+void PageGridView::followCursor()
 {
-    const QModelIndex at = currentIndex();
-    if (!at.isValid())
-        return false;
-    const auto next = model_->session().fillSelectedCell(model_->pageIndex(), {at.row(), at.column()}, text);
-    if (!next)
-        return false;
-    setCurrentIndex(model_->index(next->row, next->column));
-    return true;
+    const auto at = model_->session().cursor(model_->pageIndex());
+    const QModelIndex wanted = at ? model_->index(at->row, at->column) : QModelIndex();
+    if (wanted != currentIndex())
+        setCurrentIndex(wanted);
 }
 
 void PageGridView::showRefusal(int row, int column, const QString& reason)

@@ -79,8 +79,8 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     setUpWorkspaceChooser();
     keepWindowPosition();
     npcCombo_->setModel(workspace_.npcList());
-    for (int k = 0; k < shop::kPageCount; ++k) {
-        session_.model(k)->setNameLookup([this](const QString& id) {
+    for (auto* view : grids_) {
+        view->gridModel()->setNameLookup([this](const QString& id) {
             // The built-in list is read on first use, off this thread; until then no name.
             if (!catalogue_.isReady()) {
                 catalogue_.prepare();
@@ -91,7 +91,7 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     }
     capture_ = std::make_unique<LiveCapture>(
         std::move(captureBackends), LiveCapture::Controls{captureBox_, fillBox_, idBox_, statusLine_},
-        dialogs_, [this](const QString& text) { return fillSelectedCell(text); }, this);
+        dialogs_, [this](const QString& text) { return session_.fillSelectedCell(text); }, this);
     connectSession();
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
@@ -111,7 +111,6 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
 
     connect(&documents_, &DocumentManager::shopOpened, this, [this] {
         pathBox_->setToolTip({});
-        transferMode_ = TransferMode::Batch;
         emit shopOpened();
     });
     connect(&documents_, &DocumentManager::saveConfirming, this, &MainWindow::saveConfirming);
@@ -181,12 +180,12 @@ void MainWindow::buildControls()
         fitGroupTitle(title);
     repairLabel_->installEventFilter(this);
 
-    // The page grids take their models from the session, so they are made here.
+    // The page grids, each over its page of the session's document.
     for (int k = 0; k < shop::kPageCount; ++k) {
         auto* page = new QWidget();
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(4, 4, 4, 4);
-        auto* view = new PageGridView(session_.model(k), page);
+        auto* view = new PageGridView(new PageGridModel(session_, k, this), page);
         view->setObjectName(QStringLiteral("物品表格%1").arg(k + 1));
         layout->addWidget(view);
         grids_[static_cast<std::size_t>(k)] = view;
@@ -200,7 +199,11 @@ void MainWindow::buildControls()
         setTabOrder(previous, control);
         previous = control;
     }
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { returnFocus(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int page) {
+        session_.setCurrentPage(page);
+        returnFocus();
+    });
+    connect(&session_, &ShopSession::currentPageChanged, tabs_, &QTabWidget::setCurrentIndex);
     // The window's status, right of the page tabs, clear of the button laid over their row.
     statusLine_ = new StatusLine(tabs_, tabs_->geometry().right() - editPagesButton_->x() + 4);
     statusLine_->setObjectName(QStringLiteral("状态栏"));
@@ -393,7 +396,6 @@ void MainWindow::leaveWorkspace()
     // The user's item table was read from the old folder: it goes out of use with it.
     actions_.externalTable->setChecked(false);
     catalogue_.setWorkspace(workspacePath());
-    transferMode_ = TransferMode::Read;
     updateTitle();
     updateActions();
     emit workspaceChanged();
@@ -462,7 +464,6 @@ void MainWindow::showOpenRow(int row)
 
 void MainWindow::openRepairWindow()
 {
-    transferMode_ = TransferMode::Batch;
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
     window.reader = [this](const QString& text) { return documents_.readMended(text); };
     window.exec();
@@ -474,28 +475,14 @@ bool MainWindow::save()
     return documents_.save();
 }
 
-int MainWindow::currentPage() const
-{
-    const int index = tabs_->currentIndex();
-    return index >= 0 && index < shop::kPageCount ? index : -1;
-}
-
 PageGridView* MainWindow::currentPageGrid() const
 {
-    const int page = currentPage();
-    return page < 0 ? nullptr : grids_[static_cast<std::size_t>(page)];
-}
-
-bool MainWindow::fillSelectedCell(const QString& text)
-{
-    auto* view = currentPageGrid();
-    return view && view->fillSelectedCell(text);
+    return grids_[static_cast<std::size_t>(session_.currentPage())];
 }
 
 void MainWindow::addTwoRows()
 {
-    if (currentPage() >= 0)
-        session_.addTwoRows(currentPage());
+    session_.addTwoRows(session_.currentPage());
     returnFocus();
 }
 
@@ -503,8 +490,8 @@ void MainWindow::clearThisPage()
 {
     const bool yes =
         dialogs_.question(this, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None);
-    if (yes && currentPage() >= 0)
-        session_.clearPage(currentPage());
+    if (yes)
+        session_.clearPage(session_.currentPage());
     returnFocus();
 }
 
@@ -527,7 +514,6 @@ void MainWindow::openForRead()
         returnFocus();
         return;
     }
-    transferMode_ = TransferMode::Read;
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
     window.reader = [this](const QString& text) { return documents_.readPasted(text); };
     window.exec();
@@ -536,7 +522,6 @@ void MainWindow::openForRead()
 
 void MainWindow::openForOutput()
 {
-    transferMode_ = TransferMode::Output;
     TransferWindow window(TransferMode::Output, session_.output(), dialogs_, this);
     window.exec();
     returnFocus();

@@ -97,7 +97,7 @@ void PreviewWindow::refresh()
         tabs_->setTabText(k, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
         auto* model = models_[static_cast<std::size_t>(k)];
         model->clear();
-        model->setRowCount(session_.model(k)->rowCount());
+        model->setRowCount(session_.document().page(k).rowCount());
         model->shadeRows();
     }
     busyStep_ = 0;
@@ -116,7 +116,7 @@ void PreviewWindow::refresh()
 void PreviewWindow::startFill()
 {
     waitingForCatalogue_ = false;
-    job_.start(session_.document().pages, catalogue_.lookup());
+    job_.start(session_.document().pages(), catalogue_.lookup());
 }
 
 void PreviewWindow::animate()
