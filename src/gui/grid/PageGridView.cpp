@@ -26,8 +26,7 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     setShowGrid(true);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: #C0C0C0; background: white; }"));
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
+    setEditable(true);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setTabKeyNavigation(true);
     setWordWrap(true);
@@ -48,6 +47,13 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
         if (page == model_->pageIndex())
             followCursor();
     });
+}
+
+void PageGridView::setEditable(bool editable)
+{
+    setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed
+                             : QAbstractItemView::NoEditTriggers);
 }
 
 void PageGridView::keyPressEvent(QKeyEvent* event)

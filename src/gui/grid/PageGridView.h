@@ -19,6 +19,9 @@ public:
 
     PageGridModel* gridModel() const { return model_; }
 
+    // Whether a double click or a key opens a cell's editor.
+    void setEditable(bool editable);
+
     void copySelection();
     void paste();
     void clearSelectedCells();

@@ -56,6 +56,13 @@ DocumentManager::DocumentManager(ShopSession& session, WorkspaceSession& workspa
     connect(&diskCheck_, &QTimer::timeout, this, &DocumentManager::checkDisk);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { diskCheck_.start(); });
     connect(&session_, &ShopSession::bindingChanged, this, &DocumentManager::watch);
+    // What the load finds out once the NPC list is being made is said here too.
+    connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
+        dialogs_.message(window_, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
+    });
+    connect(&workspace_, &WorkspaceSession::shopsSkipped, this, [this](const QString& message) {
+        dialogs_.message(window_, kNotice, message, Dialogs::Icon::Warning);
+    });
 }
 
 DocumentManager::~DocumentManager()
@@ -453,6 +460,19 @@ void DocumentManager::editPageNames()
     }
     // One undo step for all five answers.
     session_.renamePages(names);
+}
+
+void DocumentManager::clearPage(int page)
+{
+    if (dialogs_.question(window_, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None))
+        session_.clearPage(page);
+}
+
+void DocumentManager::clearAllPages()
+{
+    if (dialogs_.question(window_, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？"),
+                          Dialogs::Icon::None))
+        session_.clearAllPages();
 }
 
 bool DocumentManager::mayClose()

@@ -6,6 +6,7 @@
 #include "gui/grid/PageGridModel.h"
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
+#include "gui/widgets/ControlBinding.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/StatusLine.h"
 #include "gui/widgets/WorkspaceChooser.h"
@@ -21,7 +22,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolTip>
@@ -39,28 +39,6 @@ const QColor kRepairOff(0xFF, 0x00, 0x00);
 QString productTitle()
 {
     return QStringLiteral("Shopkeeper  NPC商店编辑器  Ver") + QStringLiteral(SHOPKEEPER_VERSION);
-}
-
-// The button shows the action: enabled (and checked) as it is; a click triggers it.
-void bindButton(QAbstractButton* button, QAction* action)
-{
-    const auto show = [button, action] {
-        button->setEnabled(action->isEnabled());
-        if (action->isCheckable())
-            button->setChecked(action->isChecked());
-    };
-    show();
-    QObject::connect(action, &QAction::changed, button, show);
-    QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
-}
-
-// The frame of a group box runs through the middle of its title, whose label hides the line
-// behind its words; the label's size follows the font.
-void fitGroupTitle(QLabel* title)
-{
-    title->setContentsMargins(3, 0, 3, 0);
-    title->adjustSize();
-    title->move(8, 8 - title->height() / 2);
 }
 
 } // namespace
@@ -95,18 +73,12 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs,
     connectSession();
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
-    connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
-        dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
-        returnFocus();
-    });
+    connect(&workspace_, &WorkspaceSession::listFailed, this, &MainWindow::returnFocus);
     connect(&workspace_, &WorkspaceSession::listReady, this, [this] {
         // The prompt is selected without opening a shop.
         npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
         returnFocus();
         emit npcListReady();
-    });
-    connect(&workspace_, &WorkspaceSession::shopsSkipped, this, [this](const QString& message) {
-        dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
     });
 
     connect(&documents_, &DocumentManager::shopOpened, this, [this] {
@@ -178,7 +150,7 @@ void MainWindow::buildControls()
 
     for (auto* title : {ui.标签16, ui.标签10, ui.标签11, ui.标签13, ui.标签15})
         fitGroupTitle(title);
-    repairLabel_->installEventFilter(this);
+    clickTogglesBox(repairLabel_, repairBox_);
 
     // The page grids, each over its page of the session's document.
     for (int k = 0; k < shop::kPageCount; ++k) {
@@ -246,8 +218,14 @@ void MainWindow::createActions(QAbstractButton* preview, QAbstractButton* search
     actions_.repair->setCheckable(true);
     actions_.editPageNames = action(editPagesButton_->text(), [this] { editPageNames(); });
     actions_.addRows = action(addRowsButton_->text(), [this] { addTwoRows(); });
-    actions_.clearPage = action(clearPageButton_->text(), [this] { clearThisPage(); });
-    actions_.clearAll = action(clearAllButton_->text(), [this] { clearAllPages(); });
+    actions_.clearPage = action(clearPageButton_->text(), [this] {
+        documents_.clearPage(session_.currentPage());
+        returnFocus();
+    });
+    actions_.clearAll = action(clearAllButton_->text(), [this] {
+        documents_.clearAllPages();
+        returnFocus();
+    });
     actions_.read = action(readButton_->text(), [this] { openForRead(); });
     actions_.output = action(outputButton_->text(), [this] { openForOutput(); });
     actions_.externalTable =
@@ -297,10 +275,7 @@ void MainWindow::updateActions()
     fillBox_->setEnabled(on.fillBox);
     idBox_->setEnabled(on.idBox);
     for (auto* view : grids_)
-        view->setEditTriggers(on.grids
-                                  ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                        QAbstractItemView::AnyKeyPressed
-                                  : QAbstractItemView::NoEditTriggers);
+        view->setEditable(on.grids);
     actions_.whereUsed->setEnabled(on.whereUsed);
     actions_.replace->setEnabled(on.replace);
     actions_.check->setEnabled(on.check);
@@ -319,10 +294,7 @@ void MainWindow::showPreview()
         connect(this, &MainWindow::workspaceChanged, preview_, &PreviewWindow::clear);
         catalogue_.prepare();
     }
-    // A minimised window comes back as it was.
-    preview_->showNormal();
-    preview_->raise();
-    preview_->activateWindow();
+    bringForward(preview_);
 }
 
 void MainWindow::showSearch()
@@ -333,9 +305,7 @@ void MainWindow::showSearch()
                 [this](const QString& id) { showWhereUsed(id); });
         catalogue_.prepare();
     }
-    search_->showNormal();
-    search_->raise();
-    search_->activateWindow();
+    bringForward(search_);
 }
 
 void MainWindow::loadExternalTable(bool checked)
@@ -356,7 +326,7 @@ void MainWindow::updateTitle()
     // The workspace path follows on the strip as the chooser; the task bar shows it all.
     setWindowTitle(title + QStringLiteral("    工作目录：") + nativePath(workspacePath()));
     titleStrip()->setToolTip(windowTitle());
-    placeWorkspaceChooser();
+    chooser_->showOnStrip(nativePath(workspacePath()), titleStrip());
 }
 
 void MainWindow::setUpWorkspaceChooser()
@@ -365,18 +335,6 @@ void MainWindow::setUpWorkspaceChooser()
     chooser_->setObjectName(QStringLiteral("工作目录按钮"));
     connect(chooser_, &WorkspaceChooser::chosen, this,
             [this](const QString& folder) { switchWorkspace(toPath(folder)); });
-}
-
-void MainWindow::placeWorkspaceChooser()
-{
-    // After the title's words, up to the first button on the strip.
-    const int left = 8 + titleStrip()->fontMetrics().horizontalAdvance(titleStrip()->text()) + 24;
-    int right = width() - 70;
-    for (const auto* button : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
-        if (button != chooser_ && button->y() < titleStrip()->height() && button->x() > left)
-            right = std::min(right, button->x() - 8);
-    }
-    chooser_->showFolder(nativePath(workspacePath()), QRect(left, 3, std::max(0, right - left), 19));
 }
 
 bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
@@ -434,17 +392,6 @@ void MainWindow::showBinding()
     pathBox_->setText(session_.isBound() ? nativePath(session_.path()) : QString());
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // The words beside the repair box toggle it, as a check box's own text would.
-    if (watched == repairLabel_ && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && repairBox_->isEnabled()) {
-        repairBox_->click();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void MainWindow::loadWorkspace()
 {
     documents_.loadWorkspace();
@@ -483,22 +430,6 @@ PageGridView* MainWindow::currentPageGrid() const
 void MainWindow::addTwoRows()
 {
     session_.addTwoRows(session_.currentPage());
-    returnFocus();
-}
-
-void MainWindow::clearThisPage()
-{
-    const bool yes =
-        dialogs_.question(this, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None);
-    if (yes)
-        session_.clearPage(session_.currentPage());
-    returnFocus();
-}
-
-void MainWindow::clearAllPages()
-{
-    if (dialogs_.question(this, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？"), Dialogs::Icon::None))
-        session_.clearAllPages();
     returnFocus();
 }
 

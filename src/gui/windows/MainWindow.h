@@ -72,8 +72,6 @@ public:
     // Starts a save (see DocumentManager::save); false when none started.
     bool save();
     void addTwoRows();
-    void clearThisPage();
-    void clearAllPages();
     void editPageNames();
     void openForRead();
     void openForOutput();
@@ -150,7 +148,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -174,7 +171,6 @@ private:
     void setUpChangeWindows();
     void deleteChangeWindows();
     void setUpWorkspaceChooser();
-    void placeWorkspaceChooser();
     void keepWindowPosition();
 
     ShopSession session_;
