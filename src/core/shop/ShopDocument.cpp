@@ -273,7 +273,12 @@ DocumentChanges ShopDocument::forgetSource()
 
 DocumentChanges ShopDocument::replaceWith(ShopDocument other)
 {
-    auto changes = showPages(other.pages_);
+    DocumentChanges changes;
+    for (int k = 0; k < kPageCount; ++k) {
+        const ShopPage before = std::exchange(pages_[at(k)], std::move(other.pages_[at(k)]));
+        layouts_[at(k)] = newLayout();
+        changes.push_back(resetChange(k, before));
+    }
     source_ = std::move(other.source_);
     auto names = restoreNames(other.names_);
     auto flag = setRepairable(other.repairable_);
@@ -288,7 +293,7 @@ DocumentChanges ShopDocument::takeWritten(ShopDocument written)
     for (int k = 0; k < kPageCount; ++k) {
         if (written.pages_[at(k)] == pages_[at(k)])
             continue;
-        const ShopPage before = std::exchange(pages_[at(k)], written.pages_[at(k)]);
+        const ShopPage before = std::exchange(pages_[at(k)], std::move(written.pages_[at(k)]));
         layouts_[at(k)] = newLayout();
         changes.push_back(resetChange(k, before));
     }
