@@ -13,6 +13,17 @@
 
 namespace shopkeeper::gui {
 
+namespace {
+
+std::optional<shop::CellPosition> cellOf(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return std::nullopt;
+    return shop::CellPosition{index.row(), index.column()};
+}
+
+} // namespace
+
 PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(parent), model_(model)
 {
     setModel(model);
@@ -39,10 +50,11 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
     auto& session = model_->session();
     connect(selectionModel(), &QItemSelectionModel::currentChanged, &session,
             [&session, page = model_->pageIndex()](const QModelIndex& at) {
-                session.setCursor(page, at.isValid()
-                                            ? std::optional(shop::CellPosition{at.row(), at.column()})
-                                            : std::nullopt);
+                session.setCursor(page, cellOf(at));
             });
+    // A page read afresh leaves the grid without a cursor, which a selection model does not tell.
+    connect(model_, &QAbstractItemModel::modelReset, this,
+            [this, &session] { session.setCursor(model_->pageIndex(), cellOf(currentIndex())); });
     connect(&session, &ShopSession::cursorChanged, this, [this](int page) {
         if (page == model_->pageIndex())
             followCursor();

@@ -121,6 +121,11 @@ TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAtTheSessionsCursorAndMovesI
     // One undo step per filled cell.
     session.undoStack()->undo();
     EXPECT_EQ(w.grid(2)->gridModel()->cellText(0, 1), "");
+    // A page cleared leaves its grid without a cursor: nothing is filled there.
+    session.setCurrentPage(0);
+    session.clearPage(0);
+    EXPECT_FALSE(session.cursor(0).has_value());
+    EXPECT_FALSE(session.fillSelectedCell("5005"));
 }
 
 TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)
