@@ -47,13 +47,13 @@ std::filesystem::path editedCopy(const std::filesystem::path& original, std::siz
         if (!document)
             continue;
         bool edited = false;
-        for (auto& page : document->pages) {
-            for (int r = 0; r < page.rowCount(); ++r) {
+        for (int k = 0; k < shop::kPageCount; ++k) {
+            for (int r = 0; r < document->page(k).rowCount(); ++r) {
                 for (int c = 0; c < shop::kColumns; ++c) {
                     if (percent(random) != 0)
                         continue;
-                    const auto& old = page.cell(r, c);
-                    page.setCellText(r, c, old == "1001" ? "1002" : "1001");
+                    const bool was = document->page(k).cell(r, c) == "1001";
+                    document->restoreCell(k, {r, c}, was ? "1002" : "1001");
                     edited = true;
                     ++changed;
                 }

@@ -49,8 +49,8 @@ const std::string& soldItem()
     static const std::string id = [] {
         std::string found;
         (void)tools::WorkspaceScan::run(ws(), [&](tools::ScannedShop& shop) {
-            if (found.empty() && shop.document && shop.document->pages[0].rowCount() > 0)
-                found = shop.document->pages[0].cell(0, 0);
+            if (found.empty() && shop.document && shop.document->pages()[0].rowCount() > 0)
+                found = shop.document->pages()[0].cell(0, 0);
         });
         return found;
     }();
@@ -230,9 +230,9 @@ void LargeShop(benchmark::State& state)
     std::string item;
     for (const auto& entry : std::filesystem::directory_iterator(folder / "itemshop")) {
         auto read = shop::ShopReader::open(entry.path(), folder / "itemshop/itemshop.kor.str");
-        if (read && read->pages[0].rowCount() > 0 && read->pages[0].cell(0, 0) != "-1") {
+        if (read && read->pages()[0].rowCount() > 0 && read->pages()[0].cell(0, 0) != "-1") {
             shop = entry.path();
-            item = read->pages[0].cell(0, 0);
+            item = read->pages()[0].cell(0, 0);
             break;
         }
     }

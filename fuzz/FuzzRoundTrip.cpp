@@ -34,7 +34,7 @@ std::optional<Saved> readAndPlan(std::string shopBytes, std::string_view tableBy
         shop::ShopReader::fromBytes(std::move(shopBytes), text::StringTable::fromBytes(tableBytes));
     if (!document)
         return std::nullopt;
-    document->path = "fuzz.shp";
+    document->source().path = "fuzz.shp";
     std::mt19937 random(7);
     shop::ShopWriter writer(&random);
     auto plan = writer.plan(*document);
@@ -57,13 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto& a = first->document;
     const auto& b = second->document;
-    if (a.repairable != b.repairable)
+    if (a.isRepairable() != b.isRepairable())
         fuzz::broken("the repair flag changed", first->plan.shopBytes);
-    if (normalised(a.pages) != normalised(b.pages))
+    if (normalised(a.pages()) != normalised(b.pages()))
         fuzz::broken("the pages changed", first->plan.shopBytes);
-    for (std::size_t k = 0; k < a.pages.size(); ++k) {
-        if (a.pages[k].rowCount() > 0 && a.captions[k] != b.captions[k])
-            fuzz::broken("a page name changed", a.captions[k] + " -> " + b.captions[k]);
+    for (std::size_t k = 0; k < a.pages().size(); ++k) {
+        if (a.pages()[k].rowCount() > 0 && a.names()[k] != b.names()[k])
+            fuzz::broken("a page name changed", a.names()[k] + " -> " + b.names()[k]);
     }
     if (first->plan.shopBytes != second->plan.shopBytes)
         fuzz::broken("a second save writes other shop bytes", second->plan.shopBytes);

@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto input = fuzz::parts(fuzz::asText(data, size), 2);
     const std::string bytes(input[0]);
     auto document = shop::ShopReader::fromBytes(bytes, text::StringTable::fromBytes(input[1]));
-    if (document && document->file.bytesFor(document->file.text).substr(0, bytes.size()) != bytes)
+    if (document &&
+        document->source().file.bytesFor(document->source().file.text).substr(0, bytes.size()) != bytes)
         fuzz::broken("the bytes read do not come back unchanged");
     return 0;
 }

@@ -99,7 +99,7 @@ int main(int argc, char** argv)
         patterns.add(std::string(1, static_cast<char>(n % 16)) + pattern + "\f" + bytes + "\f<$1>");
         ++n;
         if (auto document = shop::ShopReader::fromBytes(bytes, text::StringTable::fromBytes(table))) {
-            document->path = path;
+            document->source().path = path;
             json.add(cli::shopToJson(*document).dump(2));
         }
     }

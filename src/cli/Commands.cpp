@@ -171,9 +171,10 @@ int save(const Args& args, Streams io)
         return exitCodeOf(ok.error());
     }
     // The JSON was made from the shop as show printed it: a file changed since is not overwritten.
-    if (edit->revision && !options.overwriteChanged && *edit->revision != revisionOf(document->fingerprint)) {
+    if (edit->revision && !options.overwriteChanged &&
+        *edit->revision != revisionOf(document->source().fingerprint)) {
         io.err << "保存失败！商店文件在 show 之后已被修改（revision " << *edit->revision << "，现在是 "
-               << revisionOf(document->fingerprint) << "）：" << io::displayPath(document->path)
+               << revisionOf(document->source().fingerprint) << "）：" << io::displayPath(document->path())
                << "\n要覆盖它，请加上 --force 再保存。\n";
         return kChangedOnDisk;
     }
@@ -196,7 +197,7 @@ int save(const Args& args, Streams io)
         io.err << forTerminal(note) << "\n";
     if (!ok) {
         if (ok.error().kind == shop::SaveError::Kind::ChangedOnDisk)
-            io.err << "保存失败！商店文件在读取之后已被其他程序修改：" << io::displayPath(document->path)
+            io.err << "保存失败！商店文件在读取之后已被其他程序修改：" << io::displayPath(document->path())
                    << "\n要覆盖它，请加上 --force 再保存。\n";
         else
             io.err << "保存失败！" << forTerminal(ok.error().message) << "\n";

@@ -127,11 +127,11 @@ json pagesToJson(const shop::ShopPages& pages)
 json shopToJson(const shop::ShopDocument& document)
 {
     json list = json::array();
-    for (std::size_t k = 0; k < document.pages.size(); ++k)
-        list.push_back({{"name", document.captions[k]}, {"rows", rowsToJson(document.pages[k])}});
-    return {{"file", io::displayPath(document.path.filename())},
-            {"revision", revisionOf(document.fingerprint)},
-            {"repairable", document.repairable},
+    for (std::size_t k = 0; k < document.pages().size(); ++k)
+        list.push_back({{"name", document.names()[k]}, {"rows", rowsToJson(document.pages()[k])}});
+    return {{"file", io::displayPath(document.path().filename())},
+            {"revision", revisionOf(document.source().fingerprint)},
+            {"repairable", document.isRepairable()},
             {"pages", list}};
 }
 
@@ -185,13 +185,17 @@ Result<shop::ShopPages> pagesFromJson(const std::string& input)
 
 void applyShopEdit(const ShopEdit& edit, shop::ShopDocument& document)
 {
-    document.pages = edit.pages;
+    // The cells are checked by the save, which says which one it refuses.
+    document.showPages(edit.pages);
     if (edit.repairable)
-        document.repairable = *edit.repairable;
+        document.setRepairable(*edit.repairable);
+    auto names = document.names();
     for (std::size_t k = 0; k < edit.names.size(); ++k) {
         if (edit.names[k])
-            document.captions[k] = *edit.names[k];
+            names[k] = *edit.names[k];
     }
+    // The names passed the rename rules as they were read from the JSON.
+    (void)document.rename(names);
 }
 
 } // namespace shopkeeper::cli

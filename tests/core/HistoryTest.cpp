@@ -2,6 +2,7 @@
 // bounded, and the journal that makes a save or a replace all or nothing when it is killed.
 #include "core/history/History.h"
 
+#include "DocumentEdits.h"
 #include "TestFiles.h"
 #include "TestProcesses.h"
 #include "core/history/EntryChange.h"
@@ -59,8 +60,8 @@ shop::SaveResult<void> renameAndSave(const workspace::Workspace& ws, const fs::p
     auto document = shop::ShopReader::open(shopFile, ws.shopStringTablePath());
     if (!document)
         return std::unexpected(shop::SaveError{shop::SaveError::Kind::ShopUnreadable, "unreadable"});
-    document->captions[0] = name;
-    document->pages[0].setCell(0, 0, cell);
+    test::setName(*document, 0, name);
+    (void)document->setCell(static_cast<int>(0), {0, 0}, cell);
     io::AtomicFileWriter disk;
     shop::ShopWriter writer;
     shop::SaveOptions options;

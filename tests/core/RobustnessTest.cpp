@@ -49,7 +49,8 @@ TEST(Robustness, EveryReaderSurvivesHostileBytes)
         (void)shop::SellItemBlock::read(bytes);
         auto document = shop::ShopReader::fromBytes(bytes, table);
         if (document) {
-            EXPECT_EQ(document->file.bytesFor(document->file.text).substr(0, bytes.size()), bytes);
+            EXPECT_EQ(document->source().file.bytesFor(document->source().file.text).substr(0, bytes.size()),
+                      bytes);
         }
     }
 }

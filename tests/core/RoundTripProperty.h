@@ -39,13 +39,13 @@ inline void PrintTo(const ShownPage& page, std::ostream* out)
 inline std::vector<ShownPage> shownPages(const shop::ShopDocument& document)
 {
     std::vector<ShownPage> out;
-    for (std::size_t k = 0; k < document.pages.size(); ++k) {
-        if (!document.pages[k].hasItems())
+    for (std::size_t k = 0; k < document.pages().size(); ++k) {
+        if (!document.pages()[k].hasItems())
             continue;
-        auto page = document.pages[k];
+        auto page = document.pages()[k];
         page.removeEmptyRows();
         page.fillEmptyCells();
-        out.push_back({k, page.rows(), document.captions[k]});
+        out.push_back({k, page.rows(), document.names()[k]});
     }
     return out;
 }
@@ -70,7 +70,7 @@ inline bool expectRoundTrip(const std::string& shopBytes, const std::string& tab
     shop::ShopWriter writer(&random);
     io::AtomicFileWriter disk;
     const auto before = shownPages(*first);
-    const bool repairable = first->repairable;
+    const bool repairable = first->isRepairable();
     auto saved = writer.save(*first, tablePath, disk);
     EXPECT_TRUE(saved.has_value()) << "a shop the reader accepts must save: " << saved.error().message;
     if (!saved)
@@ -81,7 +81,7 @@ inline bool expectRoundTrip(const std::string& shopBytes, const std::string& tab
     if (!second)
         return true;
     EXPECT_EQ(shownPages(*second), before) << "pages or names changed";
-    EXPECT_EQ(second->repairable, repairable) << "the repair flag changed";
+    EXPECT_EQ(second->isRepairable(), repairable) << "the repair flag changed";
 
     const auto shopAfterFirst = readFile(shopPath);
     const auto tableAfterFirst = readFile(tablePath);

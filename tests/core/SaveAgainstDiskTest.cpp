@@ -1,6 +1,7 @@
 // A save works against the disk as it is at the moment of writing: the table is read again and
 // only this save's lines change, a shop file someone else changed is not overwritten unasked,
 // and two saves of one workspace never run at once. Other writers are real processes.
+#include "DocumentEdits.h"
 #include "TestFiles.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileLock.h"
@@ -82,31 +83,31 @@ TEST_F(SaveAgainstDisk, AnotherShopSavedInBetweenKeepsItsNames)
     // Another process saves shop b with a new name and two new pages while a is open.
     ASSERT_EQ(runInChild([&] {
                   auto b = open("b");
-                  b.captions[0] = "乙店新名";
-                  b.pages[1] = ShopPage::fromItems({"3"});
-                  b.pages[2] = ShopPage::fromItems({"4"});
-                  b.captions[1] = "乙二";
-                  b.captions[2] = "乙三";
+                  test::setName(b, 0, "乙店新名");
+                  test::setPage(b, 1, ShopPage::fromItems({"3"}));
+                  test::setPage(b, 2, ShopPage::fromItems({"4"}));
+                  test::setName(b, 1, "乙二");
+                  test::setName(b, 2, "乙三");
                   return save(b) ? 0 : 1;
               }),
               0);
     const auto afterB = open("b");
-    a.captions[0] = "甲店新名";
-    a.pages[1] = ShopPage::fromItems({"5"});
-    a.captions[1] = "甲二";
+    test::setName(a, 0, "甲店新名");
+    test::setPage(a, 1, ShopPage::fromItems({"5"}));
+    test::setName(a, 1, "甲二");
     ASSERT_TRUE(save(a).has_value());
 
     const auto t = savedTable();
     EXPECT_EQ(t.lookup("tab_name_1"), "甲店新名");
     for (std::size_t k = 0; k < 3; ++k)
-        EXPECT_EQ(t.lookup(afterB.pageKeys[k].value()), afterB.captions[k]) << k;
+        EXPECT_EQ(t.lookup(afterB.source().pageKeys[k].value()), afterB.names()[k]) << k;
     // a's new key is new in the table as it was on disk, not only in a's old snapshot.
     const auto againA = open("a");
-    const auto newKey = againA.pageKeys[1].value();
-    for (const auto& key : afterB.pageKeys)
+    const auto newKey = againA.source().pageKeys[1].value();
+    for (const auto& key : afterB.source().pageKeys)
         EXPECT_NE(key.value_or(""), newKey);
-    EXPECT_EQ(againA.captions[1], "甲二");
-    EXPECT_EQ(open("b").captions, afterB.captions);
+    EXPECT_EQ(againA.names()[1], "甲二");
+    EXPECT_EQ(open("b").names(), afterB.names());
 }
 #endif
 
@@ -118,18 +119,18 @@ TEST_F(SaveAgainstDisk, LinesThisSaveDoesNotChangeKeepTheirBytesOnDisk)
     const std::string other = big5("tab_name_1>甲店改\r\ntab_name_2>乙店\r\n") + "odd>\xA5\xA4\xA5\xA4\r\n" +
                               big5("other_shop>别家\r\nadded_line>新行\r\n");
     writeFile(table(), other);
-    a.pages[0].setCell(0, 1, "9");
+    (void)a.setCell(static_cast<int>(0), {0, 1}, "9");
     ASSERT_TRUE(save(a).has_value());
     EXPECT_EQ(readFile(table()), other) << "a changed no name, so no line of the table changes";
-    EXPECT_EQ(open("a").captions[0], "甲店改");
-    EXPECT_EQ(open("a").pages[0].cell(0, 1), "9");
+    EXPECT_EQ(open("a").names()[0], "甲店改");
+    EXPECT_EQ(open("a").pages()[0].cell(0, 1), "9");
 }
 
 #ifndef _WIN32 // other writers are forked processes
 TEST_F(SaveAgainstDisk, AShopFileChangedSinceItWasReadIsNotOverwrittenUnasked)
 {
     auto a = open("a");
-    a.captions[0] = "我的名字";
+    test::setName(a, 0, "我的名字");
     const std::string theirs = shopText("tab_name_1", "77\t");
     ASSERT_EQ(runInChild([&] {
                   writeFile(shop("a"), theirs);
@@ -143,13 +144,13 @@ TEST_F(SaveAgainstDisk, AShopFileChangedSinceItWasReadIsNotOverwrittenUnasked)
     EXPECT_TRUE(refused.error().message.starts_with(kChangedOnDiskMessage));
     EXPECT_EQ(readFile(shop("a")), theirs);
     EXPECT_EQ(readFile(table()), tableBefore);
-    EXPECT_EQ(a.captions[0], "我的名字") << "a refused save keeps the user's edits";
+    EXPECT_EQ(a.names()[0], "我的名字") << "a refused save keeps the user's edits";
 
     ASSERT_TRUE(save(a, {.overwriteChanged = true}).has_value());
-    EXPECT_EQ(open("a").pages[0].cell(0, 0), "1");
-    EXPECT_EQ(open("a").captions[0], "我的名字");
+    EXPECT_EQ(open("a").pages()[0].cell(0, 0), "1");
+    EXPECT_EQ(open("a").names()[0], "我的名字");
     // After its own save the document knows the file again: the next save needs no force.
-    a.captions[0] = "再改";
+    test::setName(a, 0, "再改");
     EXPECT_TRUE(save(a).has_value());
 }
 #endif
@@ -188,13 +189,13 @@ TEST_F(SaveAgainstDisk, ASecondSaveWaitsForTheFirstAndGivesUpAfterItsTime)
 
     auto a = open("a");
     // Bad input is told as such at once, without waiting for the lock.
-    a.captions[0] = "雪人☃";
+    test::setName(a, 0, "雪人☃");
     const auto bad = save(a, {.lockWait = std::chrono::milliseconds(200)});
     ASSERT_FALSE(bad.has_value());
     EXPECT_EQ(bad.error().kind, SaveError::Kind::CannotEncode);
     EXPECT_NE(bad.error().message.find("☃"), std::string::npos);
 
-    a.captions[0] = "等待";
+    test::setName(a, 0, "等待");
     const auto tableBefore = readFile(table());
     const auto busy = save(a, {.lockWait = std::chrono::milliseconds(200)});
     ASSERT_FALSE(busy.has_value());
@@ -227,9 +228,9 @@ TEST_F(SaveAgainstDisk, ConcurrentSavesLoseNoNameAndLeaveNoKeyWithoutALine)
         if (pid == 0) {
             for (int round = 0; round < kRounds; ++round) {
                 auto d = open(shops[s]);
-                d.captions[0] = "店" + std::to_string(s) + "轮" + std::to_string(round);
-                d.captions[1] = "二" + std::to_string(s);
-                d.pages[1] = ShopPage::fromItems({std::to_string(100 + round)});
+                test::setName(d, 0, "店" + std::to_string(s) + "轮" + std::to_string(round));
+                test::setName(d, 1, "二" + std::to_string(s));
+                test::setPage(d, 1, ShopPage::fromItems({std::to_string(100 + round)}));
                 if (!save(d, {.overwriteChanged = true, .lockWait = std::chrono::seconds(30)}))
                     ::_exit(1);
             }
@@ -246,17 +247,17 @@ TEST_F(SaveAgainstDisk, ConcurrentSavesLoseNoNameAndLeaveNoKeyWithoutALine)
     for (std::size_t s = 0; s + 1 < shops.size(); ++s) {
         SCOPED_TRACE(shops[s]);
         const auto d = open(shops[s]);
-        for (const auto& key : d.tabKeys)
+        for (const auto& key : d.source().tabKeys)
             EXPECT_TRUE(t.lookup(key).has_value()) << "tab key " << key << " has no table line";
         const auto last = "轮" + std::to_string(kRounds - 1);
         if (shops[s] != "e") {
-            EXPECT_EQ(d.captions[0], "店" + std::to_string(s) + last);
-            EXPECT_EQ(d.captions[1], "二" + std::to_string(s));
+            EXPECT_EQ(d.names()[0], "店" + std::to_string(s) + last);
+            EXPECT_EQ(d.names()[1], "二" + std::to_string(s));
         } else {
             // Two writers of one shop: the last save wins whole.
-            const bool fourth = d.captions[0] == "店4" + last;
-            EXPECT_TRUE(fourth || d.captions[0] == "店5" + last) << d.captions[0];
-            EXPECT_EQ(d.captions[1], fourth ? "二4" : "二5");
+            const bool fourth = d.names()[0] == "店4" + last;
+            EXPECT_TRUE(fourth || d.names()[0] == "店5" + last) << d.names()[0];
+            EXPECT_EQ(d.names()[1], fourth ? "二4" : "二5");
         }
     }
     EXPECT_EQ(t.lookup("other_shop"), "别家");
@@ -283,14 +284,14 @@ TEST_F(SaveAgainstDisk, ASaveWritesThroughSymbolicLinks)
     fs::create_directory_symlink(real / "tables", root() / "tables-link");
     fs::create_symlink(root() / "tables-link/itemshop.kor.str", table());
     auto a = open("a");
-    a.captions[0] = "链接";
-    a.pages[0] = ShopPage::fromItems({"777"});
+    test::setName(a, 0, "链接");
+    test::setPage(a, 0, ShopPage::fromItems({"777"}));
     ASSERT_TRUE(save(a).has_value());
     EXPECT_TRUE(fs::is_symlink(shop("a")));
     EXPECT_TRUE(fs::is_symlink(table()));
     EXPECT_NE(readFile(real / "a.shp").find("777"), std::string::npos);
     EXPECT_EQ(text::StringTable::read(real / "tables/itemshop.kor.str").value().lookup("tab_name_1"), "链接");
-    EXPECT_EQ(open("a").captions[0], "链接");
+    EXPECT_EQ(open("a").names()[0], "链接");
 }
 #endif
 
@@ -301,7 +302,7 @@ TEST_F(SaveAgainstDisk, ASaveWritesThroughSymbolicLinks)
 TEST_F(SaveAgainstDisk, AShopFileHeldOpenByAnotherProgramIsReportedAndKept)
 {
     auto a = open("a");
-    a.pages[0].setCell(0, 1, "9");
+    (void)a.setCell(static_cast<int>(0), {0, 1}, "9");
     const auto before = readFile(shop("a"));
     HANDLE held = CreateFileW(shop("a").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -317,7 +318,7 @@ TEST_F(SaveAgainstDisk, AShopFileHeldOpenByAnotherProgramIsReportedAndKept)
             << io::displayPath(entry.path());
 
     ASSERT_TRUE(save(a).has_value());
-    EXPECT_EQ(open("a").pages[0].cell(0, 1), "9");
+    EXPECT_EQ(open("a").pages()[0].cell(0, 1), "9");
     EXPECT_NE(readFile(shop("a")).find("\r\n[/sell item]\r\n"), std::string::npos) << "CR LF kept";
 }
 #endif

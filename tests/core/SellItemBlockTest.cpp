@@ -123,7 +123,7 @@ TEST(SellItemBlockRead, ItemsAreThePiecesBetweenTabsAndEmptyOnesKeepTheirPlaces)
     const auto shop = ShopReader::fromBytes("`[etc shop]`\r\n[sell item]\r\n1\t\t2\t\r\n[/sell item]\r\n",
                                             shopkeeper::text::StringTable{});
     ASSERT_TRUE(shop.has_value()) << shop.error().message;
-    EXPECT_EQ(shop->pages[0].items(), (Items{"1", "", "2", "", "", "", ""}));
+    EXPECT_EQ(shop->pages()[0].items(), (Items{"1", "", "2", "", "", "", ""}));
     // White space inside an item makes it no item ID.
     EXPECT_EQ(SellItemBlock::read("1001 1002\t").error().message,
               "数据格式未知,无法读取！\r\n第一个无法读取的物品：第1页的“1001 1002”");

@@ -24,7 +24,7 @@ ShopDocument readOk(const std::string& text, const std::string& tableText = "")
 
 std::array<std::string, 5> captions(const ShopDocument& d)
 {
-    return d.captions;
+    return d.names();
 }
 
 } // namespace
@@ -34,24 +34,24 @@ TEST(ShopReaderTest, ReadsPagesFlagAndSectionsWhateverTheTagCase)
     const std::string text = "`[Weapon Shop]`\r\n[SELL ITEM]\r\n1\t2\t-2\t3\t\r\n[/Sell Item]\r\n"
                              "[sell item]\r\n9\t\r\n[/sell item]\r\n";
     const auto d = readOk(text);
-    EXPECT_TRUE(d.repairable);
-    EXPECT_EQ(d.sellSection, "[SELL ITEM]\r\n1\t2\t-2\t3\t\r\n[/Sell Item]");
-    EXPECT_EQ(d.sellBody, "1\t2\t-2\t3\t");
-    EXPECT_EQ(d.pages[0].items(), (std::vector<std::string>{"1", "2", "", "", "", "", ""}));
-    EXPECT_EQ(d.pages[1].cell(0, 0), "3");
-    EXPECT_EQ(d.pages[2].rowCount(), 0);
+    EXPECT_TRUE(d.isRepairable());
+    EXPECT_EQ(d.source().sellSection, "[SELL ITEM]\r\n1\t2\t-2\t3\t\r\n[/Sell Item]");
+    EXPECT_EQ(d.source().sellBody, "1\t2\t-2\t3\t");
+    EXPECT_EQ(d.pages()[0].items(), (std::vector<std::string>{"1", "2", "", "", "", "", ""}));
+    EXPECT_EQ(d.pages()[1].cell(0, 0), "3");
+    EXPECT_EQ(d.pages()[2].rowCount(), 0);
 }
 
 TEST(ShopReaderTest, OnlyABackQuotedWeaponShopRepairs)
 {
-    EXPECT_FALSE(readOk("[weapon shop]\r\n[sell item]\r\n1\t\r\n[/sell item]").repairable);
-    EXPECT_FALSE(readOk("`[etc shop]`\r\n[sell item]\r\n1\t\r\n[/sell item]").repairable);
+    EXPECT_FALSE(readOk("[weapon shop]\r\n[sell item]\r\n1\t\r\n[/sell item]").isRepairable());
+    EXPECT_FALSE(readOk("`[etc shop]`\r\n[sell item]\r\n1\t\r\n[/sell item]").isRepairable());
 }
 
 TEST(ShopReaderTest, AnEmptySellSectionOpensWithEveryGridEmpty)
 {
     const auto d = readOk("[sell item]\r\n\r\n[/sell item]");
-    for (const auto& page : d.pages)
+    for (const auto& page : d.pages())
         EXPECT_EQ(page.rowCount(), 0);
 }
 
@@ -84,8 +84,8 @@ TEST(ShopReaderTabNames, NamesComeFromTheTableByExactKey)
         "[tab name]\r\n\t<5::tab_name_1`商店`>\r\n<5::TAB_NAME_12`商店`>\r\n<5::missing`商店`>\r\n"
         "[/tab name]\r\n[sell item]\r\n1\t-2\t2\t-2\t3\t\r\n[/sell item]";
     const auto d = readOk(text, "tab_name_12>十二\r\ntab_name_1>一\r\n");
-    EXPECT_EQ(d.tabKeys, (std::vector<std::string>{"tab_name_1", "TAB_NAME_12", "missing"}));
-    EXPECT_EQ(d.pageNames, (std::vector<std::optional<std::string>>{"一", "十二", std::nullopt}));
+    EXPECT_EQ(d.source().tabKeys, (std::vector<std::string>{"tab_name_1", "TAB_NAME_12", "missing"}));
+    EXPECT_EQ(d.source().pageNames, (std::vector<std::optional<std::string>>{"一", "十二", std::nullopt}));
     EXPECT_EQ(captions(d), (std::array<std::string, 5>{"一", "十二", "第三页", "第四页", "第五页"}));
 }
 
@@ -93,16 +93,16 @@ TEST(ShopReaderTabNames, AnOpenBlockWithoutItsCloseTagIsNoBlock)
 {
     const auto d =
         readOk("[tab name]\r\n<5::tab_name_1`x`>\r\n[sell item]\r\n1\t\r\n[/sell item]", "tab_name_1>一");
-    EXPECT_TRUE(d.tabSection.empty());
-    EXPECT_TRUE(d.tabKeys.empty());
-    EXPECT_EQ(d.captions[0], "第一页");
+    EXPECT_TRUE(d.source().tabSection.empty());
+    EXPECT_TRUE(d.source().tabKeys.empty());
+    EXPECT_EQ(d.names()[0], "第一页");
 }
 
 TEST(ShopReaderTabNames, AnEmptyBlockKeepsItsSectionButNamesNothing)
 {
     const auto d = readOk("[tab name]\r\n\r\n[/tab name]\r\n[sell item]\r\n1\t\r\n[/sell item]");
-    EXPECT_EQ(d.tabSection, "[tab name]\r\n\r\n[/tab name]");
-    EXPECT_TRUE(d.tabKeys.empty());
+    EXPECT_EQ(d.source().tabSection, "[tab name]\r\n\r\n[/tab name]");
+    EXPECT_TRUE(d.source().tabKeys.empty());
 }
 
 TEST(ShopReaderTest, ReadsAFileFromDiskAndBindsIt)
@@ -111,9 +111,9 @@ TEST(ShopReaderTest, ReadsAFileFromDiskAndBindsIt)
     test::writeFile(dir / "a.shp", std::string("\xEF\xBB\xBF[sell item]\r\n5\t\r\n[/sell item]\r\n\0", 35));
     const auto d = ShopReader::read(dir / "a.shp", {});
     ASSERT_TRUE(d.has_value());
-    EXPECT_EQ(d->path, dir / "a.shp");
-    EXPECT_EQ(d->pages[0].cell(0, 0), "5");
-    EXPECT_EQ(d->file.tail, std::string(1, '\0'));
+    EXPECT_EQ(d->path(), dir / "a.shp");
+    EXPECT_EQ(d->pages()[0].cell(0, 0), "5");
+    EXPECT_EQ(d->source().file.tail, std::string(1, '\0'));
 }
 
 TEST(IsOwnKeyTest, TabNameFollowedByDigitsOrNothing)

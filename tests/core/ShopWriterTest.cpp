@@ -1,5 +1,6 @@
 #include "core/shop/ShopWriter.h"
 
+#include "DocumentEdits.h"
 #include "TestFiles.h"
 #include "core/io/AtomicFile.h"
 #include "core/io/FileSystem.h"
@@ -90,7 +91,7 @@ TEST_F(ShopFiles, ASaveWithoutChangesNormalisesOnlyTheThreePlaces)
     ASSERT_TRUE(save(d).has_value());
     const std::string expected =
         "// 商店 ☃\r\n`[etc shop]`\r\n[tab name]\r\n<5::tab_name_1`商店`>\r\n<5::" +
-        d.table.decodedLine(4).substr(0, 14) +
+        d.source().table.decodedLine(4).substr(0, 14) +
         "`商店`>\r\n<5::tab_name_3`商店`>\r\n[/tab name]\r\n[sell "
         "item]\r\n1\t2\t-1\t-1\t-1\t-1\t-1\t-2\t3\t-1\t-1\t-1\t-1\t-1\t-1\t"
         "-2\t4\t-1\t-1\t-1\t-1\t-1\t-1\t\r\n[/sell item]\r\n[buy item]\r\n`[all]`\r\n[/buy item]\r\n";
@@ -99,7 +100,8 @@ TEST_F(ShopFiles, ASaveWithoutChangesNormalisesOnlyTheThreePlaces)
     const auto table = savedTable();
     EXPECT_EQ(table.lineCount(), 5u);
     EXPECT_EQ(table.lookup("shop_common"), "常用");
-    EXPECT_EQ(table.lookup(d.tabKeys.empty() ? "" : d.table.decodedLine(4).substr(0, 14)), "常用");
+    EXPECT_EQ(table.lookup(d.source().tabKeys.empty() ? "" : d.source().table.decodedLine(4).substr(0, 14)),
+              "常用");
     EXPECT_EQ(readFile(tablePath()).substr(0, big5(kTable).size()), big5(kTable));
 
     // A second save of the re-read shop writes the same bytes.
@@ -116,7 +118,7 @@ TEST_F(ShopFiles, OwnKeysKeepTheirKeyAndOnlyTheirLineChanges)
     shop(kShop);
     tableText(kTable);
     auto d = open();
-    d.captions[0] = "防具";
+    test::setName(d, 0, "防具");
     ASSERT_TRUE(save(d).has_value());
     const auto table = savedTable();
     EXPECT_EQ(table.lookup("tab_name_1"), "防具");
@@ -130,18 +132,18 @@ TEST_F(ShopFiles, TheKindFollowsTheRepairFlag)
     shop(kShop);
     tableText(kTable);
     auto d = open();
-    d.repairable = true;
+    d.setRepairable(true);
     ASSERT_TRUE(save(d).has_value());
     EXPECT_NE(savedText().find("`[weapon shop]`"), std::string::npos);
     auto back = open();
-    EXPECT_TRUE(back.repairable);
-    back.repairable = false;
+    EXPECT_TRUE(back.isRepairable());
+    back.setRepairable(false);
     ASSERT_TRUE(save(back).has_value());
     EXPECT_NE(savedText().find("`[etc shop]`"), std::string::npos);
 
     shop("`[item shop]`\r\n[sell item]\r\n1\t\r\n[/sell item]\r\n");
     auto item = open();
-    item.repairable = true;
+    item.setRepairable(true);
     ASSERT_TRUE(save(item).has_value());
     EXPECT_NE(savedText().find("`[item shop]`"), std::string::npos);
     EXPECT_EQ(savedText().find("weapon"), std::string::npos);
@@ -152,26 +154,26 @@ TEST_F(ShopFiles, GrowingAndShrinkingThePageCount)
     shop(kShop);
     tableText(kTable);
     auto d = open();
-    d.pages[3] = ShopPage::fromItems({"5"});
-    d.pages[4] = ShopPage::fromItems({"6"});
-    d.captions[3] = "宝石";
-    d.captions[4] = "时装";
+    test::setPage(d, 3, ShopPage::fromItems({"5"}));
+    test::setPage(d, 4, ShopPage::fromItems({"6"}));
+    test::setName(d, 3, "宝石");
+    test::setName(d, 4, "时装");
     ASSERT_TRUE(save(d).has_value());
     auto five = open();
-    ASSERT_EQ(five.tabKeys.size(), 5u);
-    EXPECT_EQ(five.tabKeys[0], "tab_name_1");
-    EXPECT_EQ(five.tabKeys[2], "tab_name_3");
-    EXPECT_EQ(five.captions[3], "宝石");
-    EXPECT_EQ(five.captions[4], "时装");
+    ASSERT_EQ(five.source().tabKeys.size(), 5u);
+    EXPECT_EQ(five.source().tabKeys[0], "tab_name_1");
+    EXPECT_EQ(five.source().tabKeys[2], "tab_name_3");
+    EXPECT_EQ(five.names()[3], "宝石");
+    EXPECT_EQ(five.names()[4], "时装");
     const auto table = savedTable();
-    EXPECT_EQ(table.decodedLine(table.lineCount() - 2), five.tabKeys[3] + ">宝石");
-    EXPECT_EQ(table.decodedLine(table.lineCount() - 1), five.tabKeys[4] + ">时装");
+    EXPECT_EQ(table.decodedLine(table.lineCount() - 2), five.source().tabKeys[3] + ">宝石");
+    EXPECT_EQ(table.decodedLine(table.lineCount() - 1), five.source().tabKeys[4] + ">时装");
 
-    five.pages[3].clear();
-    five.pages[4].clear();
+    five.clearPage(static_cast<int>(3));
+    five.clearPage(static_cast<int>(4));
     ASSERT_TRUE(save(five).has_value());
     auto three = open();
-    EXPECT_EQ(three.tabKeys.size(), 3u);
+    EXPECT_EQ(three.source().tabKeys.size(), 3u);
     EXPECT_EQ(savedTable().lineCount(), table.lineCount()); // surplus names stay in the table
 }
 
@@ -180,8 +182,7 @@ TEST_F(ShopFiles, FiveEmptyGridsWriteEmptyBlocks)
     shop(kShop);
     tableText(kTable);
     auto d = open();
-    for (auto& page : d.pages)
-        page.clear();
+    d.clearAllPages();
     ASSERT_TRUE(save(d).has_value());
     const auto text = savedText();
     EXPECT_NE(text.find("[tab name]\r\n[/tab name]\r\n[sell item]\r\n\r\n[/sell item]"), std::string::npos);
@@ -200,12 +201,12 @@ TEST_F(ShopFiles, ANewTabBlockGoesOnItsOwnLinesBeforeTheSellBlock)
         "[buy item]\r\n[/buy item]"))
         << text;
     auto back = open();
-    EXPECT_EQ(back.captions[0], "第一页");
-    ASSERT_EQ(back.tabKeys.size(), 1u);
-    EXPECT_EQ(savedTable().lookup(back.tabKeys[0]), "第一页");
+    EXPECT_EQ(back.names()[0], "第一页");
+    ASSERT_EQ(back.source().tabKeys.size(), 1u);
+    EXPECT_EQ(savedTable().lookup(back.source().tabKeys[0]), "第一页");
     // The TAB that indents the block's line is layout, not an empty slot: the items keep their places.
-    EXPECT_EQ(back.pages[0].cell(0, 0), "1");
-    EXPECT_EQ(back.pages[0].cell(0, 1), "2");
+    EXPECT_EQ(back.pages()[0].cell(0, 0), "1");
+    EXPECT_EQ(back.pages()[0].cell(0, 1), "2");
 }
 
 TEST_F(ShopFiles, ANameBig5CannotHoldRefusesTheSaveAndWritesNothing)
@@ -215,14 +216,14 @@ TEST_F(ShopFiles, ANameBig5CannotHoldRefusesTheSaveAndWritesNothing)
     const auto shopBefore = readFile(shopPath());
     const auto tableBefore = readFile(tablePath());
     auto d = open();
-    d.captions[1] = "雪人☃";
-    d.pages[0].setCell(0, 0, "777");
+    test::setName(d, 1, "雪人☃");
+    (void)d.setCell(static_cast<int>(0), {0, 0}, "777");
     const auto result = save(d);
     ASSERT_FALSE(result.has_value());
     EXPECT_NE(result.error().message.find("☃"), std::string::npos);
     EXPECT_EQ(readFile(shopPath()), shopBefore);
     EXPECT_EQ(readFile(tablePath()), tableBefore);
-    EXPECT_EQ(d.pages[0].cell(0, 0), "777");
+    EXPECT_EQ(d.pages()[0].cell(0, 0), "777");
 }
 
 TEST_F(ShopFiles, FailedWritesLeaveBothFilesWhollyOld)
@@ -234,8 +235,8 @@ TEST_F(ShopFiles, FailedWritesLeaveBothFilesWhollyOld)
     for (int failAt : {1, 2}) {
         SCOPED_TRACE(failAt);
         auto d = open();
-        d.captions[0] = "新名字";
-        d.pages[0].setCell(0, 0, "4242");
+        test::setName(d, 0, "新名字");
+        (void)d.setCell(static_cast<int>(0), {0, 0}, "4242");
         FailingWriter writer(failAt);
         const auto result = save(d, writer);
         ASSERT_FALSE(result.has_value());
@@ -243,8 +244,8 @@ TEST_F(ShopFiles, FailedWritesLeaveBothFilesWhollyOld)
         EXPECT_EQ(readFile(shopPath()), shopBefore);
         EXPECT_EQ(readFile(tablePath()), tableBefore);
         // The document keeps the user's edits, with its pages not yet normalised.
-        EXPECT_EQ(d.captions[0], "新名字");
-        EXPECT_EQ(d.pages[0].cell(0, 2), "");
+        EXPECT_EQ(d.names()[0], "新名字");
+        EXPECT_EQ(d.pages()[0].cell(0, 2), "");
     }
 }
 
@@ -258,7 +259,7 @@ TEST_F(ShopFiles, ReadOnlyFilesAndMissingFoldersAreReported)
     for (const auto& readOnly : {shopPath(), tablePath()}) {
         std::filesystem::permissions(readOnly, perms::owner_read | perms::group_read | perms::others_read);
         auto d = open();
-        d.captions[0] = "改名";
+        test::setName(d, 0, "改名");
         const auto result = save(d);
         ASSERT_FALSE(result.has_value());
         EXPECT_NE(result.error().message.find("只读"), std::string::npos) << result.error().message;
@@ -268,7 +269,7 @@ TEST_F(ShopFiles, ReadOnlyFilesAndMissingFoldersAreReported)
     }
 
     auto d = open();
-    d.path = dir / "gone/a.shp";
+    d.source().path = dir / "gone/a.shp";
     EXPECT_FALSE(save(d).has_value());
     EXPECT_EQ(readFile(tablePath()), tableBefore);
     ShopDocument unbound;
@@ -319,22 +320,22 @@ TEST(ShopRoundTrip, EveryGeneratedShop)
             auto after = ShopReader::open(path, ws.shopStringTablePath());
             ASSERT_TRUE(after.has_value());
             auto outside = [](const ShopDocument& d) {
-                std::string t = text::replaceFirst(d.file.text, d.sellSection, "<S>");
-                if (!d.tabSection.empty())
-                    t = text::replaceFirst(t, d.tabSection + "\r\n", "<T>");
+                std::string t = text::replaceFirst(d.source().file.text, d.source().sellSection, "<S>");
+                if (!d.source().tabSection.empty())
+                    t = text::replaceFirst(t, d.source().tabSection + "\r\n", "<T>");
                 return t;
             };
             std::string expected = outside(original);
-            if (original.tabSection.empty())
+            if (original.source().tabSection.empty())
                 expected = text::replaceFirst(expected, "<S>", "<T><S>");
             EXPECT_EQ(outside(*after), expected);
 
-            EXPECT_EQ(after->pages, before->pages);
-            EXPECT_EQ(after->repairable, original.repairable);
+            EXPECT_EQ(after->pages(), before->pages());
+            EXPECT_EQ(after->isRepairable(), original.isRepairable());
             for (int k = 0; k < kPageCount; ++k) {
                 const auto i = static_cast<std::size_t>(k);
-                if (before->pages[i].rowCount() > 0) {
-                    EXPECT_EQ(after->captions[i], original.captions[i]);
+                if (before->pages()[i].rowCount() > 0) {
+                    EXPECT_EQ(after->names()[i], original.names()[i]);
                 }
             }
 
@@ -359,20 +360,20 @@ TEST_F(ShopFiles, NamesLandOnThePageThatHoldsTheirItemsForEveryPatternOfEmptyPag
         std::vector<std::pair<std::string, std::string>> filled; // first item, name
         for (int k = 0; k < kPageCount; ++k) {
             const auto i = static_cast<std::size_t>(k);
-            d.pages[i].clear();
+            d.clearPage(static_cast<int>(i));
             if (mask & (1 << k)) {
-                d.pages[i] = ShopPage::fromItems({std::to_string(1000 + k)});
+                test::setPage(d, i, ShopPage::fromItems({std::to_string(1000 + k)}));
                 filled.emplace_back(std::to_string(1000 + k), "页名" + std::to_string(k));
             }
-            d.captions[i] = "页名" + std::to_string(k);
+            test::setName(d, i, "页名" + std::to_string(k));
         }
         ASSERT_TRUE(save(d).has_value());
         const auto back = open();
         std::vector<std::pair<std::string, std::string>> found;
-        for (const auto& page : back.pages) {
-            const auto i = static_cast<std::size_t>(&page - back.pages.data());
+        for (const auto& page : back.pages()) {
+            const auto i = static_cast<std::size_t>(&page - back.pages().data());
             if (page.hasItems())
-                found.emplace_back(page.cell(0, 0), back.captions[i]);
+                found.emplace_back(page.cell(0, 0), back.names()[i]);
             // Every page keeps its place: an empty page before a filled one stays an empty page.
             EXPECT_EQ(page.hasItems(), (mask & (1 << i)) != 0) << "page " << i + 1;
         }
@@ -390,10 +391,10 @@ TEST_F(ShopFiles, AnEmptyPagesNameIsNotWrittenAndCannotBlockTheSave)
     shop(kShop);
     tableText(kTable);
     auto d = open();
-    d.pages[2].clear();
-    d.captions[2] = "雪人☃"; // BIG5 has no snowman, but the page is not written
-    d.pages[3].clear();
-    d.captions[3] = "a\r\nb";
+    d.clearPage(static_cast<int>(2));
+    test::setName(d, 2, "雪人☃"); // BIG5 has no snowman, but the page is not written
+    d.clearPage(static_cast<int>(3));
+    test::setName(d, 3, "a\r\nb");
     ASSERT_TRUE(save(d).has_value()) << "an empty page's name must not block the save";
     EXPECT_FALSE(savedTable().containsText("雪人"));
 }
@@ -412,7 +413,7 @@ TEST_F(ShopFiles, NamesWithLineBreaksGreaterThanOrNulAreRefused)
                                                                   {std::string("A\0B", 3), "空字符"}};
     for (const auto& [name, what] : bad) {
         auto d = open();
-        d.captions[0] = name;
+        test::setName(d, 0, name);
         const auto result = save(d);
         ASSERT_FALSE(result.has_value());
         EXPECT_EQ(result.error().kind, SaveError::Kind::BadPageName);
@@ -432,17 +433,17 @@ TEST_F(ShopFiles, AnUnchangedNameIsNotReEncodedEvenWhenItCouldNotBeDecoded)
     const std::string shared = "shop_common>" + big5("常") + "\xB1";
     writeFile(tablePath(), cut + "\r\n" + shared + "\r\n" + big5("tab_name_3>药水\r\n"));
     auto d = open();
-    ASSERT_NE(d.captions[0].find("\xEF\xBF\xBD"), std::string::npos) << "expected a replacement character";
-    d.pages[0].setCell(0, 5, "55");
+    ASSERT_NE(d.names()[0].find("\xEF\xBF\xBD"), std::string::npos) << "expected a replacement character";
+    (void)d.setCell(static_cast<int>(0), {0, 5}, "55");
     ASSERT_TRUE(save(d).has_value());
     const auto table = readFile(tablePath());
     EXPECT_TRUE(table.starts_with(cut + "\r\n" + shared + "\r\n"));
     // The shared key's page got a new key whose line copies the old name's bytes.
     auto back = open();
-    EXPECT_EQ(back.captions[1], d.captions[1]);
+    EXPECT_EQ(back.names()[1], d.names()[1]);
     EXPECT_NE(table.find(">" + big5("常") + "\xB1", cut.size() + shared.size()), std::string::npos);
 
-    back.captions[0] = "刀剑";
+    test::setName(back, 0, "刀剑");
     ASSERT_TRUE(save(back).has_value());
     EXPECT_EQ(savedTable().lookup("tab_name_1"), "刀剑");
 }
@@ -455,13 +456,13 @@ TEST_F(ShopFiles, AnOrphanTabTagDoesNotShiftTheNamesOfTheNewBlock)
          "item]\r\n");
     tableText("orphan_key>孤儿\r\n");
     auto d = open();
-    EXPECT_EQ(d.captions[0], "第一页");
-    d.captions[0] = "一号";
-    d.captions[1] = "二号";
+    EXPECT_EQ(d.names()[0], "第一页");
+    test::setName(d, 0, "一号");
+    test::setName(d, 1, "二号");
     ASSERT_TRUE(save(d).has_value());
     const auto back = open();
-    EXPECT_EQ(back.captions[0], "一号");
-    EXPECT_EQ(back.captions[1], "二号");
+    EXPECT_EQ(back.names()[0], "一号");
+    EXPECT_EQ(back.names()[1], "二号");
     EXPECT_TRUE(savedText().find("[tab name]") < savedText().find("<5::orphan_key"));
     const auto bytes = readFile(shopPath());
     auto again = open();
@@ -478,7 +479,7 @@ TEST_F(ShopFiles, ACellThatWouldBeWrittenAsAPageBreakIsRefused)
     const auto shopBefore = readFile(shopPath());
     for (const char* cell : {"-2", "abc", "007"}) {
         auto d = open();
-        d.pages[0].setCellText(0, 3, cell);
+        d.restoreCell(static_cast<int>(0), {0, 3}, cell);
         const auto result = save(d);
         ASSERT_FALSE(result.has_value()) << cell;
         EXPECT_EQ(result.error().kind, SaveError::Kind::BadCell);
@@ -520,14 +521,14 @@ TEST(ShopDryRun, TellsTheDifferenceOfTheFilesBeforeAndAfterTheSave)
         const auto tableBefore = text::StringTable::fromBytes(readFile(tablePath));
         // Edits of every kind: a cell, a new row, a page's name, the repair flag.
         const int page = static_cast<int>(random() % kPageCount);
-        auto& grid = document->pages[static_cast<std::size_t>(page)];
-        grid.appendRows(1);
-        grid.setCell(grid.rowCount() - 1, static_cast<int>(random() % kColumns),
-                     std::to_string(100 + random() % 900));
-        if (grid.rowCount() > 1)
-            grid.setCell(0, 0, "-1");
-        document->captions[static_cast<std::size_t>(page)] = "改动" + std::to_string(random() % 10);
-        document->repairable = !document->repairable;
+        document->addRows(page, 1);
+        const int last = document->page(page).rowCount() - 1;
+        (void)document->setCell(page, {last, static_cast<int>(random() % kColumns)},
+                                std::to_string(100 + random() % 900));
+        if (last > 0)
+            (void)document->setCell(page, {0, 0}, "-1");
+        test::setName(*document, static_cast<std::size_t>(page), "改动" + std::to_string(random() % 10));
+        document->setRepairable(!document->isRepairable());
 
         const auto shopBytes = readFile(path);
         const auto tableBytes = readFile(tablePath);

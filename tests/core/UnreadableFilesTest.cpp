@@ -1,6 +1,7 @@
 // A file that exists but cannot be read is never taken for an empty one: the shop does not
 // open, the load names the file, and no save writes a table built from a failed read.
 // Permission cases run in a child process as the user nobody when the tests run as root.
+#include "DocumentEdits.h"
 #include "TestFiles.h"
 #include "TestProcesses.h"
 #include "core/io/AtomicFile.h"
@@ -71,7 +72,7 @@ TEST_F(Unreadable, AnUnreadableTableStopsTheShopFromOpening)
     fs::remove(tablePath());
     const auto opened = shop::ShopReader::open(shopPath(), tablePath());
     ASSERT_TRUE(opened.has_value()) << opened.error().message;
-    EXPECT_EQ(opened->captions[0], "第一页");
+    EXPECT_EQ(opened->names()[0], "第一页");
 }
 
 TEST_F(Unreadable, AnUnreadableShopFileIsToldFromAMissingOne)
@@ -94,7 +95,7 @@ TEST_F(Unreadable, AnUnreadableShopFileIsToldFromAMissingOne)
 TEST_F(Unreadable, ASaveNeverWritesATableBuiltFromAFailedRead)
 {
     auto document = shop::ShopReader::open(shopPath(), tablePath()).value();
-    document.captions[0] = "改名";
+    test::setName(document, 0, "改名");
     const auto tableBefore = readFile(tablePath());
     // The lock file is there already and open to everyone, as after any earlier save.
     writeFile(shop::ShopWriter::lockFileFor(tablePath()), "");

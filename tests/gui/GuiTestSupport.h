@@ -124,6 +124,21 @@ inline void withNextModal(const std::function<void(QWidget*)>& inspect, const st
 
 // Types text into a grid cell the way a user does: the first key opens the cell's editor, the
 // rest go to that editor, and Enter ends the edit.
+// What a page grid shows: its page and which of its rows are grey.
+struct ShownPage
+{
+    shop::ShopPage page;
+    std::vector<bool> grey;
+    bool operator==(const ShownPage&) const = default;
+};
+inline ShownPage shownPage(const gui::PageGridModel& model)
+{
+    ShownPage shown{model.page(), {}};
+    for (int r = 0; r < model.rowCount(); ++r)
+        shown.grey.push_back(model.isRowShaded(r));
+    return shown;
+}
+
 inline void typeInto(QAbstractItemView* view, int row, int column, const QString& text)
 {
     view->setFocus();

@@ -171,7 +171,7 @@ int main(int argc, char** argv)
     for (const char* recent : {"/srv/game/data-2024", "/home/admin/shops/test"})
         settings::rememberWorkspace(QString::fromUtf8(recent));
     settings::rememberWorkspace(fromPath(window.workspacePath()));
-    auto* chooser = window.workspaceChooser();
+    auto* chooser = window.findChild<WorkspaceChooser*>(QStringLiteral("工作目录按钮"));
     chooser->click();
     wait(300);
     ok = grabArea({&window, chooser->workspaceMenu()}, out + "/chooser.png") && ok;
@@ -278,10 +278,10 @@ int main(int argc, char** argv)
     shopkeeper::io::AtomicFileWriter writer;
     for (std::size_t k = 0; k < shops.size() && k < 4; ++k) {
         auto shop = shopkeeper::shop::ShopReader::open(shops[k], copy.shopStringTablePath());
-        if (!shop || shop->pages[0].rowCount() == 0)
+        if (!shop || shop->page(0).rowCount() == 0)
             continue;
         for (int column = 0; column < 7; column += 3)
-            shop->pages[0].setCellText(0, column, items.value(column % 2).toStdString());
+            shop->restoreCell(0, {0, column}, items.value(column % 2).toStdString());
         (void)shopkeeper::shop::ShopWriter().save(*shop, copy.shopStringTablePath(), writer);
     }
     if (shops.size() > 5)

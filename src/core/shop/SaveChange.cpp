@@ -18,8 +18,8 @@ ShopChange compareShops(const ShopDocument& before, const ShopDocument& after)
 {
     ShopChange change;
     for (int k = 0; k < kPageCount; ++k) {
-        const auto& old = before.pages[static_cast<std::size_t>(k)];
-        const auto& now = after.pages[static_cast<std::size_t>(k)];
+        const auto& old = before.page(k);
+        const auto& now = after.page(k);
         const int rows = std::max(old.rowCount(), now.rowCount());
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < kColumns; ++c) {
@@ -29,13 +29,13 @@ ShopChange compareShops(const ShopDocument& before, const ShopDocument& after)
                     change.cells.push_back({{k, r, c}, a, b, a.empty() && b == "-1"});
             }
         }
-        const auto& oldName = before.captions[static_cast<std::size_t>(k)];
-        const auto& newName = after.captions[static_cast<std::size_t>(k)];
+        const auto& oldName = before.names()[static_cast<std::size_t>(k)];
+        const auto& newName = after.names()[static_cast<std::size_t>(k)];
         if (oldName != newName)
             change.names.push_back({k, oldName, newName});
     }
-    if (before.repairable != after.repairable)
-        change.repairable = std::pair{before.repairable, after.repairable};
+    if (before.isRepairable() != after.isRepairable())
+        change.repairable = std::pair{before.isRepairable(), after.isRepairable()};
     return change;
 }
 

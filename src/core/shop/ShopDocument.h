@@ -8,6 +8,7 @@
 #include "core/text/StringTable.h"
 
 #include <array>
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <optional>
@@ -25,23 +26,11 @@ struct CellPosition
     bool operator==(const CellPosition&) const = default;
 };
 
-// One page and which of its rows are shaded grey. Shading only ever
-// paints, so a grey row stays grey when rows above it go; it moves with its row.
-struct PageState
-{
-    ShopPage page;
-    std::vector<bool> shaded;
-    bool operator==(const PageState&) const = default;
-};
-
 using PageNames = std::array<std::string, kPageCount>;
 
-// The one shop being edited: its five pages with their row shading, their names, the repair
-// flag, and what the reader found in the file so that the writer can change those places and
-// nothing else. Every edit the editor makes is one of the operations below, each with its
-// rules; the fields that record what was read are compared by a save with what is on disk by
-// then. A save is the writer over this document.
-struct ShopDocument
+// What the reader found in a shop file, so that the writer can change the edited places and
+// nothing else; a save compares it with what is on disk by then. Editing never changes it.
+struct ShopSource
 {
     std::filesystem::path path;       // empty when no file is bound
     text::ScriptTextFile file;        // the file's text as read, and what followed its first NUL
@@ -55,63 +44,127 @@ struct ShopDocument
     // The tab key of each page. Tab lines name the pages that hold items, in order, the way a
     // save writes them: with page 1 empty, the first tab line names page 2.
     std::array<std::optional<std::string>, kPageCount> pageKeys;
-    bool repairable = false;
     text::StringTable table; // the page-name table itemshop.kor.str as read with the shop
-    ShopPages pages;
-    PageNames captions = {"第一页", "第二页", "第三页", "第四页", "第五页"};
-
     // As read: a save re-encodes only the names the user changed, and keeps the kind line
     // unless the flag was changed.
-    PageNames readCaptions = captions;
+    PageNames readNames = defaultPageNames();
     bool readRepairable = false;
 
-    // Grey rows per page; a row past the end of its page's list is white.
-    std::array<std::vector<bool>, kPageCount> shading;
+    static PageNames defaultPageNames();
+};
 
-    bool isBound() const { return !path.empty(); }
-    void resetCaptions();
+// What one operation did to the document, for the undo history to replay and the views to show.
+struct DocumentChange
+{
+    enum class Kind
+    {
+        Cells,     // the cells listed changed; no row came or went
+        Rows,      // rows came or went, or a paste laid the page out again
+        PageReset, // the page is another one as a whole (a read, an undo)
+        Names,     // page names
+        Repair,    // the repair flag
+    };
+    Kind kind = Kind::Cells;
+    int page = -1; // Cells, Rows, PageReset
+    // Cells: the cells changed. Rows: the cells of kept rows whose text changed, where they are now.
+    std::vector<CellPosition> cells;
+    // Rows, PageReset: for each row now, the row it was before, or -1 for a new one. After a
+    // reset a row counts as kept only where the page still begins with the same rows.
+    std::vector<int> rowsFrom;
+    // Rows, PageReset: which layout of rows the page has now. An undo brings an earlier layout
+    // back with its number, so a view can keep what it knows per layout.
+    std::uint64_t layout = 0;
+    bool operator==(const DocumentChange&) const = default;
+};
+using DocumentChanges = std::vector<DocumentChange>;
 
-    // --- What the editor does to the pages. page is 0..4; a page out of range does nothing. ---
+// A page with its layout number: what an undo puts back.
+struct PageSnapshot
+{
+    ShopPage page;
+    std::uint64_t layout = 0;
+    bool operator==(const PageSnapshot&) const = default;
+};
 
-    const ShopPage& page(int page) const { return pages.at(static_cast<std::size_t>(page)); }
-    bool isRowShaded(int page, int row) const;
-    PageState pageState(int page) const;
-    // Puts a page back as it was (the undo of any page operation).
-    void restorePage(int page, PageState state);
+// The one shop being edited: its five pages, their names and the repair flag, over what was read
+// from its file. The content is changed only by the operations below, each with its rule, and
+// each reports what it changed; none of them touches what was read. A save is the writer over
+// this document. page is 0..4; a page out of range changes nothing.
+class ShopDocument
+{
+public:
+    ShopDocument();
+    ShopDocument(ShopSource source, ShopPages pages, PageNames names, bool repairable);
 
-    // The read of a shop or of a pasted block: the pages as given, every second row grey.
-    void showPages(const ShopPages& shown);
-    // Paints every second row (1, 3, 5, ...) grey; the others are not touched.
-    void shadeRows(int page);
-    // Sets a cell by the numeric cell rule. True when the cell changed; the refusal when the
-    // rule refuses the text, which leaves the cell as it was.
-    std::expected<bool, CellRefusal> setCell(int page, CellPosition at, std::string_view typed);
-    // Sets a cell to text already in cell form (the undo of an edit).
-    void setCellText(int page, CellPosition at, std::string text);
-    // TAB-separated lines into the page from at on, rows added at the bottom as needed and the
-    // page shaded again; each value goes through the cell rule. Returns how many were refused.
-    int paste(int page, CellPosition at, std::string_view text);
+    // What was read: the reader and the writer fill it in; no edit touches it.
+    const ShopSource& source() const { return source_; }
+    ShopSource& source() { return source_; }
+    const std::filesystem::path& path() const { return source_.path; }
+    bool isBound() const { return !source_.path.empty(); }
+
+    const ShopPages& pages() const { return pages_; }
+    const ShopPage& page(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
+    const PageNames& names() const { return names_; }
+    bool isRepairable() const { return repairable_; }
+    PageSnapshot snapshot(int page) const;
+
+    // --- The edits. ---
+
+    // Sets a cell by the numeric cell rule. Nothing when the cell stays as it was; the refusal
+    // when the rule refuses the text, which leaves the cell as it was.
+    std::expected<DocumentChanges, CellRefusal> setCell(int page, CellPosition at, std::string_view typed);
+    // TAB-separated lines into the page from at on, rows added at the bottom as needed; each
+    // value goes through the cell rule and refused counts those refused.
+    DocumentChanges paste(int page, CellPosition at, std::string_view text, int& refused);
     // Empties the given cells; those past the page's end are skipped.
-    void clearCells(int page, const std::vector<CellPosition>& cells);
-    // Appends count empty rows, then shades the page.
-    void addRows(int page, int count);
+    DocumentChanges clearCells(int page, const std::vector<CellPosition>& cells);
+    DocumentChanges addRows(int page, int count);
     // Deletes every row of the page, or of all five.
-    void clearPage(int page);
-    void clearAllPages();
-    // What the output, the save and the preview do first: rows of seven empty cells go (with
-    // their shading), then every empty cell becomes "-1".
-    void tidy();
+    DocumentChanges clearPage(int page);
+    DocumentChanges clearAllPages();
+    // What the output, the save and the preview do first: rows of seven empty cells go, then
+    // every empty cell becomes "-1".
+    DocumentChanges tidy();
     // A captured ID into the cursor cell, which must be empty: a filled cell is never
-    // overwritten. The cell rule decides what is stored ("0" leaves it empty). Returns where
-    // the cursor goes next (along the row, then to the first cell of the next row; at the last
-    // cell it stays), or nothing when the cell was not filled and the cursor stays.
-    std::optional<CellPosition> fillSelectedCell(int page, CellPosition cursor, std::string_view text);
+    // overwritten. The cell rule decides what is stored ("0" leaves it empty). next is where the
+    // cursor goes (along the row, then to the first cell of the next row; at the last cell it
+    // stays); nothing when the cell was not filled and the cursor stays.
+    struct Fill
+    {
+        CellPosition next;
+        DocumentChanges changes;
+    };
+    std::optional<Fill> fillSelectedCell(int page, CellPosition cursor, std::string_view text);
     // Every cell holding the item from (in cell form) gets to; "-1" as to empties the slot.
-    // Returns the cells changed, in page, row, column order.
-    std::vector<CellAt> replaceItem(std::string_view from, std::string_view to);
+    DocumentChanges replaceItem(std::string_view from, std::string_view to);
+    // New names by the rename rules of pageNameFromInput; a name that stays as it was is not
+    // looked at. A refused name changes nothing.
+    Result<DocumentChanges> rename(const PageNames& typed);
+    DocumentChanges setRepairable(bool on);
 
-    void setCaptions(const PageNames& names) { captions = names; }
-    void setRepairable(bool on) { repairable = on; }
+    // --- Whole documents and the undo history's replays, which bring back what was. ---
+
+    // The pages as given (the read of a pasted block).
+    DocumentChanges showPages(const ShopPages& shown);
+    // The pages stay; the file they came from, their names and the flag go.
+    DocumentChanges forgetSource();
+    // This document becomes other (a shop read), page by page.
+    DocumentChanges replaceWith(ShopDocument other);
+    // This document becomes the shop as written; a page the write left as it was keeps its layout.
+    DocumentChanges takeWritten(ShopDocument written);
+    DocumentChanges restorePage(int page, PageSnapshot snapshot);
+    DocumentChanges restoreCell(int page, CellPosition at, std::string text);
+    DocumentChanges restoreNames(const PageNames& names);
+
+private:
+    DocumentChange rowsChange(int page, std::vector<int> rowsFrom, std::vector<CellPosition> cells = {});
+    DocumentChange resetChange(int page, const ShopPage& before);
+
+    ShopSource source_;
+    ShopPages pages_;
+    PageNames names_ = ShopSource::defaultPageNames();
+    bool repairable_ = false;
+    std::array<std::uint64_t, kPageCount> layouts_{};
 };
 
 // The name a page gets from the text the user gave for it: "-1" restores the

@@ -26,23 +26,21 @@ std::string sectionText(std::string_view text, const std::optional<SectionRange>
     return std::string(text.substr(range->begin, range->end - range->begin));
 }
 
-void readTabNamesFrom(ShopDocument& document, const text::StringTable& table)
+void readTabNamesFrom(ShopSource& source, const ShopPages& pages, PageNames& captions,
+                      const text::StringTable& table)
 {
-    document.tabKeys.clear();
-    document.pageNames.clear();
-    document.pageKeys = {};
-    document.resetCaptions();
-    document.tabSection =
-        sectionText(document.file.text, findSection(document.file.text, "[tab name]", "[/tab name]"));
-    if (!document.tabSection.empty()) {
+    captions = ShopSource::defaultPageNames();
+    source.tabSection =
+        sectionText(source.file.text, findSection(source.file.text, "[tab name]", "[/tab name]"));
+    if (!source.tabSection.empty()) {
         const auto block =
-            trimBlock(text::replaceEach(document.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
+            trimBlock(text::replaceEach(source.tabSection, {{"[tab name]", ""}, {"[/tab name]", ""}}));
         // The tab lines name the pages that hold items, in page order: the save writes one line
         // for each such page, so a page left empty takes no line and the next page's name
         // follows on.
         std::size_t page = 0;
         auto nextPage = [&] {
-            while (page < document.pages.size() && !document.pages[page].hasItems())
+            while (page < pages.size() && !pages[page].hasItems())
                 ++page;
         };
         // The keys first, then their names looked up together: one decoding for the shop's lines.
@@ -63,23 +61,23 @@ void readTabNamesFrom(ShopDocument& document, const text::StringTable& table)
         for (std::size_t i = 0; i < tabLines.size(); ++i) {
             if (!keys[i]) {
                 // An empty line keeps its place among the keys but names no page.
-                document.tabKeys.push_back(tabLines[i]);
+                source.tabKeys.push_back(tabLines[i]);
                 continue;
             }
             auto key = std::move(*keys[i]);
             auto name = std::move(*nextName++);
             nextPage();
-            if (page < document.pages.size()) {
-                document.pageKeys[page] = key;
+            if (page < pages.size()) {
+                source.pageKeys[page] = key;
                 if (name)
-                    document.captions[page] = *name;
+                    captions[page] = *name;
                 ++page;
             }
-            document.pageNames.push_back(std::move(name));
-            document.tabKeys.push_back(std::move(key));
+            source.pageNames.push_back(std::move(name));
+            source.tabKeys.push_back(std::move(key));
         }
     }
-    document.readCaptions = document.captions;
+    source.readNames = captions;
 }
 
 } // namespace
@@ -115,8 +113,8 @@ std::expected<ShopDocument, ShopReadError> ShopReader::read(const std::filesyste
     const auto fingerprint = io::fingerprintOf(path, *bytes);
     auto document = fromBytes(std::move(*bytes), std::move(table));
     if (document) {
-        document->path = path;
-        document->fingerprint = fingerprint;
+        document->source().path = path;
+        document->source().fingerprint = fingerprint;
     }
     return document;
 }
@@ -124,9 +122,9 @@ std::expected<ShopDocument, ShopReadError> ShopReader::read(const std::filesyste
 std::expected<ShopDocument, ShopReadError> ShopReader::parse(std::string bytes,
                                                              const text::StringTable& table)
 {
-    ShopDocument document;
-    document.file = text::ScriptTextFile::fromBytes(std::move(bytes));
-    const std::string& text = document.file.text;
+    ShopSource source;
+    source.file = text::ScriptTextFile::fromBytes(std::move(bytes));
+    const std::string& text = source.file.text;
 
     const auto sell = findSection(text, "[sell item]", "[/sell item]");
     if (!sell)
@@ -134,21 +132,22 @@ std::expected<ShopDocument, ShopReadError> ShopReader::parse(std::string bytes,
     if (const auto tab = findSection(text, "[tab name]", "[/tab name]");
         tab && tab->begin < sell->end && sell->begin < tab->end)
         return readError(ShopReadError::Kind::OverlappingBlocks, kOverlappingBlocksMessage);
-    document.sellSection = sectionText(text, sell);
-    document.sellBody =
-        trimBlock(text::replaceEach(document.sellSection, {{"[sell item]", ""}, {"[/sell item]", ""}}));
+    source.sellSection = sectionText(text, sell);
+    source.sellBody =
+        trimBlock(text::replaceEach(source.sellSection, {{"[sell item]", ""}, {"[/sell item]", ""}}));
 
-    auto items = SellItemBlock::read(document.sellBody);
+    auto items = SellItemBlock::read(source.sellBody);
     if (!items) {
         const auto kind = items.error().tooManyPages() ? ShopReadError::Kind::TooManyPages
                                                        : ShopReadError::Kind::UnknownFormat;
-        return readError(kind, items.error().message, document.sellBody);
+        return readError(kind, items.error().message, source.sellBody);
     }
-    document.pages = SellItemBlock::toPages(*items);
-    document.repairable = text::contains(text, "`[weapon shop]`");
-    document.readRepairable = document.repairable;
-    readTabNamesFrom(document, table);
-    return document;
+    auto pages = SellItemBlock::toPages(*items);
+    const bool repairable = text::contains(text, "`[weapon shop]`");
+    source.readRepairable = repairable;
+    PageNames names;
+    readTabNamesFrom(source, pages, names, table);
+    return ShopDocument(std::move(source), std::move(pages), std::move(names), repairable);
 }
 
 std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string bytes, text::StringTable table)
@@ -159,16 +158,16 @@ std::expected<ShopDocument, ShopReadError> ShopReader::fromBytes(std::string byt
 
     // Try a save without edits: a file it would change in meaning is not opened, so no save
     // of it can happen. The path only has to be non-empty; nothing is written.
-    document->path = "shop";
+    document->source().path = "shop";
     std::mt19937 random(1);
     ShopWriter writer(&random);
     const auto plan = writer.plan(*document, table, ShopWriter::PlanUse::ProofOnly);
-    document->path.clear();
+    document->source().path.clear();
     if (!plan && plan.error().kind == SaveError::Kind::WouldChangeMeaning)
         return readError(ShopReadError::Kind::WouldNotRoundTrip,
                          "这个商店文件的结构不规范，保存后其内容会改变，因此无法读取：\r\n" +
                              plan.error().message);
-    document->table = std::move(table);
+    document->source().table = std::move(table);
     return document;
 }
 

@@ -45,10 +45,11 @@ std::expected<ShopDocument, ShopReadError> openWithMendedBlock(const std::filesy
 
     // Bound to the file as it is: the save replaces the old block and checks the disk against
     // what was read here.
-    document->file = original;
-    document->sellSection = original.text.substr(sell->begin, sell->end - sell->begin);
-    document->path = path;
-    document->fingerprint = io::fingerprintOf(path, *bytes);
+    auto& source = document->source();
+    source.file = original;
+    source.sellSection = original.text.substr(sell->begin, sell->end - sell->begin);
+    source.path = path;
+    source.fingerprint = io::fingerprintOf(path, *bytes);
     return document;
 }
 

@@ -78,14 +78,15 @@ Status checkCells(const ShopPages& pages)
 // page's name is not written, and an unchanged name keeps the bytes it was read with.
 SaveResult<void> checkChangedNames(const ShopDocument& document)
 {
-    for (std::size_t k = 0; k < document.pages.size(); ++k) {
-        if (!document.pages[k].hasItems() || document.captions[k] == document.readCaptions[k])
+    for (std::size_t k = 0; k < document.pages().size(); ++k) {
+        if (!document.page(static_cast<int>(k)).hasItems() ||
+            document.names()[k] == document.source().readNames[k])
             continue;
-        if (auto ok = checkPageName(document.captions[k]); !ok)
+        if (auto ok = checkPageName(document.names()[k]); !ok)
             return saveError(SaveError::Kind::BadPageName, ok.error().message);
-        if (auto encoded = text::StringTableCodec::encode(document.captions[k]); !encoded)
+        if (auto encoded = text::StringTableCodec::encode(document.names()[k]); !encoded)
             return saveError(SaveError::Kind::CannotEncode,
-                             "页名称“" + document.captions[k] + "”中的" + encoded.error().message);
+                             "页名称“" + document.names()[k] + "”中的" + encoded.error().message);
     }
     return {};
 }
@@ -141,7 +142,7 @@ Result<std::string> ShopWriter::newKey(const text::StringTable& table)
 
 SaveResult<void> ShopWriter::checkInput(const ShopDocument& document)
 {
-    if (auto ok = checkCells(document.pages); !ok)
+    if (auto ok = checkCells(document.pages()); !ok)
         return saveError(SaveError::Kind::BadCell, ok.error().message);
     return checkChangedNames(document);
 }
@@ -156,13 +157,13 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     // (another process, even) pick the same ones; against a table another save has changed
     // meanwhile the draws differ, and a key the table holds is never picked anyway.
     if (!random_) {
-        std::string seed = io::displayPath(document.path) + '\n' + std::to_string(onDisk.lineCount());
-        for (const auto& caption : document.captions)
+        std::string seed = io::displayPath(document.path()) + '\n' + std::to_string(onDisk.lineCount());
+        for (const auto& caption : document.names())
             seed += '\n' + caption;
         const auto hash = io::fnv1a64(seed);
         ownRandom_.seed(static_cast<std::mt19937::result_type>(hash ^ (hash >> 32)));
     }
-    const std::string& text = document.file.text;
+    const std::string& text = document.source().file.text;
     const auto sell = findSection(text, "[sell item]", "[/sell item]");
     const auto tab = findSection(text, "[tab name]", "[/tab name]");
     if (!sell)
@@ -171,7 +172,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         return saveError(Kind::WouldChangeMeaning, kOverlappingBlocksMessage);
 
     SavePlan plan;
-    plan.pages = document.pages;
+    plan.pages = document.pages();
     if (auto ok = checkCells(plan.pages); !ok)
         return saveError(Kind::BadCell, ok.error().message);
     const std::string body = SellItemBlock::serialise(plan.pages);
@@ -181,7 +182,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         if (plan.pages[k].rowCount() > 0)
             written.push_back(k);
     }
-    auto renamed = [&](std::size_t k) { return document.captions[k] != document.readCaptions[k]; };
+    auto renamed = [&](std::size_t k) { return document.names()[k] != document.source().readNames[k]; };
     if (auto ok = checkChangedNames(document); !ok)
         return std::unexpected(ok.error());
 
@@ -191,8 +192,8 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     std::vector<WrittenPage> expected;
     std::string lines;
     for (const auto k : written) {
-        const std::string& caption = document.captions[k];
-        const auto& key = document.pageKeys[k];
+        const std::string& caption = document.names()[k];
+        const auto& key = document.source().pageKeys[k];
         WrittenPage page{plan.pages[k].rows(), caption};
         // A key that an earlier page of this shop already uses is shared as well: renaming one
         // page must not rename the other.
@@ -233,7 +234,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
     // Splice by position: a search for the old section's text could find an equal text elsewhere.
     // The text is put together in one string of its final size: a shop may be mostly comment.
     const std::string_view whole(text);
-    const std::size_t end = document.file.tail.size() + 1; // what bytesFor adds
+    const std::size_t end = document.source().file.tail.size() + 1; // what bytesFor adds
     std::string newText;
     if (tab) {
         const bool sellFirst = sell->begin < tab->begin;
@@ -254,7 +255,7 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
 
     // The kind follows the repair box; only the back-quoted kind tags count, as for the reader,
     // and nothing changes while the flag reads as wanted. An "[item shop]" file keeps its kind.
-    const bool wanted = document.repairable;
+    const bool wanted = document.isRepairable();
     if (wanted != text::contains(newText, "`[weapon shop]`")) {
         if (wanted)
             newText = text::replaceFirst(std::move(newText), "`[etc shop]`", "`[weapon shop]`");
@@ -262,11 +263,11 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
             newText = text::replaceEach(std::move(newText), {{"`[weapon shop]`", "`[etc shop]`"}});
     }
     const bool repairable = text::contains(newText, "`[weapon shop]`");
-    if (repairable != wanted && wanted == document.readRepairable)
+    if (repairable != wanted && wanted == document.source().readRepairable)
         return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
 
     const bool sameText = newText == text;
-    plan.shopBytes = document.file.bytesFor(std::move(newText));
+    plan.shopBytes = document.source().file.bytesFor(std::move(newText));
 
     // Read the plan back: every page in its place, each written page with its name, and the flag.
     // A shop just read whose save gives its own text back, against the table it was read with,
@@ -278,8 +279,9 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         auto read = use == PlanUse::ProofOnly ? ShopReader::parse(std::move(plan.shopBytes), table)
                                               : ShopReader::parse(plan.shopBytes, table);
         if (use == PlanUse::ProofOnly && read) {
-            read->file.text += read->file.tail;
-            plan.shopBytes = std::move(read->file.text);
+            auto& file = read->source().file;
+            file.text += file.tail;
+            plan.shopBytes = std::move(file.text);
         }
         if (!read)
             return saveError(Kind::WouldChangeMeaning, "保存后的文件无法读回：" + read.error().message);
@@ -287,21 +289,22 @@ SaveResult<SavePlan> ShopWriter::plan(const ShopDocument& document, const text::
         back = &*parsed;
     }
     auto name = expected.begin();
-    for (std::size_t k = 0; k < back->pages.size(); ++k) {
+    for (std::size_t k = 0; k < back->pages().size(); ++k) {
         const auto page = std::to_string(k + 1);
-        auto read = back->pages[k]; // a page break with no item after it reads as one empty row
+        auto read =
+            back->page(static_cast<int>(k)); // a page break with no item after it reads as one empty row
         read.removeEmptyRows();
         if (read.rows() != plan.pages[k].rows())
             return saveError(Kind::WouldChangeMeaning, "保存后读回的第" + page + "页物品与编辑的不同。");
         if (plan.pages[k].rowCount() == 0)
             continue;
-        if (name != expected.end() && back->captions[k] != name->name)
+        if (name != expected.end() && back->names()[k] != name->name)
             return saveError(Kind::WouldChangeMeaning, "保存后读回的第" + page + "页名称“" +
-                                                           back->captions[k] + "”与编辑的“" + name->name +
+                                                           back->names()[k] + "”与编辑的“" + name->name +
                                                            "”不同。");
         ++name;
     }
-    if (back->repairable != repairable)
+    if (back->isRepairable() != repairable)
         return saveError(Kind::WouldChangeMeaning, "保存后“可修理装备”的设置会改变。");
 
     if (use == PlanUse::Save) {
@@ -328,22 +331,23 @@ SaveResult<ShopWriter::Prepared> ShopWriter::prepare(const ShopDocument& documen
                          "无法读取商店的页名称表，保存已取消（否则会丢失其他商店的页名称）：\r\n" +
                              oldTable.error().message);
     // Mostly it is still the table the shop was read with, which then need not be indexed again.
-    const auto onDisk = !oldTable                              ? text::StringTable{}
-                        : document.table.isReadFrom(*oldTable) ? document.table
-                                                               : text::StringTable::fromBytes(*oldTable);
+    const auto onDisk = !oldTable ? text::StringTable{}
+                        : document.source().table.isReadFrom(*oldTable)
+                            ? document.source().table
+                            : text::StringTable::fromBytes(*oldTable);
 
     // The shop file must still be what was read; the history keeps what it is now.
     std::optional<std::string> shopNow;
-    if ((!options.overwriteChanged && document.fingerprint.known) || options.history) {
-        auto now = io::readFileBytes(document.path);
+    if ((!options.overwriteChanged && document.source().fingerprint.known) || options.history) {
+        auto now = io::readFileBytes(document.path());
         if (!now && !now.error().isMissing())
             return saveError(Kind::ShopUnreadable,
                              "无法读取商店文件，保存已取消：\r\n" + now.error().message);
-        const auto current = now ? io::fingerprintOf(document.path, *now) : io::missingFileFingerprint();
-        if (!options.overwriteChanged && document.fingerprint.known &&
-            !current.sameContentAs(document.fingerprint))
+        const auto current = now ? io::fingerprintOf(document.path(), *now) : io::missingFileFingerprint();
+        if (!options.overwriteChanged && document.source().fingerprint.known &&
+            !current.sameContentAs(document.source().fingerprint))
             return saveError(Kind::ChangedOnDisk,
-                             std::string(kChangedOnDiskMessage) + "\r\n" + io::displayPath(document.path));
+                             std::string(kChangedOnDiskMessage) + "\r\n" + io::displayPath(document.path()));
         if (now)
             shopNow = std::move(*now);
     }
@@ -406,8 +410,8 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
         if (writeTable)
             changes.push_back(
                 {tablePath, oldTable ? std::optional(*oldTable) : std::nullopt, planned.tableBytes});
-        changes.push_back({document.path, shopNow, planned.shopBytes});
-        auto begun = options.history->begin("保存 " + io::displayPath(document.path.filename()), changes);
+        changes.push_back({document.path(), shopNow, planned.shopBytes});
+        auto begun = options.history->begin("保存 " + io::displayPath(document.path().filename()), changes);
         if (!begun)
             return saveError(Kind::WriteFailed, begun.error().message);
         entry = std::move(*begun);
@@ -419,7 +423,7 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
             return saveError(Kind::WriteFailed, "无法写入字符串表：" + ok.error().message);
         }
     }
-    if (auto ok = writer.write(document.path, planned.shopBytes); !ok) {
+    if (auto ok = writer.write(document.path(), planned.shopBytes); !ok) {
         if (writeTable && oldTable)
             (void)writer.write(tablePath, *oldTable);
         if (options.history)
@@ -438,9 +442,9 @@ SaveResult<void> ShopWriter::save(ShopDocument& document, const std::filesystem:
 
     // The document becomes the shop as written, as a fresh read would give it: the plan's read-back.
     ShopDocument written = std::move(planned.readBack);
-    written.path = document.path;
-    written.fingerprint = io::fingerprintOf(document.path, planned.shopBytes);
-    written.table = std::move(planned.table);
+    written.source().path = document.path();
+    written.source().fingerprint = io::fingerprintOf(document.path(), planned.shopBytes);
+    written.source().table = std::move(planned.table);
     document = std::move(written);
     return {};
 }

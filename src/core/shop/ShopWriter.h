@@ -88,7 +88,10 @@ public:
     };
     SaveResult<SavePlan> plan(const ShopDocument& document, const text::StringTable& table,
                               PlanUse use = PlanUse::Save);
-    SaveResult<SavePlan> plan(const ShopDocument& document) { return plan(document, document.table); }
+    SaveResult<SavePlan> plan(const ShopDocument& document)
+    {
+        return plan(document, document.source().table);
+    }
 
     // Saves the document. The input is checked first (checkInput), so bad input never waits for
     // the lock. Under the workspace's save lock (on the folder that

@@ -13,7 +13,7 @@ Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document
 {
     static constexpr std::size_t openLength = std::string_view("[sell item]").size();
     static constexpr std::size_t closeLength = std::string_view("[/sell item]").size();
-    const std::string& text = document.file.text;
+    const std::string& text = document.source().file.text;
     const auto sell = shop::findSection(text, "[sell item]", "[/sell item]");
     if (!sell)
         return fail(shop::kMissingSellBlockMessage);
@@ -23,7 +23,7 @@ Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document
     const std::string_view whole(text);
     std::string newText;
     newText.reserve(text.size() - (sell->end - sell->begin) + openLength + body.size() + closeLength + 4 +
-                    document.file.tail.size() + 1);
+                    document.source().file.tail.size() + 1);
     newText.append(whole.substr(0, sell->begin))
         .append(whole.substr(sell->begin, openLength))
         .append("\r\n")
@@ -33,19 +33,21 @@ Result<std::string> ItemReplace::withItemList(const shop::ShopDocument& document
         .append(whole.substr(sell->end));
 
     // The read-back takes the bytes and gives them back: no second copy of a large shop.
-    auto back = shop::ShopReader::parse(document.file.bytesFor(std::move(newText)), document.table);
+    auto back =
+        shop::ShopReader::parse(document.source().file.bytesFor(std::move(newText)), document.source().table);
     if (!back)
         return fail("替换后的文件无法读回：" + back.error().message);
-    back->file.text += back->file.tail;
-    std::string bytes = std::move(back->file.text);
+    auto& file = back->source().file;
+    file.text += file.tail;
+    std::string bytes = std::move(file.text);
     for (std::size_t k = 0; k < pages.size(); ++k) {
         const bool written = pages[k].hasItems();
-        if (written != back->pages[k].hasItems() || (written && back->pages[k].rows() != pages[k].rows()))
+        if (written != back->pages()[k].hasItems() || (written && back->pages()[k].rows() != pages[k].rows()))
             return fail("替换后读回的第" + std::to_string(k + 1) + "页物品与替换的结果不同。");
     }
-    if (back->captions != document.captions)
+    if (back->names() != document.names())
         return fail("替换后读回的页名称与原来的不同。");
-    if (back->repairable != document.repairable)
+    if (back->isRepairable() != document.isRepairable())
         return fail("替换后“可修理装备”的设置会改变。");
     return bytes;
 }
@@ -76,12 +78,12 @@ std::expected<ReplacePlan, workspace::LoadError> ItemReplace::plan(const workspa
             }
             if (from == to)
                 return planned;
-            shop::ShopPages pages = read->pages;
+            shop::ShopPages pages = read->pages();
             for (const auto& cell : shop::replaceItem(pages, from, to))
                 planned.changes.push_back(itemUseOf(*read, cell));
             if (planned.changes.empty())
                 return planned;
-            planned.fingerprint = read->fingerprint;
+            planned.fingerprint = read->source().fingerprint;
             planned.bytes = withItemList(*read, std::move(pages));
             return planned;
         },

@@ -8,7 +8,7 @@ namespace shopkeeper::tools {
 ItemUse itemUseOf(const shop::ShopDocument& document, const shop::CellAt& cell)
 {
     const auto page = static_cast<std::size_t>(cell.page);
-    return {0, {}, {}, {}, cell, document.captions[page], document.pages[page].cell(cell.row, cell.column)};
+    return {0, {}, {}, {}, cell, document.names()[page], document.pages()[page].cell(cell.row, cell.column)};
 }
 
 std::vector<shop::CellAt> WhereUsed::cellsHolding(const shop::ShopPages& pages,
@@ -45,7 +45,7 @@ std::expected<WhereUsedResult, workspace::LoadError> WhereUsed::find(const works
                 found.error = std::move(read.error());
                 return found;
             }
-            for (const auto& cell : cellsHolding(read->pages, ids))
+            for (const auto& cell : cellsHolding(read->pages(), ids))
                 found.uses.push_back(itemUseOf(*read, cell));
             return found;
         },

@@ -85,24 +85,24 @@ std::vector<CheckProblem> WorkspaceCheck::checkRead(const ShopRead& read,
     }
     const auto& document = *read;
     // Room for a problem in every cell: a shop of unknown items has nearly that many.
-    std::size_t cells = document.tabKeys.size();
-    for (const auto& page : document.pages)
+    std::size_t cells = document.source().tabKeys.size();
+    for (const auto& page : document.pages())
         cells += static_cast<std::size_t>(page.rowCount()) * shop::kColumns;
     problems.reserve(cells);
-    for (std::size_t i = 0; i < document.tabKeys.size(); ++i) {
-        const auto& key = document.tabKeys[i];
-        if (key.empty() || document.table.lookup(key))
+    for (std::size_t i = 0; i < document.source().tabKeys.size(); ++i) {
+        const auto& key = document.source().tabKeys[i];
+        if (key.empty() || document.source().table.lookup(key))
             continue;
         add(Kind::MissingPageName, std::nullopt,
             "第" + std::to_string(i + 1) + "个页名称键" + key +
-                (document.table.hasKey(key) ? "在itemshop.kor.str中的行没有名称"
-                                            : "在itemshop.kor.str中没有对应的行"),
+                (document.source().table.hasKey(key) ? "在itemshop.kor.str中的行没有名称"
+                                                     : "在itemshop.kor.str中没有对应的行"),
             static_cast<int>(i));
     }
     // Keyed by the cells' own text, which outlives the map: no copy of every ID.
     std::unordered_map<std::string_view, shop::CellAt> firstPlace;
     for (int k = 0; k < shop::kPageCount; ++k) {
-        const auto& page = document.pages[static_cast<std::size_t>(k)];
+        const auto& page = document.page(k);
         for (int r = 0; r < page.rowCount(); ++r) {
             for (int c = 0; c < shop::kColumns; ++c) {
                 const std::string& id = page.cell(r, c);

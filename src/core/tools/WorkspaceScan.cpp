@@ -111,8 +111,8 @@ WorkspaceScan::scan(const workspace::Workspace& ws, const std::function<void(std
                 const auto fingerprint = io::fingerprintOf(shopFile.path, *shopFile.bytes);
                 read = shop::ShopReader::fromBytes(std::move(*shopFile.bytes), *table);
                 if (read) {
-                    read->path = shopFile.path;
-                    read->fingerprint = fingerprint;
+                    read->source().path = shopFile.path;
+                    read->source().fingerprint = fingerprint;
                 }
             }
             examine(k, read);

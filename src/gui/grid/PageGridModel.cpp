@@ -7,24 +7,30 @@
 
 namespace shopkeeper::gui {
 
+namespace {
+
+// Every second row (1, 3, 5, ...) painted grey; the others as they were.
+void paintStripes(std::vector<bool>& shaded)
+{
+    for (std::size_t r = 1; r < shaded.size(); r += 2)
+        shaded[r] = true;
+}
+
+} // namespace
+
 PageGridModel::PageGridModel(ShopSession& session, int page, QObject* parent)
     : QAbstractTableModel(parent), session_(session), page_(page),
-      rows_(session.document().page(page).rowCount())
+      rows_(session.document().page(page).rowCount()), shaded_(static_cast<std::size_t>(rows_), false),
+      layout_(session.document().snapshot(page).layout)
 {
-    connect(&session_, &ShopSession::pageAboutToChange, this, &PageGridModel::pageAboutToChange);
-    connect(&session_, &ShopSession::pageChanged, this, &PageGridModel::pageChanged);
-    connect(&session_, &ShopSession::cellChanged, this, &PageGridModel::cellChanged);
+    paintStripes(shaded_);
+    connect(&session_, &ShopSession::documentChanged, this, &PageGridModel::documentChanged);
     connect(&session_, &ShopSession::editableChanged, this, &PageGridModel::refreshAll);
 }
 
 const shop::ShopPage& PageGridModel::page() const
 {
     return session_.document().page(page_);
-}
-
-shop::PageState PageGridModel::state() const
-{
-    return session_.document().pageState(page_);
 }
 
 int PageGridModel::rowCount(const QModelIndex& parent) const
@@ -46,7 +52,8 @@ QString PageGridModel::cellText(int row, int column) const
 
 bool PageGridModel::isRowShaded(int row) const
 {
-    return session_.document().isRowShaded(page_, row);
+    return row >= 0 && static_cast<std::size_t>(row) < shaded_.size() &&
+           shaded_[static_cast<std::size_t>(row)];
 }
 
 QVariant PageGridModel::data(const QModelIndex& index, int role) const
@@ -91,18 +98,61 @@ Qt::ItemFlags PageGridModel::flags(const QModelIndex& index) const
     return flags;
 }
 
-void PageGridModel::pageAboutToChange(int page)
+void PageGridModel::documentChanged(const shop::DocumentChange& change)
 {
-    if (page == page_)
-        before_ = this->page();
+    using Kind = shop::DocumentChange::Kind;
+    if (change.page != page_)
+        return;
+    if (change.kind == Kind::Cells) {
+        for (const auto& cell : change.cells) {
+            if (cell.row < rows_)
+                emit dataChanged(index(cell.row, cell.column), index(cell.row, cell.column));
+        }
+        return;
+    }
+    if (change.kind == Kind::Rows || change.kind == Kind::PageReset) {
+        shade(change);
+        showRows(change);
+    }
 }
 
-void PageGridModel::pageChanged(int page)
+void PageGridModel::shade(const shop::DocumentChange& change)
 {
-    if (page != page_)
-        return;
+    shadingOf_[layout_] = shaded_;
+    layout_ = change.layout;
+    const auto known = shadingOf_.find(change.layout);
+    if (change.kind == shop::DocumentChange::Kind::PageReset) {
+        // An undo brings its layout's rows back with their shading; a read starts afresh.
+        if (known != shadingOf_.end()) {
+            shaded_ = known->second;
+        } else {
+            shaded_.assign(change.rowsFrom.size(), false);
+            paintStripes(shaded_);
+        }
+    } else {
+        // Each row keeps its shade; added rows and a paste paint the page again, rows going do not.
+        std::vector<bool> moved(change.rowsFrom.size(), false);
+        int kept = 0;
+        for (std::size_t r = 0; r < moved.size(); ++r) {
+            const int from = change.rowsFrom[r];
+            if (from >= 0) {
+                ++kept;
+                moved[r] = static_cast<std::size_t>(from) < shaded_.size() &&
+                           shaded_[static_cast<std::size_t>(from)];
+            }
+        }
+        shaded_ = std::move(moved);
+        if (kept == rows_)
+            paintStripes(shaded_);
+    }
+    shaded_.resize(static_cast<std::size_t>(page().rowCount()), false);
+    shadingOf_[layout_] = shaded_;
+}
+
+void PageGridModel::showRows(const shop::DocumentChange& change)
+{
     const int oldRows = rows_;
-    const int newRows = this->page().rowCount();
+    const int newRows = page().rowCount();
     if (oldRows == newRows) {
         refreshAll();
         return;
@@ -110,8 +160,9 @@ void PageGridModel::pageChanged(int page)
     // Rows added at the bottom keep the view's cursor; anything else starts the view afresh.
     bool prefixKept = newRows > oldRows;
     for (int r = 0; prefixKept && r < oldRows; ++r)
-        prefixKept =
-            before_.rows()[static_cast<std::size_t>(r)] == this->page().rows()[static_cast<std::size_t>(r)];
+        prefixKept = change.rowsFrom[static_cast<std::size_t>(r)] == r;
+    for (const auto& cell : change.cells)
+        prefixKept = prefixKept && cell.row >= oldRows;
     if (prefixKept) {
         beginInsertRows({}, oldRows, newRows - 1);
         rows_ = newRows;
@@ -123,14 +174,6 @@ void PageGridModel::pageChanged(int page)
     beginResetModel();
     rows_ = newRows;
     endResetModel();
-}
-
-void PageGridModel::cellChanged(int page, int row, int column)
-{
-    if (page != page_ || row >= rows_)
-        return;
-    const auto at = index(row, column);
-    emit dataChanged(at, at);
 }
 
 void PageGridModel::refreshAll()

@@ -4,16 +4,24 @@
 
 #include <QAbstractTableModel>
 #include <QRgb>
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
+#include <vector>
 
 namespace shopkeeper::gui {
 
 class ShopSession;
 
-// One page grid over the session's document: seven columns, cells as text, "-1" in red, the
-// document's grey rows shaded. It only adapts the document for the view; what the user types
-// goes to the session, which owns every change. While the session is not editable (a save is
-// under way) the cells are not editable.
+// One page grid over the session's document: seven columns, cells as text, "-1" in red, grey
+// rows shaded. It adapts the document for the view from the changes the session reports; what
+// the user types goes to the session, which owns every change. While the session is not
+// editable (a save is under way) the cells are not editable.
+//
+// Which rows are grey is this grid's own: a read and added rows paint every second row, and
+// shading only ever paints, so a grey row stays grey when rows above it go; it moves with its
+// row. That depends on the page's past, so the shading of every layout of rows the page had is
+// kept, for an undo to bring back with its rows.
 class PageGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -34,20 +42,21 @@ public:
     void setNameLookup(std::function<QString(const QString&)> lookup) { nameOf_ = std::move(lookup); }
 
     const shop::ShopPage& page() const;
-    shop::PageState state() const;
     QString cellText(int row, int column) const;
     bool isRowShaded(int row) const;
 
 private:
-    void pageAboutToChange(int page);
-    void pageChanged(int page);
-    void cellChanged(int page, int row, int column);
+    void documentChanged(const shop::DocumentChange& change);
+    void shade(const shop::DocumentChange& change);
+    void showRows(const shop::DocumentChange& change);
     void refreshAll();
 
     ShopSession& session_;
     int page_;
-    int rows_ = 0;          // the row count the view knows
-    shop::ShopPage before_; // the page as it was when a change began
+    int rows_ = 0; // the row count the view knows
+    std::vector<bool> shaded_;
+    std::uint64_t layout_ = 0;
+    std::unordered_map<std::uint64_t, std::vector<bool>> shadingOf_; // per layout seen
     std::function<QString(const QString&)> nameOf_;
 };
 

@@ -13,6 +13,17 @@
 
 namespace shopkeeper::gui {
 
+namespace {
+
+std::optional<shop::CellPosition> cellOf(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return std::nullopt;
+    return shop::CellPosition{index.row(), index.column()};
+}
+
+} // namespace
+
 PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(parent), model_(model)
 {
     setModel(model);
@@ -26,8 +37,7 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     setShowGrid(true);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: #C0C0C0; background: white; }"));
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
+    setEditable(true);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setTabKeyNavigation(true);
     setWordWrap(true);
@@ -36,6 +46,26 @@ PageGridView::PageGridView(PageGridModel* model, QWidget* parent) : QTableView(p
                 if (page == model_->pageIndex())
                     showRefusal(row, column, reason);
             });
+    // Through the session's own connection: a grid going after it tells it nothing.
+    auto& session = model_->session();
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, &session,
+            [&session, page = model_->pageIndex()](const QModelIndex& at) {
+                session.setCursor(page, cellOf(at));
+            });
+    // A page read afresh leaves the grid without a cursor, which a selection model does not tell.
+    connect(model_, &QAbstractItemModel::modelReset, this,
+            [this, &session] { session.setCursor(model_->pageIndex(), cellOf(currentIndex())); });
+    connect(&session, &ShopSession::cursorChanged, this, [this](int page) {
+        if (page == model_->pageIndex())
+            followCursor();
+    });
+}
+
+void PageGridView::setEditable(bool editable)
+{
+    setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed
+                             : QAbstractItemView::NoEditTriggers);
 }
 
 void PageGridView::keyPressEvent(QKeyEvent* event)
@@ -85,16 +115,12 @@ void PageGridView::clearSelectedCells()
     model_->session().clearCells(model_->pageIndex(), cells);
 }
 
-bool PageGridView::fillSelectedCell(const QString& text)
+void PageGridView::followCursor()
 {
-    const QModelIndex at = currentIndex();
-    if (!at.isValid())
-        return false;
-    const auto next = model_->session().fillSelectedCell(model_->pageIndex(), {at.row(), at.column()}, text);
-    if (!next)
-        return false;
-    setCurrentIndex(model_->index(next->row, next->column));
-    return true;
+    const auto at = model_->session().cursor(model_->pageIndex());
+    const QModelIndex wanted = at ? model_->index(at->row, at->column) : QModelIndex();
+    if (wanted != currentIndex())
+        setCurrentIndex(wanted);
 }
 
 void PageGridView::showRefusal(int row, int column, const QString& reason)

@@ -9,7 +9,8 @@ class PageGridModel;
 // The grid control of one page: no header cells, rows 24 pixels high and the seven columns
 // sharing the width, grey grid lines, editable in place. Ctrl+C copies the selected cells as
 // TAB-separated text; Ctrl+V and Delete go to the session, whose document owns every rule.
-// A value the model refuses is explained in a tooltip at the cell.
+// A value the model refuses is explained in a tooltip at the cell. The grid's current cell is
+// its page's cursor in the session: the grid tells the session where it is and follows it.
 class PageGridView : public QTableView
 {
     Q_OBJECT
@@ -18,13 +19,12 @@ public:
 
     PageGridModel* gridModel() const { return model_; }
 
+    // Whether a double click or a key opens a cell's editor.
+    void setEditable(bool editable);
+
     void copySelection();
     void paste();
     void clearSelectedCells();
-
-    // Puts a captured ID into the cursor cell by the document's rule, and moves the cursor
-    // where the document says.
-    bool fillSelectedCell(const QString& text);
 
     // The last refusal shown, for the status of the window.
     const QString& lastRefusal() const { return lastRefusal_; }
@@ -36,6 +36,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void followCursor();
     void showRefusal(int row, int column, const QString& reason);
 
     PageGridModel* model_;

@@ -56,6 +56,13 @@ DocumentManager::DocumentManager(ShopSession& session, WorkspaceSession& workspa
     connect(&diskCheck_, &QTimer::timeout, this, &DocumentManager::checkDisk);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { diskCheck_.start(); });
     connect(&session_, &ShopSession::bindingChanged, this, &DocumentManager::watch);
+    // What the load finds out once the NPC list is being made is said here too.
+    connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
+        dialogs_.message(window_, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
+    });
+    connect(&workspace_, &WorkspaceSession::shopsSkipped, this, [this](const QString& message) {
+        dialogs_.message(window_, kNotice, message, Dialogs::Icon::Warning);
+    });
 }
 
 DocumentManager::~DocumentManager()
@@ -230,12 +237,12 @@ void DocumentManager::watchAgain()
 
 std::uint64_t DocumentManager::diskState(bool& same) const
 {
-    const auto& document = session_.document();
-    const auto shop = io::readFileBytes(document.path);
-    const auto now = shop ? io::fingerprintOf(document.path, *shop) : io::missingFileFingerprint();
+    const auto& read = session_.document().source();
+    const auto shop = io::readFileBytes(read.path);
+    const auto now = shop ? io::fingerprintOf(read.path, *shop) : io::missingFileFingerprint();
     const auto table = io::readFileBytes(session_.workspace().shopStringTablePath());
-    const bool tableSame = table ? document.table.isReadFrom(*table) : document.table.lineCount() == 0;
-    same = document.fingerprint.known && now.sameContentAs(document.fingerprint) && tableSame;
+    const bool tableSame = table ? read.table.isReadFrom(*table) : read.table.lineCount() == 0;
+    same = read.fingerprint.known && now.sameContentAs(read.fingerprint) && tableSame;
     return now.hash ^ now.size ^ (table ? io::fnv1a64(*table) : 0);
 }
 
@@ -414,7 +421,7 @@ void DocumentManager::endWrite(bool reread)
 
 ShopSession::BlockResult DocumentManager::readPasted(const QString& text)
 {
-    const auto result = session_.readBlock(text, TransferMode::Read);
+    const auto result = session_.readPasted(text);
     // The editor leaves the file mode: nothing here can be saved over a shop.
     if (result.status == ShopSession::BlockStatus::Read)
         workspace_.enterPastedMode();
@@ -423,7 +430,7 @@ ShopSession::BlockResult DocumentManager::readPasted(const QString& text)
 
 ShopSession::BlockResult DocumentManager::readMended(const QString& text)
 {
-    const auto result = session_.readBlock(text, TransferMode::Batch);
+    const auto result = session_.readMended(text);
     // The mended block opens the shop, bound to its file: it can be saved.
     workspace_.setOpenFailed(!session_.isBound());
     return result;
@@ -453,6 +460,19 @@ void DocumentManager::editPageNames()
     }
     // One undo step for all five answers.
     session_.renamePages(names);
+}
+
+void DocumentManager::clearPage(int page)
+{
+    if (dialogs_.question(window_, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None))
+        session_.clearPage(page);
+}
+
+void DocumentManager::clearAllPages()
+{
+    if (dialogs_.question(window_, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？"),
+                          Dialogs::Icon::None))
+        session_.clearAllPages();
 }
 
 bool DocumentManager::mayClose()

@@ -88,6 +88,10 @@ public:
     // refused and asked again) and renames the pages as one edit.
     void editPageNames();
 
+    // Empties the page, or all five, after asking.
+    void clearPage(int page);
+    void clearAllPages();
+
     // Whether the window may close now: nothing runs and unsaved changes are settled. The NPC
     // list being made is stopped.
     bool mayClose();

@@ -18,13 +18,15 @@ void PageEditCommand::redo()
     }
     done_ = true;
     for (const int page : pages_)
-        before_.emplace_back(page, session_.document().pageState(page));
-    session_.applyToPages(pages_, change_);
+        before_.emplace_back(page, session_.document().snapshot(page));
     bool changed = false;
-    for (const auto& [page, state] : before_) {
-        after_.emplace_back(page, session_.document().pageState(page));
-        changed = changed || !(after_.back().second == state);
-    }
+    session_.change([&](shop::ShopDocument& document) {
+        auto changes = change_(document);
+        changed = !changes.empty();
+        return changes;
+    });
+    for (const int page : pages_)
+        after_.emplace_back(page, session_.document().snapshot(page));
     setObsolete(!changed);
 }
 
@@ -42,12 +44,12 @@ CellEditCommand::CellEditCommand(ShopSession& session, int page, shop::CellPosit
 
 void CellEditCommand::undo()
 {
-    session_.applyCellText(page_, at_, before_);
+    session_.restoreCell(page_, at_, before_);
 }
 
 void CellEditCommand::redo()
 {
-    session_.applyCellText(page_, at_, after_);
+    session_.restoreCell(page_, at_, after_);
 }
 
 bool CellEditCommand::mergeWith(const QUndoCommand* other)

@@ -13,12 +13,12 @@ class ShopSession;
 
 // A change to whole pages (rows added, pages cleared, a paste, a delete, the output's tidying).
 // The first redo runs the document's operation; the pages it touched are kept as they were
-// before and after, so undo and later redos put whole pages back. A change that changed
-// nothing is obsolete and never enters the stack.
+// before and after, so undo and later redos put whole pages back. An operation that reported
+// no change is obsolete and never enters the stack.
 class PageEditCommand : public QUndoCommand
 {
 public:
-    using Change = std::function<void(shop::ShopDocument&)>;
+    using Change = std::function<shop::DocumentChanges(shop::ShopDocument&)>;
     PageEditCommand(ShopSession& session, const QString& text, std::vector<int> pages, Change change);
     void undo() override;
     void redo() override;
@@ -28,12 +28,13 @@ private:
     std::vector<int> pages_;
     Change change_;
     bool done_ = false;
-    std::vector<std::pair<int, shop::PageState>> before_;
-    std::vector<std::pair<int, shop::PageState>> after_;
+    std::vector<std::pair<int, shop::PageSnapshot>> before_;
+    std::vector<std::pair<int, shop::PageSnapshot>> after_;
 };
 
-// Typing into one cell (or a captured ID filled in). Consecutive edits of the same cell merge
-// into one step, and a step that brings the cell back to the text it had leaves the stack.
+// Typing into one cell (or a captured ID filled in), pushed once the document took the value:
+// the first redo finds the cell as it is. Consecutive edits of the same cell merge into one
+// step, and a step that brings the cell back to the text it had leaves the stack.
 class CellEditCommand : public QUndoCommand
 {
 public:

@@ -6,7 +6,6 @@
 #include "core/shop/ShopReader.h"
 #include "core/shop/ShopRepair.h"
 #include "core/shop/ShopWriter.h"
-#include "gui/grid/PageGridModel.h"
 #include "gui/session/PageEditCommand.h"
 #include "gui/session/ValueCommand.h"
 #include "gui/widgets/QtText.h"
@@ -41,8 +40,6 @@ ShopSession::ShopSession(std::filesystem::path workspace, QObject* parent)
     // A new grid has one empty row.
     for (int k = 0; k < shop::kPageCount; ++k)
         document_.addRows(k, 1);
-    for (int k = 0; k < shop::kPageCount; ++k)
-        models_[static_cast<std::size_t>(k)] = new PageGridModel(*this, k, this);
     connect(&undo_, &QUndoStack::cleanChanged, this, [this] { setDirty(dirty_); });
 }
 
@@ -56,7 +53,7 @@ PageNames ShopSession::pageNames() const
 {
     PageNames names;
     for (std::size_t k = 0; k < names.size(); ++k)
-        names[k] = qs(document_.captions[k]);
+        names[k] = qs(document_.names()[k]);
     return names;
 }
 
@@ -70,74 +67,75 @@ void ShopSession::setDirty(bool dirty)
     }
 }
 
-void ShopSession::applyToPages(const std::vector<int>& pages,
-                               const std::function<void(shop::ShopDocument&)>& change)
+void ShopSession::report(const shop::DocumentChanges& changes)
 {
-    for (const int page : pages)
-        emit pageAboutToChange(page);
-    change(document_);
-    for (const int page : pages)
-        emit pageChanged(page);
-}
-
-void ShopSession::restorePages(const std::vector<std::pair<int, shop::PageState>>& states)
-{
-    for (const auto& [page, state] : states) {
-        emit pageAboutToChange(page);
-        document_.restorePage(page, state);
-        emit pageChanged(page);
+    for (const auto& change : changes) {
+        emit documentChanged(change);
+        if (change.kind == shop::DocumentChange::Kind::Names)
+            emit pageNamesChanged();
+        else if (change.kind == shop::DocumentChange::Kind::Repair)
+            emit repairableChanged(document_.isRepairable());
     }
 }
 
-void ShopSession::applyCellText(int page, shop::CellPosition at, const std::string& text)
+void ShopSession::change(const Change& operation)
 {
-    if (!validPage(page) || at.row >= document_.page(page).rowCount())
-        return;
-    document_.setCellText(page, at, text);
-    emit cellChanged(page, at.row, at.column);
+    report(operation(document_));
 }
 
-void ShopSession::applyPageNames(const shop::PageNames& names)
+void ShopSession::restorePages(const std::vector<std::pair<int, shop::PageSnapshot>>& snapshots)
 {
-    if (names == document_.captions)
-        return;
-    document_.setCaptions(names);
-    emit pageNamesChanged();
+    for (const auto& [page, snapshot] : snapshots)
+        report(document_.restorePage(page, snapshot));
 }
 
-void ShopSession::applyRepairable(bool repairable)
+void ShopSession::restoreCell(int page, shop::CellPosition at, const std::string& text)
 {
-    if (repairable == document_.repairable)
+    report(document_.restoreCell(page, at, text));
+}
+
+void ShopSession::setCurrentPage(int page)
+{
+    if (!validPage(page) || page == currentPage_)
         return;
-    document_.setRepairable(repairable);
-    emit repairableChanged(repairable);
+    currentPage_ = page;
+    emit currentPageChanged(page);
+}
+
+std::optional<shop::CellPosition> ShopSession::cursor(int page) const
+{
+    return validPage(page) ? cursors_[static_cast<std::size_t>(page)] : std::nullopt;
+}
+
+void ShopSession::setCursor(int page, std::optional<shop::CellPosition> at)
+{
+    if (!validPage(page) || cursors_[static_cast<std::size_t>(page)] == at)
+        return;
+    cursors_[static_cast<std::size_t>(page)] = at;
+    emit cursorChanged(page);
 }
 
 void ShopSession::showPages(const shop::ShopPages& pages)
 {
-    applyToPages(allPages(), [&](shop::ShopDocument& document) { document.showPages(pages); });
+    report(document_.showPages(pages));
 }
 
-bool ShopSession::changePages(const QString& text, const std::vector<int>& pages,
-                              const std::function<void(shop::ShopDocument&)>& change)
+bool ShopSession::changePages(const QString& text, const std::vector<int>& pages, const Change& operation)
 {
     if (!isEditable())
         return false;
     const int before = undo_.count();
     const int index = undo_.index();
-    undo_.push(new PageEditCommand(*this, text, pages, change));
+    undo_.push(new PageEditCommand(*this, text, pages, operation));
     return undo_.count() != before || undo_.index() != index;
 }
 
 void ShopSession::reset()
 {
     undo_.clear();
-    document_ = shop::ShopDocument{};
+    report(document_.replaceWith(shop::ShopDocument{}));
     pendingBlock_.clear();
     pendingPath_.clear();
-    showPages({});
-    emit pageNamesChanged();
-    emit repairableChanged(false);
     setDirty(false);
     emit bindingChanged();
 }
@@ -151,15 +149,9 @@ void ShopSession::setWorkspace(std::filesystem::path folder)
 void ShopSession::leaveFileMode()
 {
     // The pages stay; everything that tied them to a file goes.
-    auto pages = document_.pages;
-    auto shading = document_.shading;
-    document_ = shop::ShopDocument{};
-    document_.pages = std::move(pages);
-    document_.shading = std::move(shading);
+    report(document_.forgetSource());
     pendingBlock_.clear();
     pendingPath_.clear();
-    emit pageNamesChanged();
-    emit repairableChanged(false);
     emit bindingChanged();
 }
 
@@ -191,26 +183,17 @@ ShopSession::OpenResult ShopSession::finishOpen(const std::filesystem::path& sho
 
 void ShopSession::bind(shop::ShopDocument document)
 {
-    const auto pages = document.pages;
-    const bool repairable = document.repairable;
     undo_.clear();
-    for (int k = 0; k < shop::kPageCount; ++k)
-        emit pageAboutToChange(k);
-    document_ = std::move(document);
-    document_.showPages(pages);
-    for (int k = 0; k < shop::kPageCount; ++k)
-        emit pageChanged(k);
+    report(document_.replaceWith(std::move(document)));
     pendingBlock_.clear();
     pendingPath_.clear();
-    emit pageNamesChanged();
-    emit repairableChanged(repairable);
     setDirty(false);
     emit bindingChanged();
 }
 
 ShopSession::OpenResult ShopSession::reopen()
 {
-    const auto path = document_.path;
+    const auto path = document_.path();
     if (path.empty())
         return {OpenStatus::Unreadable, QStringLiteral("没有打开商店文件。")};
     return open(path);
@@ -234,7 +217,8 @@ std::optional<ShopSession::PendingSave> ShopSession::prepareSave()
     // The grids show what is written, also when the write fails: no empty rows, "-1" in the empty
     // cells. That is the same shop, so an unmodified shop stays unmodified.
     const bool wasClean = !isModified();
-    changePages(QStringLiteral("保存"), allPages(), [](shop::ShopDocument& document) { document.tidy(); });
+    changePages(QStringLiteral("保存"), allPages(),
+                [](shop::ShopDocument& document) { return document.tidy(); });
     if (wasClean)
         undo_.setClean();
     return PendingSave{document_, workspace_.shopStringTablePath(), workspace_.root()};
@@ -262,12 +246,8 @@ ShopSession::SaveResult ShopSession::write(PendingSave& pending, bool overwriteC
 
 void ShopSession::finishSave(PendingSave pending)
 {
-    // The pages are those written; the keys, the table and the fingerprint are new. The grey rows
-    // stay as they were.
-    applyToPages(allPages(), [&](shop::ShopDocument& document) {
-        pending.document.shading = std::move(document.shading);
-        document = std::move(pending.document);
-    });
+    // The pages are those written; the keys, the table and the fingerprint are new.
+    report(document_.takeWritten(std::move(pending.document)));
     undo_.setClean();
     setDirty(false);
 }
@@ -289,15 +269,17 @@ std::optional<QString> ShopSession::editCell(int page, shop::CellPosition at, co
         at.column < 0 || at.column >= shop::kColumns)
         return std::nullopt;
     const std::string typed = u8(text);
-    const auto value = shop::cellValue(typed);
-    if (!value) {
-        const QString reason = qs(shop::cellRefusalMessage(value.error(), typed));
+    const std::string before = document_.page(page).cell(at.row, at.column);
+    const auto changes = document_.setCell(page, at, typed);
+    if (!changes) {
+        const QString reason = qs(shop::cellRefusalMessage(changes.error(), typed));
         emit cellRefused(page, at.row, at.column, reason);
         return reason;
     }
-    const std::string before = document_.page(page).cell(at.row, at.column);
-    if (before != *value)
-        undo_.push(new CellEditCommand(*this, page, at, before, *value));
+    if (changes->empty())
+        return std::nullopt;
+    report(*changes);
+    undo_.push(new CellEditCommand(*this, page, at, before, document_.page(page).cell(at.row, at.column)));
     return std::nullopt;
 }
 
@@ -307,7 +289,7 @@ bool ShopSession::paste(int page, shop::CellPosition at, const QString& text)
         return false;
     int refused = 0;
     const bool changed = changePages(QStringLiteral("粘贴"), {page}, [&](shop::ShopDocument& document) {
-        refused = document.paste(page, at, u8(text));
+        return document.paste(page, at, u8(text), refused);
     });
     if (refused > 0)
         emit cellRefused(page, at.row, at.column,
@@ -320,108 +302,131 @@ bool ShopSession::clearCells(int page, const std::vector<shop::CellPosition>& ce
     if (cells.empty() || !validPage(page))
         return false;
     return changePages(QStringLiteral("删除"), {page},
-                       [&](shop::ShopDocument& document) { document.clearCells(page, cells); });
+                       [&](shop::ShopDocument& document) { return document.clearCells(page, cells); });
 }
 
-std::optional<shop::CellPosition> ShopSession::fillSelectedCell(int page, shop::CellPosition cursor,
-                                                                const QString& text)
+bool ShopSession::fillSelectedCell(const QString& text)
 {
-    if (!isEditable() || !validPage(page))
-        return std::nullopt;
-    // The document decides on a copy; the change goes in as an edit of that one cell.
-    shop::ShopDocument trial;
-    trial.pages[static_cast<std::size_t>(page)] = document_.page(page);
-    const auto next = trial.fillSelectedCell(page, cursor, u8(text));
-    if (!next)
-        return std::nullopt;
-    const std::string& after = trial.page(page).cell(cursor.row, cursor.column);
-    const std::string& before = document_.page(page).cell(cursor.row, cursor.column);
-    if (after != before)
-        undo_.push(new CellEditCommand(*this, page, cursor, before, after));
-    return next;
+    const int page = currentPage_;
+    const auto at = cursor(page);
+    if (!isEditable() || !at)
+        return false;
+    auto fill = document_.fillSelectedCell(page, *at, u8(text));
+    if (!fill)
+        return false;
+    if (!fill->changes.empty()) {
+        report(fill->changes);
+        // The cell was empty: the step is an edit of that one cell, merged with typing into it.
+        undo_.push(new CellEditCommand(*this, page, *at, {}, document_.page(page).cell(at->row, at->column)));
+    }
+    setCursor(page, fill->next);
+    return true;
 }
 
 void ShopSession::addTwoRows(int page)
 {
     if (validPage(page))
         changePages(QStringLiteral("增加两行"), {page},
-                    [page](shop::ShopDocument& document) { document.addRows(page, 2); });
+                    [page](shop::ShopDocument& document) { return document.addRows(page, 2); });
 }
 
 void ShopSession::clearPage(int page)
 {
     if (validPage(page))
         changePages(QStringLiteral("清空本页"), {page},
-                    [page](shop::ShopDocument& document) { document.clearPage(page); });
+                    [page](shop::ShopDocument& document) { return document.clearPage(page); });
 }
 
 void ShopSession::clearAllPages()
 {
     changePages(QStringLiteral("清空所有"), allPages(),
-                [](shop::ShopDocument& document) { document.clearAllPages(); });
+                [](shop::ShopDocument& document) { return document.clearAllPages(); });
 }
 
-void ShopSession::renamePages(const PageNames& names)
+std::optional<QString> ShopSession::renamePages(const PageNames& names)
 {
+    if (!isEditable())
+        return std::nullopt;
     shop::PageNames wanted;
     for (std::size_t k = 0; k < names.size(); ++k)
         wanted[k] = u8(names[k]);
-    if (!isEditable() || wanted == document_.captions)
-        return;
-    undo_.push(
-        new ValueCommand<shop::PageNames>(QStringLiteral("编辑页名称"), document_.captions, wanted,
-                                          [this](const shop::PageNames& value) { applyPageNames(value); }));
+    const auto before = document_.names();
+    const auto changes = document_.rename(wanted);
+    if (!changes)
+        return qs(changes.error().message);
+    if (changes->empty())
+        return std::nullopt;
+    report(*changes);
+    // Done already: the step's first redo finds the names as they are.
+    undo_.push(new ValueCommand<shop::PageNames>(
+        QStringLiteral("编辑页名称"), before, document_.names(),
+        [this](const shop::PageNames& value) { report(document_.restoreNames(value)); }));
+    return std::nullopt;
 }
 
 void ShopSession::setRepairable(bool repairable)
 {
-    if (!isEditable() || repairable == document_.repairable)
+    if (!isEditable() || repairable == document_.isRepairable())
         return;
     undo_.push(new ValueCommand<bool>(
-        QStringLiteral("可修理装备"), document_.repairable, repairable,
-        [this](const bool& value) { applyRepairable(value); }, kRepairStepId));
+        QStringLiteral("可修理装备"), document_.isRepairable(), repairable,
+        [this](const bool& value) { report(document_.setRepairable(value)); }, kRepairStepId));
 }
 
-ShopSession::BlockResult ShopSession::readBlock(const QString& text, TransferMode mode)
+std::expected<shop::ShopPages, ShopSession::BlockResult> ShopSession::parseBlock(const std::string& block)
 {
-    const std::string block = u8(text);
-    if (!shop::SellItemBlock::hasTab(block)) {
-        // A shop file's block without a TAB holds no item: its grids are emptied.
-        if (mode == TransferMode::Batch)
-            showPages({});
-        return {BlockStatus::NotABlock, {}};
-    }
+    if (!shop::SellItemBlock::hasTab(block))
+        return std::unexpected(BlockResult{BlockStatus::NotABlock, {}});
     const auto items = shop::SellItemBlock::read(block);
     if (!items) {
-        return {items.error().tooManyPages() ? BlockStatus::TooManyPages : BlockStatus::Unreadable,
-                qs(items.error().message)};
+        return std::unexpected(
+            BlockResult{items.error().tooManyPages() ? BlockStatus::TooManyPages : BlockStatus::Unreadable,
+                        qs(items.error().message)});
     }
-    if (mode == TransferMode::Batch) {
-        if (pendingPath_.empty()) {
-            showPages(shop::SellItemBlock::toPages(*items));
-            return {};
-        }
-        // The user mended the block of a shop that could not be read: the shop opens with it,
-        // still bound to its file, and the mended pages are an edit to save.
-        auto mended = shop::openWithMendedBlock(pendingPath_, workspace_.shopStringTablePath(), block);
-        if (!mended)
-            return {BlockStatus::Unreadable, qs(mended.error().message)};
-        bind(std::move(*mended));
-        setDirty(true);
-        return {};
-    }
+    return shop::SellItemBlock::toPages(*items);
+}
+
+ShopSession::BlockResult ShopSession::readPasted(const QString& text)
+{
+    const auto pages = parseBlock(u8(text));
+    if (!pages)
+        return pages.error();
     // Pasted data starts a new piece of work in the file-less mode.
     undo_.clear();
-    showPages(shop::SellItemBlock::toPages(*items));
+    showPages(*pages);
     leaveFileMode();
     setDirty(false);
+    return {};
+}
+
+ShopSession::BlockResult ShopSession::readMended(const QString& text)
+{
+    const std::string block = u8(text);
+    const auto pages = parseBlock(block);
+    if (!pages) {
+        // A shop file's block without a TAB holds no item: its grids are emptied.
+        if (pages.error().status == BlockStatus::NotABlock)
+            showPages({});
+        return pages.error();
+    }
+    if (pendingPath_.empty()) {
+        showPages(*pages);
+        return {};
+    }
+    // The user mended the block of a shop that could not be read: the shop opens with it,
+    // still bound to its file, and the mended pages are an edit to save.
+    auto mended = shop::openWithMendedBlock(pendingPath_, workspace_.shopStringTablePath(), block);
+    if (!mended)
+        return {BlockStatus::Unreadable, qs(mended.error().message)};
+    bind(std::move(*mended));
+    setDirty(true);
     return {};
 }
 
 void ShopSession::tidyPages(const QString& stepName)
 {
     const bool wasClean = !isModified();
-    changePages(stepName, allPages(), [](shop::ShopDocument& document) { document.tidy(); });
+    changePages(stepName, allPages(), [](shop::ShopDocument& document) { return document.tidy(); });
     // Without a file there is nothing to save, and tidying is no edit of a shop.
     if (!isBound() && wasClean)
         undo_.setClean();
@@ -430,7 +435,8 @@ void ShopSession::tidyPages(const QString& stepName)
 QString ShopSession::output()
 {
     tidyPages(QStringLiteral("输出数据"));
-    return qs(shop::SellItemBlock::serialise(document_.pages));
+    auto pages = document_.pages(); // tidied already: the copy is written as it is
+    return qs(shop::SellItemBlock::serialise(pages));
 }
 
 } // namespace shopkeeper::gui

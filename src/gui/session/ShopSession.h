@@ -4,7 +4,6 @@
 #include "core/shop/ShopReader.h"
 #include "core/workspace/Workspace.h"
 #include "gui/session/DocumentState.h"
-#include "gui/session/TransferMode.h"
 
 #include <QObject>
 #include <QUndoStack>
@@ -16,15 +15,14 @@
 
 namespace shopkeeper::gui {
 
-class PageGridModel;
-
 using PageNames = std::array<QString, shop::kPageCount>;
 
 // The one shop being edited, under every window. It owns the core's editable shop document
-// and the undo stack: every change is an undo command that calls an operation of the
-// document, and the document's changes reach the views through the signals below (the five
-// page models only adapt the document for the grids). "Modified" follows the undo stack's
-// clean state.
+// and the undo stack: every change is an operation of the document, kept as an undo command
+// that replays it, and what each operation reports reaches the views as documentChanged() (the
+// page models only adapt the document for the grids). It also holds where the user is: the
+// current page and each page's cursor cell, which the grids report and follow. "Modified"
+// follows the undo stack's clean state.
 class ShopSession : public QObject
 {
     Q_OBJECT
@@ -72,15 +70,14 @@ public:
     ~ShopSession() override;
 
     const workspace::Workspace& workspace() const { return workspace_; }
-    PageGridModel* model(int page) const { return models_.at(static_cast<std::size_t>(page)); }
     QUndoStack* undoStack() { return &undo_; }
 
     const shop::ShopDocument& document() const { return document_; }
     bool isBound() const { return document_.isBound(); }
-    const std::filesystem::path& path() const { return document_.path; }
+    const std::filesystem::path& path() const { return document_.path(); }
     bool isModified() const { return !undo_.isClean() || dirty_; }
     PageNames pageNames() const;
-    bool isRepairable() const { return document_.repairable; }
+    bool isRepairable() const { return document_.isRepairable(); }
     // Where the shop is in its life; the DocumentManager moves it. The edits below do nothing
     // unless it is idle.
     DocumentState documentState() const { return state_; }
@@ -125,46 +122,49 @@ public:
     // After a write that worked: the document is the shop as written, and unmodified.
     void finishSave(PendingSave pending);
 
+    // Where the user is: the page shown and each page's cursor cell (none when the grid has no
+    // current cell). The grids tell these and follow them.
+    int currentPage() const { return currentPage_; }
+    void setCurrentPage(int page);
+    std::optional<shop::CellPosition> cursor(int page) const;
+    void setCursor(int page, std::optional<shop::CellPosition> at);
+
     // The edits. Each is one undo step (none when nothing changed), and does nothing while not
     // editable. page is 0..4.
     // A typed value: the reason for the user when the cell rule refuses it (also signalled).
     std::optional<QString> editCell(int page, shop::CellPosition at, const QString& text);
     bool paste(int page, shop::CellPosition at, const QString& text);
     bool clearCells(int page, const std::vector<shop::CellPosition>& cells);
-    // A captured ID into the empty cursor cell; where the cursor goes next, or nothing.
-    std::optional<shop::CellPosition> fillSelectedCell(int page, shop::CellPosition cursor,
-                                                       const QString& text);
+    // A captured ID into the current page's cursor cell, which must be empty; the cursor moves
+    // on as the document says. False when the cell did not take it.
+    bool fillSelectedCell(const QString& text);
     void addTwoRows(int page);
     void clearPage(int page);
     void clearAllPages();
-    void renamePages(const PageNames& names);
+    // The names by the rename rules, as one step; the reason when one is refused.
+    std::optional<QString> renamePages(const PageNames& names);
     void setRepairable(bool repairable);
     // What the preview does to the pages before it shows them, and the first step of the output.
     void tidyPages(const QString& stepName);
 
-    // Spreads a pasted item list over the five pages. In Read mode the editor then leaves file
-    // mode; in Batch mode (a shop whose block had to be mended) the file stays bound and the
-    // mended pages count as an edit to save.
-    BlockResult readBlock(const QString& text, TransferMode mode);
+    // Spreads a pasted item list over the five pages; the editor then leaves file mode.
+    BlockResult readPasted(const QString& text);
+    // The block of a shop that had too many pages, as the user mended it: the shop opens with
+    // it, still bound to its file, and the mended pages count as an edit to save. Without such
+    // a shop the pages only show the block.
+    BlockResult readMended(const QString& text);
     // The output: empty rows go, empty cells become "-1" (one undo step; not an edit when no
     // file is bound), and the pages print as one item list.
     QString output();
 
     static QString defaultPageName(int page);
 
-    // For the undo commands: the document's operations with the signals that tell the views.
-    void applyToPages(const std::vector<int>& pages, const std::function<void(shop::ShopDocument&)>& change);
-    void restorePages(const std::vector<std::pair<int, shop::PageState>>& states);
-    void applyCellText(int page, shop::CellPosition at, const std::string& text);
-    void applyPageNames(const shop::PageNames& names);
-    void applyRepairable(bool repairable);
-
 signals:
     void modifiedChanged(bool modified);
-    // A page is about to change as a whole (rows added or gone, cleared, tidied), and has.
-    void pageAboutToChange(int page);
-    void pageChanged(int page);
-    void cellChanged(int page, int row, int column);
+    // What one operation of the document changed, as it reported it.
+    void documentChanged(const shop::DocumentChange& change);
+    void currentPageChanged(int page);
+    void cursorChanged(int page);
     // A value the cell rule refused; reason says why, for the user.
     void cellRefused(int page, int row, int column, const QString& reason);
     void pageNamesChanged();
@@ -175,17 +175,27 @@ signals:
     void documentStateChanged(DocumentState state);
 
 private:
+    // The undo commands replay the document's operations through these.
+    friend class PageEditCommand;
+    friend class CellEditCommand;
+    using Change = std::function<shop::DocumentChanges(shop::ShopDocument&)>;
+    void change(const Change& operation);
+    void restorePages(const std::vector<std::pair<int, shop::PageSnapshot>>& snapshots);
+    void restoreCell(int page, shop::CellPosition at, const std::string& text);
+    void report(const shop::DocumentChanges& changes);
+
+    static std::expected<shop::ShopPages, BlockResult> parseBlock(const std::string& block);
     void bind(shop::ShopDocument document);
     void leaveFileMode();
     void showPages(const shop::ShopPages& pages);
-    bool changePages(const QString& text, const std::vector<int>& pages,
-                     const std::function<void(shop::ShopDocument&)>& change);
+    bool changePages(const QString& text, const std::vector<int>& pages, const Change& operation);
     void setDirty(bool dirty);
 
     workspace::Workspace workspace_;
     shop::ShopDocument document_;
-    std::array<PageGridModel*, shop::kPageCount> models_{};
     QUndoStack undo_;
+    int currentPage_ = 0;
+    std::array<std::optional<shop::CellPosition>, shop::kPageCount> cursors_{};
     DocumentState state_ = DocumentState::Idle;
     bool dirty_ = false; // a change made outside the undo history (a mended block)
     bool lastModified_ = false;

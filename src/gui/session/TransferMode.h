@@ -4,7 +4,7 @@
 
 namespace shopkeeper::gui {
 
-// Which use the data-transfer window serves; the main window remembers the last one.
+// Which use the data-transfer window serves.
 enum class TransferMode
 {
     Read,   // "读数据": the user pastes one shop's item list

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <algorithm>
 
@@ -29,6 +30,17 @@ WorkspaceChooser::WorkspaceChooser(Dialogs& dialogs, QWidget* parent)
                                  "padding: 0px; } QToolButton:hover { text-decoration: underline; }"));
     setToolTip(QStringLiteral("点击选择工作目录"));
     connect(this, &QToolButton::clicked, this, &WorkspaceChooser::openMenu);
+}
+
+void WorkspaceChooser::showOnStrip(const QString& folder, const QLabel* strip)
+{
+    const int left = 8 + strip->fontMetrics().horizontalAdvance(strip->text()) + 24;
+    int right = parentWidget()->width() - 70;
+    for (const auto* button : parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (button != this && button->y() < strip->height() && button->x() > left)
+            right = std::min(right, button->x() - 8);
+    }
+    showFolder(folder, QRect(left, 3, std::max(0, right - left), 19));
 }
 
 void WorkspaceChooser::showFolder(const QString& folder, const QRect& room)

@@ -2,6 +2,7 @@
 
 #include <QToolButton>
 
+class QLabel;
 class QMenu;
 
 namespace shopkeeper::gui {
@@ -21,6 +22,9 @@ public:
     // Shows folder at the left of room, as wide as its text and at most as wide as room, the
     // middle of the path left out when it does not fit.
     void showFolder(const QString& folder, const QRect& room);
+    // showFolder() in the room of its window's title strip: after the title's words, up to the
+    // first button on the strip.
+    void showOnStrip(const QString& folder, const QLabel* strip);
     const QString& folder() const { return folder_; }
     // The menu as it was last opened.
     QMenu* workspaceMenu() const { return menu_; }

@@ -6,6 +6,7 @@
 #include "gui/grid/PageGridModel.h"
 #include "gui/grid/PageGridView.h"
 #include "gui/settings/Settings.h"
+#include "gui/widgets/ControlBinding.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/StatusLine.h"
 #include "gui/widgets/WorkspaceChooser.h"
@@ -21,7 +22,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolTip>
@@ -41,28 +41,6 @@ QString productTitle()
     return QStringLiteral("Shopkeeper  NPC商店编辑器  Ver") + QStringLiteral(SHOPKEEPER_VERSION);
 }
 
-// The button shows the action: enabled (and checked) as it is; a click triggers it.
-void bindButton(QAbstractButton* button, QAction* action)
-{
-    const auto show = [button, action] {
-        button->setEnabled(action->isEnabled());
-        if (action->isCheckable())
-            button->setChecked(action->isChecked());
-    };
-    show();
-    QObject::connect(action, &QAction::changed, button, show);
-    QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
-}
-
-// The frame of a group box runs through the middle of its title, whose label hides the line
-// behind its words; the label's size follows the font.
-void fitGroupTitle(QLabel* title)
-{
-    title->setContentsMargins(3, 0, 3, 0);
-    title->adjustSize();
-    title->move(8, 8 - title->height() / 2);
-}
-
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, QWidget* parent)
@@ -79,8 +57,8 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, Backen
     setUpWorkspaceChooser();
     keepWindowPosition();
     npcCombo_->setModel(workspace_.npcList());
-    for (int k = 0; k < shop::kPageCount; ++k) {
-        session_.model(k)->setNameLookup([this](const QString& id) {
+    for (auto* view : grids_) {
+        view->gridModel()->setNameLookup([this](const QString& id) {
             // The built-in list is read on first use, off this thread; until then no name.
             if (!catalogue_.isReady()) {
                 catalogue_.prepare();
@@ -91,27 +69,20 @@ MainWindow::MainWindow(std::filesystem::path workspace, Dialogs& dialogs, Backen
     }
     capture_ = std::make_unique<LiveCapture>(
         std::move(backends.capture), LiveCapture::Controls{captureBox_, fillBox_, idBox_, statusLine_},
-        dialogs_, [this](const QString& text) { return fillSelectedCell(text); }, this);
+        dialogs_, [this](const QString& text) { return session_.fillSelectedCell(text); }, this);
     connectSession();
 
     connect(&workspace_, &WorkspaceSession::stateChanged, this, &MainWindow::updateActions);
-    connect(&workspace_, &WorkspaceSession::listFailed, this, [this](const QString& message) {
-        dialogs_.message(this, QStringLiteral("错误提示"), message, Dialogs::Icon::Error);
-        returnFocus();
-    });
+    connect(&workspace_, &WorkspaceSession::listFailed, this, &MainWindow::returnFocus);
     connect(&workspace_, &WorkspaceSession::listReady, this, [this] {
         // The prompt is selected without opening a shop.
         npcCombo_->setCurrentIndex(workspace_.npcList()->rowCount() > 0 ? 0 : -1);
         returnFocus();
         emit npcListReady();
     });
-    connect(&workspace_, &WorkspaceSession::shopsSkipped, this, [this](const QString& message) {
-        dialogs_.message(this, QStringLiteral("提示"), message, Dialogs::Icon::Warning);
-    });
 
     connect(&documents_, &DocumentManager::shopOpened, this, [this] {
         pathBox_->setToolTip({});
-        transferMode_ = TransferMode::Batch;
         emit shopOpened();
     });
     connect(&documents_, &DocumentManager::saveConfirming, this, &MainWindow::saveConfirming);
@@ -179,14 +150,14 @@ void MainWindow::buildControls()
 
     for (auto* title : {ui.标签16, ui.标签10, ui.标签11, ui.标签13, ui.标签15})
         fitGroupTitle(title);
-    repairLabel_->installEventFilter(this);
+    clickTogglesBox(repairLabel_, repairBox_);
 
-    // The page grids take their models from the session, so they are made here.
+    // The page grids, each over its page of the session's document.
     for (int k = 0; k < shop::kPageCount; ++k) {
         auto* page = new QWidget();
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(4, 4, 4, 4);
-        auto* view = new PageGridView(session_.model(k), page);
+        auto* view = new PageGridView(new PageGridModel(session_, k, this), page);
         view->setObjectName(QStringLiteral("物品表格%1").arg(k + 1));
         layout->addWidget(view);
         grids_[static_cast<std::size_t>(k)] = view;
@@ -200,7 +171,11 @@ void MainWindow::buildControls()
         setTabOrder(previous, control);
         previous = control;
     }
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { returnFocus(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int page) {
+        session_.setCurrentPage(page);
+        returnFocus();
+    });
+    connect(&session_, &ShopSession::currentPageChanged, tabs_, &QTabWidget::setCurrentIndex);
     // The window's status, right of the page tabs, clear of the button laid over their row.
     statusLine_ = new StatusLine(tabs_, tabs_->geometry().right() - editPagesButton_->x() + 4);
     statusLine_->setObjectName(QStringLiteral("状态栏"));
@@ -243,8 +218,14 @@ void MainWindow::createActions(QAbstractButton* preview, QAbstractButton* search
     actions_.repair->setCheckable(true);
     actions_.editPageNames = action(editPagesButton_->text(), [this] { editPageNames(); });
     actions_.addRows = action(addRowsButton_->text(), [this] { addTwoRows(); });
-    actions_.clearPage = action(clearPageButton_->text(), [this] { clearThisPage(); });
-    actions_.clearAll = action(clearAllButton_->text(), [this] { clearAllPages(); });
+    actions_.clearPage = action(clearPageButton_->text(), [this] {
+        documents_.clearPage(session_.currentPage());
+        returnFocus();
+    });
+    actions_.clearAll = action(clearAllButton_->text(), [this] {
+        documents_.clearAllPages();
+        returnFocus();
+    });
     actions_.read = action(readButton_->text(), [this] { openForRead(); });
     actions_.output = action(outputButton_->text(), [this] { openForOutput(); });
     actions_.externalTable =
@@ -294,10 +275,7 @@ void MainWindow::updateActions()
     fillBox_->setEnabled(on.fillBox);
     idBox_->setEnabled(on.idBox);
     for (auto* view : grids_)
-        view->setEditTriggers(on.grids
-                                  ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                        QAbstractItemView::AnyKeyPressed
-                                  : QAbstractItemView::NoEditTriggers);
+        view->setEditable(on.grids);
     actions_.whereUsed->setEnabled(on.whereUsed);
     actions_.replace->setEnabled(on.replace);
     actions_.check->setEnabled(on.check);
@@ -316,10 +294,7 @@ void MainWindow::showPreview()
         connect(this, &MainWindow::workspaceChanged, preview_, &PreviewWindow::clear);
         catalogue_.prepare();
     }
-    // A minimised window comes back as it was.
-    preview_->showNormal();
-    preview_->raise();
-    preview_->activateWindow();
+    bringForward(preview_);
 }
 
 void MainWindow::showSearch()
@@ -330,9 +305,7 @@ void MainWindow::showSearch()
                 [this](const QString& id) { showWhereUsed(id); });
         catalogue_.prepare();
     }
-    search_->showNormal();
-    search_->raise();
-    search_->activateWindow();
+    bringForward(search_);
 }
 
 void MainWindow::loadExternalTable(bool checked)
@@ -353,7 +326,7 @@ void MainWindow::updateTitle()
     // The workspace path follows on the strip as the chooser; the task bar shows it all.
     setWindowTitle(title + QStringLiteral("    工作目录：") + nativePath(workspacePath()));
     titleStrip()->setToolTip(windowTitle());
-    placeWorkspaceChooser();
+    chooser_->showOnStrip(nativePath(workspacePath()), titleStrip());
 }
 
 void MainWindow::setUpWorkspaceChooser()
@@ -362,18 +335,6 @@ void MainWindow::setUpWorkspaceChooser()
     chooser_->setObjectName(QStringLiteral("工作目录按钮"));
     connect(chooser_, &WorkspaceChooser::chosen, this,
             [this](const QString& folder) { switchWorkspace(toPath(folder)); });
-}
-
-void MainWindow::placeWorkspaceChooser()
-{
-    // After the title's words, up to the first button on the strip.
-    const int left = 8 + titleStrip()->fontMetrics().horizontalAdvance(titleStrip()->text()) + 24;
-    int right = width() - 70;
-    for (const auto* button : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
-        if (button != chooser_ && button->y() < titleStrip()->height() && button->x() > left)
-            right = std::min(right, button->x() - 8);
-    }
-    chooser_->showFolder(nativePath(workspacePath()), QRect(left, 3, std::max(0, right - left), 19));
 }
 
 bool MainWindow::switchWorkspace(const std::filesystem::path& folder)
@@ -393,7 +354,6 @@ void MainWindow::leaveWorkspace()
     // The user's item table was read from the old folder: it goes out of use with it.
     actions_.externalTable->setChecked(false);
     catalogue_.setWorkspace(workspacePath());
-    transferMode_ = TransferMode::Read;
     updateTitle();
     updateActions();
     emit workspaceChanged();
@@ -432,17 +392,6 @@ void MainWindow::showBinding()
     pathBox_->setText(session_.isBound() ? nativePath(session_.path()) : QString());
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // The words beside the repair box toggle it, as a check box's own text would.
-    if (watched == repairLabel_ && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && repairBox_->isEnabled()) {
-        repairBox_->click();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void MainWindow::loadWorkspace()
 {
     documents_.loadWorkspace();
@@ -462,7 +411,6 @@ void MainWindow::showOpenRow(int row)
 
 void MainWindow::openRepairWindow()
 {
-    transferMode_ = TransferMode::Batch;
     TransferWindow window(TransferMode::Batch, session_.pendingBlock(), dialogs_, this);
     window.reader = [this](const QString& text) { return documents_.readMended(text); };
     window.exec();
@@ -474,44 +422,14 @@ bool MainWindow::save()
     return documents_.save();
 }
 
-int MainWindow::currentPage() const
-{
-    const int index = tabs_->currentIndex();
-    return index >= 0 && index < shop::kPageCount ? index : -1;
-}
-
 PageGridView* MainWindow::currentPageGrid() const
 {
-    const int page = currentPage();
-    return page < 0 ? nullptr : grids_[static_cast<std::size_t>(page)];
-}
-
-bool MainWindow::fillSelectedCell(const QString& text)
-{
-    auto* view = currentPageGrid();
-    return view && view->fillSelectedCell(text);
+    return grids_[static_cast<std::size_t>(session_.currentPage())];
 }
 
 void MainWindow::addTwoRows()
 {
-    if (currentPage() >= 0)
-        session_.addTwoRows(currentPage());
-    returnFocus();
-}
-
-void MainWindow::clearThisPage()
-{
-    const bool yes =
-        dialogs_.question(this, kNotice, QStringLiteral("确定要清空本页的数据吗？"), Dialogs::Icon::None);
-    if (yes && currentPage() >= 0)
-        session_.clearPage(currentPage());
-    returnFocus();
-}
-
-void MainWindow::clearAllPages()
-{
-    if (dialogs_.question(this, kNotice, QStringLiteral("确定要清空 所有页 的数据吗？"), Dialogs::Icon::None))
-        session_.clearAllPages();
+    session_.addTwoRows(session_.currentPage());
     returnFocus();
 }
 
@@ -527,7 +445,6 @@ void MainWindow::openForRead()
         returnFocus();
         return;
     }
-    transferMode_ = TransferMode::Read;
     TransferWindow window(TransferMode::Read, {}, dialogs_, this);
     window.reader = [this](const QString& text) { return documents_.readPasted(text); };
     window.exec();
@@ -536,7 +453,6 @@ void MainWindow::openForRead()
 
 void MainWindow::openForOutput()
 {
-    transferMode_ = TransferMode::Output;
     TransferWindow window(TransferMode::Output, session_.output(), dialogs_, this);
     window.exec();
     returnFocus();

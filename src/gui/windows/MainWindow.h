@@ -71,7 +71,6 @@ public:
     CatalogueService& catalogue() { return catalogue_; }
     PreviewWindow* previewWindow() const { return preview_; }
     SearchWindow* searchWindow() const { return search_; }
-    WorkspaceChooser* workspaceChooser() const { return chooser_; }
 
     // The control handlers.
     void loadWorkspace();
@@ -79,8 +78,6 @@ public:
     // Starts a save (see DocumentManager::save); false when none started.
     bool save();
     void addTwoRows();
-    void clearThisPage();
-    void clearAllPages();
     void editPageNames();
     void openForRead();
     void openForOutput();
@@ -94,12 +91,9 @@ public:
     void chooseWorkspace();
 
     PageGridView* currentPageGrid() const;
-    int currentPage() const;
     PageGridView* grid(int page) const { return grids_.at(static_cast<std::size_t>(page)); }
-    bool fillSelectedCell(const QString& text);
 
     const std::filesystem::path& workspacePath() const { return session_.workspace().root(); }
-    TransferMode transferMode() const { return transferMode_; }
     // How long the save button shows its tick before the shop is read again; with 0 the shop
     // is read again before save() returns.
     void setSaveConfirmationDelay(int milliseconds) { documents_.setConfirmationDelay(milliseconds); }
@@ -160,7 +154,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -184,7 +177,6 @@ private:
     void setUpChangeWindows();
     void deleteChangeWindows();
     void setUpWorkspaceChooser();
-    void placeWorkspaceChooser();
     void keepWindowPosition();
 
     ShopSession session_;
@@ -192,7 +184,6 @@ private:
     CatalogueService catalogue_;
     Dialogs& dialogs_;
     DocumentManager documents_;
-    TransferMode transferMode_ = TransferMode::Read;
     Actions actions_;
 
     QPushButton* loadButton_ = nullptr;

@@ -1,6 +1,7 @@
 // The main window's part in seeing changes: "查看改动" beside the save button, and the history
 // of saves and the comparison with another workspace in the tools menu. The windows open places
 // through the same path as the other tool windows.
+#include "gui/widgets/ControlBinding.h"
 #include "gui/windows/CompareWindow.h"
 #include "gui/windows/HistoryWindow.h"
 #include "gui/windows/MainWindow.h"
@@ -20,10 +21,7 @@ void MainWindow::setUpChangeWindows()
     auto* button = new QPushButton(actions_.seeChanges->text(), saveButton_->parentWidget());
     button->setObjectName(QStringLiteral("查看改动按钮"));
     button->setGeometry(saveButton_->geometry().translated(-saveButton_->width() - 6, 0));
-    button->setEnabled(false);
-    connect(actions_.seeChanges, &QAction::changed, button,
-            [this, button] { button->setEnabled(actions_.seeChanges->isEnabled()); });
-    connect(button, &QPushButton::clicked, actions_.seeChanges, &QAction::trigger);
+    bindButton(button, actions_.seeChanges);
 
     toolsMenu_->addSeparator();
     toolsMenu_->addAction(actions_.seeChanges);

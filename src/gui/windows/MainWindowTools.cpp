@@ -2,6 +2,7 @@
 // grids' context menu, the three tool windows, and opening the place a tool window names.
 #include "core/tools/ItemId.h"
 #include "gui/grid/PageGridView.h"
+#include "gui/widgets/ControlBinding.h"
 #include "gui/widgets/QtText.h"
 #include "gui/windows/CheckWindow.h"
 #include "gui/windows/MainWindow.h"
@@ -97,9 +98,7 @@ CheckWindow* MainWindow::checkWindow() const
 void MainWindow::showToolWindow(ToolWindow* window)
 {
     connect(window, &ToolWindow::placeChosen, this, &MainWindow::openPlace, Qt::UniqueConnection);
-    window->showNormal();
-    window->raise();
-    window->activateWindow();
+    bringForward(window);
 }
 
 void MainWindow::showWhereUsed(const QString& id)

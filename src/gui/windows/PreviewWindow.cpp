@@ -93,7 +93,7 @@ void PreviewWindow::refresh()
         tabs_->setTabText(k, tabCaption(session_.pageNames()[static_cast<std::size_t>(k)]));
         auto* model = models_[static_cast<std::size_t>(k)];
         model->clear();
-        model->setRowCount(session_.model(k)->rowCount());
+        model->setRowCount(session_.document().page(k).rowCount());
         model->shadeRows();
     }
     busyStep_ = 0;
@@ -102,7 +102,7 @@ void PreviewWindow::refresh()
     busyTimer_.start();
     // While the built-in list is still being read, the fill starts when it is there.
     catalogueWait_ =
-        catalogue_.whenReady(this, [this] { job_.start(session_.document().pages, catalogue_.lookup()); });
+        catalogue_.whenReady(this, [this] { job_.start(session_.document().pages(), catalogue_.lookup()); });
 }
 
 void PreviewWindow::animate()

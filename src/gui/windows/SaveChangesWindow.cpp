@@ -32,8 +32,7 @@ SaveChangesWindow::SaveChangesWindow(ShopSession& session, CatalogueService& cat
     connect(&session_, &ShopSession::modifiedChanged, &edits_, qOverload<>(&QTimer::start));
     connect(&session_, &ShopSession::pageNamesChanged, &edits_, qOverload<>(&QTimer::start));
     connect(&session_, &ShopSession::bindingChanged, &edits_, qOverload<>(&QTimer::start));
-    connect(&session_, &ShopSession::cellChanged, &edits_, qOverload<>(&QTimer::start));
-    connect(&session_, &ShopSession::pageChanged, &edits_, qOverload<>(&QTimer::start));
+    connect(&session_, &ShopSession::documentChanged, &edits_, qOverload<>(&QTimer::start));
     connect(&session_, &ShopSession::repairableChanged, &edits_, qOverload<>(&QTimer::start));
     connect(&catalogue_, &CatalogueService::ready, table(), [this] { table()->viewport()->update(); });
     catalogue_.prepare();
@@ -54,18 +53,19 @@ void SaveChangesWindow::refresh()
     }
     // A copy of the shop as it is now, taken as the save takes it; the session's own stays as it is.
     auto document = session_.document();
-    document.tidy();
+    (void)document.tidy();
     statusLabel()->setText(QStringLiteral("正在计算…"));
     runner_.run<Planned>(
         [document = std::move(document),
          table = session_.workspace().shopStringTablePath()](const JobRun::Ticket&) -> Planned {
             // What the save replaces: the shop as it is on disk now.
-            const auto asRead = shop::ShopReader::open(document.path, table);
+            const auto asRead = shop::ShopReader::open(document.path(), table);
             if (!asRead)
                 return std::unexpected(qs(asRead.error().message));
             // A file another program changed is shown as the save would overwrite it, which the
             // save asks about first.
-            const bool changedOnDisk = !asRead->fingerprint.sameContentAs(document.fingerprint);
+            const bool changedOnDisk =
+                !asRead->source().fingerprint.sameContentAs(document.source().fingerprint);
             shop::SaveOptions options;
             options.overwriteChanged = true;
             shop::ShopWriter writer;

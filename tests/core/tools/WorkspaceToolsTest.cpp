@@ -170,10 +170,10 @@ TEST(ItemReplace, AllOrNothingThenOnlyTheItemListsChange)
     EXPECT_EQ(test::readFile(tablePath), table);
     const auto reread = shop::ShopReader::open(ws.dir / "itemshop/a.shp", tablePath);
     ASSERT_TRUE(reread);
-    EXPECT_EQ(reread->pages[0].items(),
+    EXPECT_EQ(reread->pages()[0].items(),
               (std::vector<std::string>{"-1", "8", "200", "8", test::kUnknownId, "-1", "-1"}));
-    EXPECT_EQ(reread->captions[0], "Food");
-    EXPECT_EQ(shop::ShopReader::open(ws.dir / "itemshop/b.shp", tablePath)->pages[0].items()[0], "8");
+    EXPECT_EQ(reread->names()[0], "Food");
+    EXPECT_EQ(shop::ShopReader::open(ws.dir / "itemshop/b.shp", tablePath)->page(0).items()[0], "8");
 }
 
 TEST(WorkspaceCheck, ReportsEachKindInListAndPlaceOrder)

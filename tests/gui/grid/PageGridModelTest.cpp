@@ -36,11 +36,11 @@ protected:
 
     // The page models adapt the session's document; every change goes through the session.
     gui::ShopSession session{std::filesystem::temp_directory_path()};
-    PageGridModel& model = *session.model(0);
+    PageGridModel model{session, 0};
     QUndoStack& undo = *session.undoStack();
 
     // The page as a pasted item list: a read, with an empty undo history.
-    void fill(const QString& items) { session.readBlock(items, gui::TransferMode::Read); }
+    void fill(const QString& items) { session.readPasted(items); }
     std::unique_ptr<QAbstractItemModelTester> tester;
     QtMessageHandler previous = nullptr;
 };
@@ -73,6 +73,47 @@ TEST_F(CheckedModel, EveryGridOperationKeepsTheModelContract)
     EXPECT_EQ(model.cellText(0, 0), "1");
     undo.undo();
     EXPECT_EQ(model.rowCount(), 2);
+}
+
+TEST_F(CheckedModel, GreyRowsMoveWithTheirRowsAndComeBackWithAnUndo)
+{
+    const auto shading = [this] {
+        std::vector<bool> out;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const bool grey = model.isRowShaded(r);
+            EXPECT_EQ(model.index(r, 0).data(Qt::BackgroundRole).value<QColor>(),
+                      grey ? QColor(PageGridModel::kShadeColour) : QColor(Qt::white));
+            out.push_back(grey);
+        }
+        return out;
+    };
+    fill("1\t2\t3\t4\t5\t6\t7\t8\t");
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true}));
+    // Two rows more, then a paste that grows the page: every second row is grey.
+    session.addTwoRows(0);
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, false, true}));
+    EXPECT_TRUE(session.paste(0, {3, 5}, "10\t11\t12\r\nx\r\n13\r\n"));
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, false, true, false, true}));
+
+    // Tidying drops the empty rows 1, 2 and 4 with their shading: grey rows stay grey as they
+    // move up. An undo brings the rows back with the grey they had; a redo takes them again.
+    EXPECT_TRUE(session.clearCells(0, {{3, 5}, {1, 0}, {20, 0}}));
+    session.tidyPages("tidy");
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(model.cellText(1, 6), "11");
+    undo.undo();
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, false, true, false, true}));
+    undo.redo();
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, true}));
+    // Added rows paint every second row again; the rows that moved keep their grey.
+    session.addTwoRows(0);
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true, true, true, false}));
+
+    // Cleared pages start white again.
+    session.clearAllPages();
+    session.addTwoRows(0);
+    EXPECT_EQ(shading(), (std::vector<bool>{false, true}));
 }
 
 TEST_F(CheckedModel, TypedValuesFollowTheCellRuleAndRefusalsSayWhy)

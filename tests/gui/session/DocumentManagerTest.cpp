@@ -44,7 +44,7 @@ protected:
     std::string cellOnDisk(const std::filesystem::path& shop)
     {
         const workspace::Workspace ws(dir.path());
-        return shop::ShopReader::open(shop, ws.shopStringTablePath()).value().pages[0].cell(0, 0);
+        return shop::ShopReader::open(shop, ws.shopStringTablePath()).value().page(0).cell(0, 0);
     }
     // Saves and waits until the shop was read again; true when it was written.
     bool saveAndWait()
@@ -186,7 +186,7 @@ TEST_F(Documents, SettleAsksOnceForEveryCallerAndDoesWhatTheAnswerSays)
     EXPECT_EQ(dialogs.questions.size(), asked);
 
     // Pasted items: a different question, and nothing to save.
-    session.readBlock("1\t2\t", gui::TransferMode::Read);
+    session.readPasted("1\t2\t");
     session.addTwoRows(0);
     dialogs.answers = {false};
     EXPECT_FALSE(manager.settle());
@@ -278,7 +278,7 @@ TEST_F(Documents, AShopAnotherProgramWritesIsReadAgainOrAskedAbout)
     const auto path = session.path();
     const auto table = workspace::Workspace(dir.path()).shopStringTablePath();
     const auto showsDisk = [&] {
-        return io::fingerprintOf(path, readFile(path)).sameContentAs(session.document().fingerprint);
+        return io::fingerprintOf(path, readFile(path)).sameContentAs(session.document().source().fingerprint);
     };
     QSignalSpy reloaded(&manager, &DocumentManager::diskReloaded);
     writeFile(path, readFile(path) + "; theirs\r\n");

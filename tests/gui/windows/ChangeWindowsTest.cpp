@@ -124,7 +124,7 @@ TEST_F(ChangeWindows, SeeChangesListsExactlyWhatTheSaveWouldWriteWhileTheShopHas
     EXPECT_TRUE(shownLines.back().endsWith(">第一页"));
     EXPECT_EQ(ws.shop("b.shp"), before) << "nothing is written";
     EXPECT_EQ(cell(0, 0, 1), "-1");
-    EXPECT_EQ(window->session().model(0)->rowCount(), 1) << "the shop is not tidied";
+    EXPECT_EQ(window->grid(0)->model()->rowCount(), 1) << "the shop is not tidied";
 
     // Further edits follow: a row added with one item in it fills the rest of the row with -1.
     window->addTwoRows();

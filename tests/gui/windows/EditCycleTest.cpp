@@ -42,10 +42,10 @@ TEST_F(EditCycle, ChooseEditSaveAndSeeTheSavedShop)
     const auto original = readShop(dir.path(), files[1]);
     auto* tabs = child<QTabWidget>(&w, "选择夹1");
     for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(tabs->tabText(k), gui::qs(original.captions[static_cast<std::size_t>(k)]));
-        EXPECT_EQ(w.grid(k)->gridModel()->page(), original.pages[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(tabs->tabText(k), gui::qs(original.names()[static_cast<std::size_t>(k)]));
+        EXPECT_EQ(w.grid(k)->gridModel()->page(), original.page(k));
     }
-    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), original.repairable);
+    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), original.isRepairable());
     EXPECT_FALSE(w.session().isModified());
 
     // Type into a cell, add two rows, rename page 1, switch the repair flag.
@@ -69,16 +69,16 @@ TEST_F(EditCycle, ChooseEditSaveAndSeeTheSavedShop)
 
     // The files hold what the save defines, and the window shows them again.
     const auto saved = readShop(dir.path(), files[1]);
-    EXPECT_EQ(saved.pages[0].cell(0, 0), "424242");
-    const int last = saved.pages[0].rowCount() - 1;
-    EXPECT_EQ(saved.pages[0].cell(last, 3), "777");
-    EXPECT_EQ(saved.pages[0].cell(last, 0), "-1");
-    EXPECT_EQ(saved.captions[0], "宝石");
-    EXPECT_EQ(saved.repairable, !original.repairable);
-    EXPECT_EQ(text::contains(saved.file.text, "`[weapon shop]`"), !original.repairable);
+    EXPECT_EQ(saved.page(0).cell(0, 0), "424242");
+    const int last = saved.page(0).rowCount() - 1;
+    EXPECT_EQ(saved.page(0).cell(last, 3), "777");
+    EXPECT_EQ(saved.page(0).cell(last, 0), "-1");
+    EXPECT_EQ(saved.names()[0], "宝石");
+    EXPECT_EQ(saved.isRepairable(), !original.isRepairable());
+    EXPECT_EQ(text::contains(saved.source().file.text, "`[weapon shop]`"), !original.isRepairable());
     EXPECT_EQ(tabs->tabText(0), "宝石");
-    EXPECT_EQ(grid->gridModel()->page(), saved.pages[0]);
-    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), saved.repairable);
+    EXPECT_EQ(grid->gridModel()->page(), saved.page(0));
+    EXPECT_EQ(child<QCheckBox>(&w, "修理选择框")->isChecked(), saved.isRepairable());
     EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(files[1]));
 }
 
@@ -170,7 +170,7 @@ TEST_F(EditCycle, UndoAndRedoCoverEveryKindOfChange)
     choose(1);
     auto& w = window();
     auto* model = w.grid(0)->gridModel();
-    const auto opened = model->state();
+    const auto opened = shownPage(*model);
     const int rows = model->rowCount();
 
     model->setData(model->index(0, 0), "1", Qt::EditRole);
@@ -190,7 +190,7 @@ TEST_F(EditCycle, UndoAndRedoCoverEveryKindOfChange)
     w.session().undoStack()->undo();
     EXPECT_EQ(model->rowCount(), rows);
     w.session().undoStack()->undo();
-    EXPECT_EQ(model->state(), opened);
+    EXPECT_EQ(shownPage(*model), opened);
     EXPECT_FALSE(w.session().isModified());
 
     QTest::keySequence(&w, QKeySequence(Qt::CTRL | Qt::Key_Y));
@@ -268,7 +268,7 @@ TEST_F(EditCycle, TheSaveChoiceSavesFirstThenGoesOn)
     dialogs.saveChoices = {gui::Dialogs::SaveChoice::Save};
     choose(2);
     EXPECT_EQ(combo()->currentIndex(), 2);
-    EXPECT_EQ(readShop(dir.path(), shopFiles(dir.path())[0]).pages[0].cell(0, 0), "7373");
+    EXPECT_EQ(readShop(dir.path(), shopFiles(dir.path())[0]).page(0).cell(0, 0), "7373");
     EXPECT_EQ(child<QLineEdit>(&w, "路径框")->text(), gui::nativePath(shopFiles(dir.path())[1]));
 }
 
@@ -315,7 +315,7 @@ TEST_F(EditCycle, AShopChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo
 
     dialogs.answers = {true};
     EXPECT_TRUE(save());
-    EXPECT_EQ(readShop(dir.path(), path).pages[0].cell(0, 0), "6464");
+    EXPECT_EQ(readShop(dir.path(), path).page(0).cell(0, 0), "6464");
     EXPECT_FALSE(w.session().isModified());
 }
 

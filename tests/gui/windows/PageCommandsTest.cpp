@@ -82,24 +82,50 @@ TEST_F(PageGrid, TypedValuesFollowTheCellRuleAndMinusOneIsRed)
     EXPECT_EQ(view->gridModel()->cellText(0, 2), "13"); // refused, unchanged
 }
 
-TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAndMovesTheCursor)
+TEST_F(PageGrid, FillSelectedCellFillsOnlyEmptyCellsAtTheSessionsCursorAndMovesIt)
 {
     auto& w = window();
+    auto& session = w.session();
     auto* view = w.grid(0);
-    w.session().addTwoRows(0);
+    session.addTwoRows(0);
+    // The grid tells the session where its cursor is; the fill goes there and the grid follows.
     view->setCurrentIndex(view->model()->index(0, 6));
-    EXPECT_TRUE(w.fillSelectedCell("1001"));
+    EXPECT_EQ(session.cursor(0), (shop::CellPosition{0, 6}));
+    EXPECT_TRUE(session.fillSelectedCell("1001"));
     EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
+    EXPECT_EQ(session.cursor(0), (shop::CellPosition{1, 0}));
     EXPECT_EQ(view->currentIndex(), view->model()->index(1, 0));
 
-    view->setCurrentIndex(view->model()->index(0, 6));
-    EXPECT_FALSE(w.fillSelectedCell("2002"));
+    session.setCursor(0, shop::CellPosition{0, 6});
+    EXPECT_EQ(view->currentIndex(), view->model()->index(0, 6));
+    EXPECT_FALSE(session.fillSelectedCell("2002"));
     EXPECT_EQ(view->gridModel()->cellText(0, 6), "1001");
     EXPECT_EQ(view->currentIndex(), view->model()->index(0, 6));
 
     view->setCurrentIndex(view->model()->index(2, 6));
-    EXPECT_TRUE(w.fillSelectedCell("3003"));
+    EXPECT_TRUE(session.fillSelectedCell("3003"));
     EXPECT_EQ(view->currentIndex(), view->model()->index(2, 6)); // the last cell keeps the cursor
+
+    // The page shown is the session's: its grid's cursor takes the next fill, page 1's stays.
+    auto* tabs = child<QTabWidget>(&w, "选择夹1");
+    tabs->setCurrentIndex(2);
+    EXPECT_EQ(session.currentPage(), 2);
+    session.setCursor(2, shop::CellPosition{0, 1});
+    EXPECT_EQ(w.grid(2)->currentIndex(), w.grid(2)->model()->index(0, 1));
+    EXPECT_TRUE(session.fillSelectedCell("4004"));
+    EXPECT_EQ(w.grid(2)->gridModel()->cellText(0, 1), "4004");
+    EXPECT_EQ(w.grid(2)->currentIndex(), w.grid(2)->model()->index(0, 2));
+    EXPECT_EQ(session.cursor(0), (shop::CellPosition{2, 6}));
+    session.setCurrentPage(4);
+    EXPECT_EQ(tabs->currentIndex(), 4);
+    // One undo step per filled cell.
+    session.undoStack()->undo();
+    EXPECT_EQ(w.grid(2)->gridModel()->cellText(0, 1), "");
+    // A page cleared leaves its grid without a cursor: nothing is filled there.
+    session.setCurrentPage(0);
+    session.clearPage(0);
+    EXPECT_FALSE(session.cursor(0).has_value());
+    EXPECT_FALSE(session.fillSelectedCell("5005"));
 }
 
 TEST_F(PageGrid, PageNamesAreEditedOneByOneWithTheMinusOneRule)

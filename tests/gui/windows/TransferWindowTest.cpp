@@ -38,6 +38,7 @@ void readPasted(gui::MainWindow& w, const QString& text)
         [&](QWidget* modal) {
             auto* transfer = qobject_cast<gui::TransferWindow*>(modal);
             ASSERT_NE(transfer, nullptr);
+            EXPECT_EQ(transfer->windowTitle(), "物品数据传递 - 读数据");
             EXPECT_FALSE(child<QPushButton>(transfer, "复制按钮")->isEnabled());
             child<QPlainTextEdit>(transfer, "编辑框1")->setPlainText(text);
             child<QPushButton>(transfer, "读取按钮1")->click();
@@ -56,7 +57,6 @@ TEST_F(TransferFlow, ReadingPastedItemsFillsThePagesAndLeavesFileMode)
     choose(1);
     auto& w = window();
     readPasted(w, "1\t2\t-2\t3\t");
-    EXPECT_EQ(w.transferMode(), gui::TransferMode::Read);
     ASSERT_EQ(w.grid(0)->model()->rowCount(), 1);
     EXPECT_EQ(row(w.grid(0), 0), (QStringList{"1", "2", "", "", "", "", ""}));
     EXPECT_EQ(row(w.grid(1), 0), (QStringList{"3", "", "", "", "", "", ""}));
@@ -97,7 +97,7 @@ TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsIsExplained)
 {
     auto& w = window();
     readPasted(w, "1\t2\t-2\t3\t");
-    const auto before = w.grid(0)->gridModel()->state();
+    const auto before = shownPage(*w.grid(0)->gridModel());
     bool stayedOpen = false;
     withNextModal(
         [&](QWidget* modal) {
@@ -118,7 +118,7 @@ TEST_F(TransferFlow, SixPagesAreRefusedAndTextWithoutTabsIsExplained)
     // The text without a TAB reads nothing, and the user is told why.
     EXPECT_EQ(dialogs.messages[1].title, "提示");
     EXPECT_TRUE(dialogs.messages[1].text.contains("TAB"));
-    EXPECT_EQ(w.grid(0)->gridModel()->state(), before);
+    EXPECT_EQ(shownPage(*w.grid(0)->gridModel()), before);
 }
 
 TEST_F(TransferFlow, AShopFileWithMoreThanFivePagesShowsItsBlock)
