@@ -42,6 +42,20 @@ std::expected<shop::ShopDocument, shop::ShopReadError> openShop(const workspace:
     return shop::ShopReader::open(path, ws.shopStringTablePath());
 }
 
+// The workspace checked, then SHOP opened; the exit code, with the reason told, when either fails.
+std::expected<shop::ShopDocument, int> openShopOf(const workspace::Workspace& ws, const std::string& shopName,
+                                                  Streams io)
+{
+    if (auto problem = workspace::workspaceProblem(ws))
+        return std::unexpected(workspaceFailed(*problem, io));
+    auto document = openShop(ws, shopName);
+    if (!document) {
+        io.err << forTerminal(document.error().message) << "\n";
+        return std::unexpected(kUnreadableShop);
+    }
+    return std::move(*document);
+}
+
 int npcs(const Args& args, Streams io)
 {
     const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
@@ -100,13 +114,9 @@ int makeWorkspace(const Args& args, Streams io)
 int show(const Args& args, Streams io)
 {
     const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
-    if (auto problem = workspace::workspaceProblem(ws))
-        return workspaceFailed(*problem, io);
-    auto document = openShop(ws, args.positional[1]);
-    if (!document) {
-        io.err << forTerminal(document.error().message) << "\n";
-        return kUnreadableShop;
-    }
+    auto document = openShopOf(ws, args.positional[1], io);
+    if (!document)
+        return document.error();
     io.out << shopToJson(*document).dump() << "\n";
     return kOk;
 }
@@ -156,13 +166,9 @@ int save(const Args& args, Streams io)
         return kBadInput;
     }
     const workspace::Workspace ws(io::pathFromUtf8(args.positional[0]));
-    if (auto problem = workspace::workspaceProblem(ws))
-        return workspaceFailed(*problem, io);
-    auto document = openShop(ws, args.positional[1]);
-    if (!document) {
-        io.err << forTerminal(document.error().message) << "\n";
-        return kUnreadableShop;
-    }
+    auto document = openShopOf(ws, args.positional[1], io);
+    if (!document)
+        return document.error();
     // Bad input is told as such whatever the disk holds: before the revision and the lock.
     const auto asRead = *document;
     applyShopEdit(*edit, *document);
