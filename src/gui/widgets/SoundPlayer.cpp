@@ -6,8 +6,9 @@
 #include <QStandardPaths>
 
 #ifdef _WIN32
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 #endif
 
 namespace shopkeeper::gui {
